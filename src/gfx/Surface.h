@@ -1,0 +1,105 @@
+#pragma once
+// A software drawing surface with the blit rules the game was tuned for: 32-bit pixels 0x00RRGGBB,
+// an optional source colour key, opaque and keyed blits, colour fill, and a "lost" state that makes
+// blits fail the way a lost video surface does, so the restoration path can be exercised.
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace gw::gfx {
+
+using Pixel = std::uint32_t;
+
+constexpr Pixel Rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+  return (Pixel{r} << 16) | (Pixel{g} << 8) | Pixel{b};
+}
+constexpr std::uint8_t RedOf(Pixel p) { return static_cast<std::uint8_t>(p >> 16); }
+constexpr std::uint8_t GreenOf(Pixel p) { return static_cast<std::uint8_t>(p >> 8); }
+constexpr std::uint8_t BlueOf(Pixel p) { return static_cast<std::uint8_t>(p); }
+
+// Left, top, right, bottom; right and bottom exclusive.
+struct Rect {
+  std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+  constexpr std::int32_t Width() const { return right - left; }
+  constexpr std::int32_t Height() const { return bottom - top; }
+  constexpr bool Empty() const { return right <= left || bottom <= top; }
+  friend constexpr bool operator==(const Rect&, const Rect&) = default;
+};
+
+// Results as callers examine them: a failure has the top bit set.
+using HResult = std::int32_t;
+constexpr HResult kOk = 0;
+constexpr HResult kFail = static_cast<HResult>(0x80004005u);
+constexpr HResult kSurfaceLost = static_cast<HResult>(0x887601C2u);
+constexpr HResult kInvalidRect = static_cast<HResult>(0x88760096u);
+constexpr bool Failed(HResult r) { return r < 0; }
+
+// Blit flags, with the values the drawing code was written against.
+constexpr std::uint32_t kBltFastSrcColorKey = 0x1;
+constexpr std::uint32_t kBltFastWait = 0x10;
+constexpr std::uint32_t kBltKeySrc = 0x8000;
+constexpr std::uint32_t kBltWait = 0x1000000;
+
+// Direct pixel access, as a lock hands it out. Pitch is in pixels.
+struct PixelView {
+  Pixel* pixels = nullptr;
+  int width = 0;
+  int height = 0;
+  int pitch = 0;
+  Pixel* Row(int y) const { return pixels + static_cast<std::ptrdiff_t>(y) * pitch; }
+};
+
+class Surface {
+ public:
+  Surface(int width, int height);
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+
+  Pixel At(int x, int y) const { return pixels_[Index(x, y)]; }
+  void Set(int x, int y, Pixel p) { pixels_[Index(x, y)] = p; }
+  Pixel* Row(int y) { return pixels_.data() + static_cast<std::ptrdiff_t>(y) * width_; }
+  const Pixel* Row(int y) const { return pixels_.data() + static_cast<std::ptrdiff_t>(y) * width_; }
+  const Pixel* Data() const { return pixels_.data(); }
+
+  // Fails (nothing returned) while the surface is lost.
+  std::optional<PixelView> Lock();
+
+  void SetColorKey(Pixel key) { colorKey_ = key; }
+  std::optional<Pixel> ColorKey() const { return colorKey_; }
+
+  // Copies src (or srcRect of it) with its top-left at (x, y). kBltFastSrcColorKey skips key pixels.
+  // A source rectangle that is empty, reversed or outside src is rejected; the destination is clipped.
+  HResult BltFast(int x, int y, const Surface& src, const Rect* srcRect, std::uint32_t flags);
+  // Copies srcRect of src onto dstRect (whole surfaces when null), stretching when the sizes differ.
+  // kBltKeySrc skips key pixels. Empty or reversed rectangles are rejected and draw nothing.
+  HResult Blt(const Rect* dstRect, const Surface& src, const Rect* srcRect, std::uint32_t flags);
+  HResult Fill(Pixel colour);
+  HResult FillRect(const Rect& r, Pixel colour);
+  // Whole-surface copy of a surface of the same size (the frozen frame of pause and questions).
+  HResult CopyFrom(const Surface& src);
+
+  // A lost surface refuses every blit, fill and lock until Restore; its pixels are then undefined.
+  bool IsLost() const { return lost_; }
+  void MarkLost() { lost_ = true; }
+  HResult Restore() {
+    lost_ = false;
+    return kOk;
+  }
+
+ private:
+  std::size_t Index(int x, int y) const {
+    return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x);
+  }
+
+  int width_;
+  int height_;
+  std::vector<Pixel> pixels_;
+  std::optional<Pixel> colorKey_;
+  bool lost_ = false;
+};
+
+inline Rect SurfaceRect(const Surface& s) { return {0, 0, s.Width(), s.Height()}; }
+
+}  // namespace gw::gfx
