@@ -1,0 +1,179 @@
+// The frame loop: at most one frame per 6 ms, each cleared, drawn for the current screen and presented.
+
+#include <string>
+
+#include "app/Form.h"
+#include "gfx/Cp1251.h"
+#include "gfx/Draw.h"
+
+namespace gw::app {
+
+namespace {
+
+constexpr std::uint32_t kFrameGapMs = 5;  // a frame starts once more than this has passed since the last
+constexpr std::int32_t kSplashStep = 256;
+constexpr std::int32_t kSplashEnd = 0xFF33;
+constexpr std::uint32_t kSplashHoldMs = 2500;
+constexpr int kDialogX = 210, kDialogY = 200;
+
+// Help pages by state; pages 4 and 5 sit in the table the other way round.
+const gfx::Surface* HelpPage(const gfx::ImageTables& images, std::int32_t state) {
+  switch (state) {
+    case screen::kHelpPage1: return images.Screen(24);
+    case screen::kHelpPage2: return images.Screen(25);
+    case screen::kHelpPage3: return images.Screen(26);
+    case screen::kHelpPage4: return images.Screen(28);
+    default: return images.Screen(27);
+  }
+}
+
+}  // namespace
+
+bool MainForm::RunFrame() {
+  FrameStartTick = s_.clock.TickCount();
+  s_.sound.PollSong();
+  if (FrameStartTick - LastFrameEndTick <= kFrameGapMs) return false;
+  if (gfx::Failed(display_.ClearBackBuffer())) display_.RestoreSurfaces([this] { LoadAllImages(); });
+  DrawScreen(display_.BackBuffer());
+  display_.PresentFrame();
+  LastFrameEndTick = s_.clock.TickCount();
+  return true;
+}
+
+void MainForm::DrawGuarded(gfx::Surface& dst, const gfx::Surface* picture) {
+  if (gfx::Failed(gfx::DrawPicture(dst, 0, 0, picture))) display_.RestoreSurfaces([this] { LoadAllImages(); });
+}
+
+void MainForm::DrawDialogText(gfx::Surface& dst, int x, int y, int h, int w, const char* utf8, gfx::Pixel colour) {
+  gfx::DrawShadowText(s_.font, x, y, h, w, gfx::ToCp1251(utf8), dst, colour);
+}
+
+void MainForm::DrawGameStatus(gfx::Surface& dst) {
+  if (!p_.Game) return;
+  gfx::DrawShadowText(s_.font, 145, 542, 24, 14, std::to_string(p_.Game->Level), dst, gfx::kYellow);
+  gfx::DrawShadowText(s_.font, 145, 572, 24, 14, std::to_string(p_.Game->Score), dst,
+                      p_.Game->Score < 0 ? gfx::kRed : gfx::kYellow);
+}
+
+void MainForm::DrawScreen(gfx::Surface& dst) {
+  const gfx::ImageTables& images = p_.Images;
+  ui::Controls& c = p_.Controls;
+  const ui::UiContext ui = Ui();
+  const gfx::Surface* dialog = images.Screen(19);
+  switch (p_.ScreenState) {
+    case screen::kSplash: {
+      const auto green = static_cast<gfx::Pixel>(p_.SplashColour);  // 0x00GG00 in either byte order
+      DrawDialogText(dst, 220, 250, 48, 36, "Tavlorin", green);
+      DrawDialogText(dst, 225, 300, 36, 28, "ПРЕДСТАВЛЯЕТ", green);
+      p_.SplashColour += kSplashStep;
+      if (static_cast<std::uint32_t>(p_.SplashColour) >= static_cast<std::uint32_t>(kSplashEnd)) {
+        s_.clock.Sleep(kSplashHoldMs);
+        p_.ScreenState = screen::kMenu;
+      }
+      break;
+    }
+    case screen::kMenu:
+      DrawGuarded(dst, images.Screen(0));
+      if (c.MainMenu) c.MainMenu->Draw(dst, ui);
+      break;
+    case screen::kInGame:
+      DrawGuarded(dst, images.Screen(22));
+      if (p_.Game) {
+        p_.Game->DoFrame(dst);
+        const bool eyeKeys = s_.window.IsLetterKeyDown('Z') && s_.window.IsLetterKeyDown('Y') &&
+                             s_.window.IsLetterKeyDown('F');
+        p_.Game->Eye.Sprite = eyeKeys ? 16 : 2;
+      }
+      break;
+    case screen::kOptions:
+      gfx::DrawPicture(dst, 0, 0, images.Screen(0));
+      gfx::DrawPicture(dst, 29, 156, images.Screen(7));
+      if (c.OptionButtons) c.OptionButtons->Draw(dst, ui);
+      break;
+    case screen::kHiScores:
+      gfx::DrawPicture(dst, 0, 0, images.Screen(0));
+      gfx::DrawPicture(dst, 29, 156, images.Screen(10));
+      if (c.HiScoreButtons) c.HiScoreButtons->Draw(dst, ui);
+      DrawHiScores(dst);
+      break;
+    case screen::kHelpPage1:
+    case screen::kHelpPage2:
+    case screen::kHelpPage3:
+    case screen::kHelpPage4:
+    case screen::kHelpPage5:
+      gfx::DrawPicture(dst, 0, 0, images.Screen(0));
+      gfx::DrawPicture(dst, 29, 156, images.Screen(13));
+      gfx::DrawPicture(dst, 29, 207, HelpPage(images, p_.ScreenState));
+      if (c.HelpButtons) c.HelpButtons->Draw(dst, ui);
+      break;
+    case screen::kQuitConfirm:
+      DrawGuarded(dst, images.Screen(0));
+      gfx::DrawPicture(dst, kDialogX, kDialogY, dialog);
+      DrawDialogText(dst, 250, 260, 32, 20, "Выйти из игры?", gfx::kYellow);
+      if (c.YesNoButtons) c.YesNoButtons->Draw(dst, ui);
+      break;
+    case screen::kClearConfirm:
+      dst.BltFast(0, 0, display_.Snapshot(), nullptr, gfx::kBltFastWait);
+      gfx::DrawPicture(dst, kDialogX, kDialogY, dialog);
+      DrawDialogText(dst, 250, 250, 24, 16, "Очистить рекорды?", gfx::kYellow);
+      if (c.OkCancelButtons) c.OkCancelButtons->Draw(dst, ui);
+      break;
+    case screen::kPause:
+      DrawGuarded(dst, &display_.Snapshot());
+      DrawDialogText(dst, 350, 300, 32, 20, "Пауза", gfx::kYellow);
+      break;
+    case screen::kNameEntry:
+      DrawGuarded(dst, images.Screen(22));
+      gfx::DrawPicture(dst, kDialogX, kDialogY, dialog);
+      if (c.OkCancelButtons) c.OkCancelButtons->Draw(dst, ui);
+      if (p_.Game) {
+        gfx::DrawShadowText(s_.font, 270, 232, 24, 16,
+                            gfx::ToCp1251("Ваш результат: ") + std::to_string(p_.Game->Score), dst, gfx::kYellow);
+      }
+      DrawDialogText(dst, 230, 254, 24, 16, "Введите Ваше имя", gfx::kYellow);
+      if (c.NameEdit) c.NameEdit->Draw(dst, ui);
+      DrawGameStatus(dst);
+      break;
+    case screen::kSendConfirm:
+      DrawGuarded(dst, images.Screen(22));
+      gfx::DrawPicture(dst, kDialogX, kDialogY, dialog);
+      if (c.YesNoButtons) c.YesNoButtons->Draw(dst, ui);
+      DrawDialogText(dst, 230, 252, 24, 16, "Отправить результат на", gfx::kYellow);
+      DrawDialogText(dst, 246, 282, 24, 16, "страницу рекордов?", gfx::kYellow);
+      DrawGameStatus(dst);
+      break;
+    case screen::kQuitGameConfirm:
+      DrawGuarded(dst, &display_.Snapshot());
+      gfx::DrawPicture(dst, kDialogX, kDialogY, dialog);
+      DrawDialogText(dst, 250, 260, 32, 20, "Выйти из игры?", gfx::kYellow);
+      if (c.YesNoButtons) c.YesNoButtons->Draw(dst, ui);
+      break;
+    case screen::kRetryConfirm:
+      DrawGuarded(dst, images.Screen(22));
+      gfx::DrawPicture(dst, kDialogX, kDialogY, dialog);
+      if (c.YesNoButtons) c.YesNoButtons->Draw(dst, ui);
+      DrawDialogText(dst, 230, 252, 24, 16, "Невозможно подключиться", gfx::kRed);
+      DrawDialogText(dst, 246, 282, 24, 16, "к серверу! Повторить?", gfx::kRed);
+      break;
+    case screen::kWait:
+      DrawGuarded(dst, images.Screen(22));
+      gfx::DrawPicture(dst, kDialogX, kDialogY, dialog);
+      DrawDialogText(dst, 290, 282, 24, 16, "Подождите...", gfx::kRed);
+      break;
+    default:
+      break;
+  }
+}
+
+void MainForm::DrawHiScores(gfx::Surface& dst) {
+  for (int r = 0; r < 10; ++r) {
+    const int y = 244 + 23 * r;
+    const gfx::Pixel colour = r == 0 ? gfx::Rgb(0, 208, 0) : gfx::kGreen;
+    const store::THiScores& entry = p_.HiScores[static_cast<std::size_t>(r)];
+    gfx::DrawShadowText(s_.font, 67, y, 24, 16, std::to_string(r + 1), dst, colour);
+    gfx::DrawShadowText(s_.font, 126, y, 24, 14, entry.Name, dst, colour);
+    gfx::DrawShadowText(s_.font, 410, y, 24, 16, std::to_string(entry.Score), dst, colour);
+  }
+}
+
+}  // namespace gw::app

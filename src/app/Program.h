@@ -1,0 +1,44 @@
+#pragma once
+// Everything the game keeps program-wide, in one place: the shell's flags, the screen state, the settings
+// and the table, the picture tables, the controls and the one game.
+
+#include <cstdint>
+#include <memory>
+
+#include "app/Random.h"
+#include "game/Game.h"
+#include "gfx/ImageTables.h"
+#include "platform/Window.h"
+#include "store/Options.h"
+#include "ui/Controls.h"
+#include "ui/UiContext.h"
+
+namespace gw::app {
+
+// Screen states: what is drawn, which keys mean what, whether the window may close.
+namespace screen {
+inline constexpr std::int32_t kSplash = 0, kMenu = 1, kInGame = 2, kOptions = 3, kHiScores = 4, kHelpPage1 = 5,
+                              kQuitConfirm = 7, kClearConfirm = 8, kPause = 33, kNameEntry = 34, kSendConfirm = 35,
+                              kQuitGameConfirm = 36, kRetryConfirm = 38, kWait = 39, kHelpPage2 = 51,
+                              kHelpPage3 = 52, kHelpPage4 = 53, kHelpPage5 = 54;
+}
+
+struct Program {
+  bool FirstCreate = true;
+  bool SkipNextMinimize = true;
+  bool CloseAllowed = false;
+  std::int32_t ScreenState = screen::kSplash;
+  store::TOptions Options = store::InitialOptions();
+  store::HiScoreTable HiScores{};
+  std::uint16_t DesktopWidth = 0;
+  std::uint16_t DesktopHeight = 0;
+  std::int32_t SplashColour = 0;
+  std::unique_ptr<game::TGame> Game;
+  ui::Mouse Mouse;  // MouseX, MouseY and the window's MouseActive
+  platform::ScreenRect SavedWindowRect;
+  gfx::ImageTables Images;
+  ui::Controls Controls;
+  Random Rng;
+};
+
+}  // namespace gw::app

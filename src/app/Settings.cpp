@@ -1,0 +1,72 @@
+// Settings and the table between the file and the running program.
+
+#include <iostream>
+
+#include "app/Form.h"
+#include "store/ConfigFile.h"
+
+namespace gw::app {
+
+void MainForm::LoadOptions() {
+  p_.FirstCreate = false;
+  const std::filesystem::path path{store::kConfigFileName};
+  store::ConfigData data;
+  std::string error;
+  switch (store::ReadConfigFile(path, data, error)) {
+    case store::LoadStatus::Loaded:
+      p_.Options = std::move(data.options);
+      p_.HiScores = std::move(data.hiScores);
+      break;
+    case store::LoadStatus::Damaged: {
+      const auto aside = store::KeepDamagedFile(path);
+      std::cerr << "Grom Wumbler: " << path.string() << " " << error << "; starting with the initial settings"
+                << (aside.empty() ? std::string() : " (the damaged file is kept as " + aside.string() + ")") << "\n";
+      p_.Options = store::InitialOptions();
+      store::ResetHiScores(p_.HiScores);
+      WriteSettings();
+      break;
+    }
+    case store::LoadStatus::Missing:
+      store::ResetHiScores(p_.HiScores);
+      WriteSettings();
+      break;
+  }
+  ApplyOptions();
+}
+
+void MainForm::ApplyOptions() {
+  FormCreate();
+  SetSoundOn(p_.Options.Sound);
+  ui::TDDOptBtnCollection& options = *p_.Controls.OptionButtons;
+  options.Rows[0].IsOn = p_.Options.Windowed;
+  options.Rows[1].IsOn = p_.Options.Music;
+  options.Rows[2].IsOn = p_.Options.Sound;
+  options.Edit.Text = p_.Options.Country;
+  options.Edit.CharCount = static_cast<std::uint8_t>(p_.Options.Country.size());
+}
+
+void MainForm::SaveOptions() {
+  // The options screen's field reaches the settings only here.
+  if (p_.Controls.OptionButtons) p_.Options.Country = p_.Controls.OptionButtons->Edit.Text;
+  WriteSettings();
+}
+
+void MainForm::WriteSettings() {
+  std::string error;
+  if (!store::WriteConfigFile(std::filesystem::path{store::kConfigFileName}, p_.Options, p_.HiScores, error)) {
+    std::cerr << "Grom Wumbler: the settings were not saved: " << error << "\n";
+  }
+}
+
+void MainForm::AddHiScore() {
+  store::AddHiScore(p_.HiScores, p_.Controls.NameEdit ? p_.Controls.NameEdit->Text : std::string(),
+                    p_.Game ? p_.Game->Score : 0);
+  SaveOptions();
+}
+
+void MainForm::SubmitScore() {
+  // The score exchange with the server is not part of this build yet: it answers as an unreachable server.
+  p_.ScreenState = screen::kRetryConfirm;
+}
+
+}  // namespace gw::app

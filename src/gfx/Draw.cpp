@@ -1,0 +1,71 @@
+#include "gfx/Draw.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace gw::gfx {
+
+namespace {
+
+constexpr int kNormalWeight = 400;
+
+// Marks every pixel whose centre lies within half a pen of the rounded rectangle through the pixel centres
+// of the rectangle's border columns and rows.
+void StrokeRoundedRect(const Rect& r, double cornerRadius, int penWidth, Pixel colour, Surface& dst) {
+  if (r.right - 1 < r.left || r.bottom - 1 < r.top) return;
+  const double half = penWidth / 2.0;
+  const double cx = (r.left + r.right) / 2.0, cy = (r.top + r.bottom) / 2.0;
+  const double hx = (r.right - 1 - r.left) / 2.0, hy = (r.bottom - 1 - r.top) / 2.0;
+  const double radius = std::min({cornerRadius, hx, hy});
+  const int reach = static_cast<int>(std::ceil(half));
+  const int x0 = std::max(r.left - reach, 0), x1 = std::min(r.right + reach, dst.Width());
+  const int y0 = std::max(r.top - reach, 0), y1 = std::min(r.bottom + reach, dst.Height());
+  for (int y = y0; y < y1; ++y) {
+    Pixel* row = dst.Row(y);
+    const double qy = std::abs(y + 0.5 - cy) - (hy - radius);
+    for (int x = x0; x < x1; ++x) {
+      const double qx = std::abs(x + 0.5 - cx) - (hx - radius);
+      const double outside = std::hypot(std::max(qx, 0.0), std::max(qy, 0.0));
+      const double distance = outside + std::min(std::max(qx, qy), 0.0) - radius;
+      if (std::abs(distance) <= half) row[x] = colour;
+    }
+  }
+}
+
+}  // namespace
+
+void DrawShadowText(GameFont& font, int x, int y, int fontHeight, int fontWidth, std::string_view text, Surface& dst,
+                    Pixel colour) {
+  if (text.empty()) return;
+  font.Draw(dst, x + 2, y + 1, fontHeight, fontWidth, kNormalWeight, text, kBlack);
+  font.Draw(dst, x, y, fontHeight, fontWidth, kNormalWeight, text, colour);
+}
+
+void DrawRoundFrame(int x, int y, int width, int height, Pixel colour, Surface& dst) {
+  StrokeRoundedRect({x, y, x + width, y + height}, 2.5, 3, colour, dst);
+}
+
+void DrawFrameRect(const Rect& r, int penWidth, Pixel colour, Surface& dst) {
+  StrokeRoundedRect(r, 0.0, penWidth, colour, dst);
+}
+
+void DrawThickLine(int x0, int y0, int x1, int y1, int penWidth, Pixel colour, Surface& dst) {
+  const double half = penWidth / 2.0;
+  const double ax = x0 + 0.5, ay = y0 + 0.5, bx = x1 + 0.5, by = y1 + 0.5;
+  const double dx = bx - ax, dy = by - ay;
+  const double lengthSq = dx * dx + dy * dy;
+  const int reach = static_cast<int>(std::ceil(half));
+  const int left = std::max(std::min(x0, x1) - reach, 0), right = std::min(std::max(x0, x1) + reach + 1, dst.Width());
+  const int top = std::max(std::min(y0, y1) - reach, 0), bottom = std::min(std::max(y0, y1) + reach + 1, dst.Height());
+  for (int y = top; y < bottom; ++y) {
+    Pixel* row = dst.Row(y);
+    for (int x = left; x < right; ++x) {
+      const double px = x + 0.5 - ax, py = y + 0.5 - ay;
+      const double t = lengthSq > 0 ? std::clamp((px * dx + py * dy) / lengthSq, 0.0, 1.0) : 0.0;
+      const double ex = px - t * dx, ey = py - t * dy;
+      if (ex * ex + ey * ey <= half * half) row[x] = colour;
+    }
+  }
+}
+
+}  // namespace gw::gfx

@@ -1,0 +1,160 @@
+#include "platform/sdl/SdlWindow.h"
+
+#include "platform/Clock.h"
+
+namespace gw::platform::sdl {
+
+namespace {
+
+std::uint16_t VirtualKey(const SDL_Keysym& key) {
+  const SDL_Scancode sc = key.scancode;
+  // Letters by physical position, so they do not depend on the keyboard layout.
+  if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) return static_cast<std::uint16_t>(65 + (sc - SDL_SCANCODE_A));
+  switch (sc) {
+    case SDL_SCANCODE_BACKSPACE: return vk::kBack;
+    case SDL_SCANCODE_RETURN:
+    case SDL_SCANCODE_KP_ENTER: return vk::kReturn;
+    case SDL_SCANCODE_LCTRL:
+    case SDL_SCANCODE_RCTRL: return vk::kControl;
+    case SDL_SCANCODE_LALT:
+    case SDL_SCANCODE_RALT: return vk::kMenu;
+    case SDL_SCANCODE_ESCAPE: return vk::kEscape;
+    case SDL_SCANCODE_SPACE: return vk::kSpace;
+    case SDL_SCANCODE_LEFT: return vk::kLeft;
+    case SDL_SCANCODE_UP: return vk::kUp;
+    case SDL_SCANCODE_RIGHT: return vk::kRight;
+    case SDL_SCANCODE_DOWN: return vk::kDown;
+    case SDL_SCANCODE_F1: return vk::kF1;
+    default: return vk::kOther;
+  }
+}
+
+}  // namespace
+
+SdlWindow::SdlWindow() {
+  SDL_SetHint(SDL_HINT_APP_NAME, "GromWumbler");
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+  window_ = Checked(WindowPtr(SDL_CreateWindow("Grom Wumbler", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                               kFrameWidth, kFrameHeight, SDL_WINDOW_HIDDEN)),
+                    "cannot open the game window");
+  renderer_ = RendererPtr(SDL_CreateRenderer(window_.get(), -1, SDL_RENDERER_ACCELERATED));
+  if (!renderer_) renderer_ = Checked(RendererPtr(SDL_CreateRenderer(window_.get(), -1, SDL_RENDERER_SOFTWARE)),
+                                      "cannot draw into the game window");
+  SDL_RenderSetLogicalSize(renderer_.get(), kFrameWidth, kFrameHeight);
+  texture_ = Checked(TexturePtr(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                                  kFrameWidth, kFrameHeight)),
+                     "cannot make the frame texture");
+}
+
+void SdlWindow::Setup(bool windowed) {
+  SDL_Window* w = window_.get();
+  if (windowed) {
+    SDL_SetWindowFullscreen(w, 0);
+    SDL_SetWindowBordered(w, SDL_TRUE);
+    SDL_SetWindowResizable(w, SDL_FALSE);
+    SDL_SetWindowSize(w, kFrameWidth, kFrameHeight);
+    SDL_SetWindowPosition(w, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  } else {
+    SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  }
+  SDL_ShowWindow(w);
+}
+
+void SdlWindow::Present(const std::uint32_t* pixels, int pitchBytes) {
+  SDL_UpdateTexture(texture_.get(), nullptr, pixels, pitchBytes);
+  SDL_RenderClear(renderer_.get());
+  SDL_RenderCopy(renderer_.get(), texture_.get(), nullptr, nullptr);
+  SDL_RenderPresent(renderer_.get());
+}
+
+bool SdlWindow::IsActive() { return (SDL_GetWindowFlags(window_.get()) & SDL_WINDOW_INPUT_FOCUS) != 0; }
+
+int SdlWindow::ShowCursor(bool show) {
+  cursorCounter_ += show ? 1 : -1;
+  SDL_ShowCursor(cursorCounter_ >= 0 ? SDL_ENABLE : SDL_DISABLE);
+  return cursorCounter_;
+}
+
+void SdlWindow::WarpMouse(int x, int y) {
+  // The frame may be scaled in full screen: map the frame point to window pixels.
+  int ww = 0, wh = 0;
+  SDL_GetWindowSize(window_.get(), &ww, &wh);
+  const float scale = std::min(static_cast<float>(ww) / kFrameWidth, static_cast<float>(wh) / kFrameHeight);
+  const float offX = (static_cast<float>(ww) - kFrameWidth * scale) / 2;
+  const float offY = (static_cast<float>(wh) - kFrameHeight * scale) / 2;
+  SDL_WarpMouseInWindow(window_.get(), static_cast<int>(offX + static_cast<float>(x) * scale),
+                        static_cast<int>(offY + static_cast<float>(y) * scale));
+}
+
+bool SdlWindow::IsLetterKeyDown(char letter) {
+  if (letter < 'A' || letter > 'Z') return false;
+  const Uint8* state = SDL_GetKeyboardState(nullptr);
+  return state && state[SDL_SCANCODE_A + (letter - 'A')] != 0;
+}
+
+std::pair<int, int> SdlWindow::DesktopSize() {
+  SDL_DisplayMode mode{};
+  if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return {kFrameWidth, kFrameHeight};
+  return {mode.w, mode.h};
+}
+
+ScreenRect SdlWindow::WindowRect() {
+  int x = 0, y = 0, w = 0, h = 0;
+  SDL_GetWindowPosition(window_.get(), &x, &y);
+  SDL_GetWindowSize(window_.get(), &w, &h);
+  return {x, y, x + w, y + h};
+}
+
+void SdlWindow::MoveWindowTo(int left, int top) { SDL_SetWindowPosition(window_.get(), left, top); }
+
+void SdlWindow::Minimize() { SDL_MinimizeWindow(window_.get()); }
+
+void SdlWindow::Close() {
+  // Closing asks the game first, as the window's own close button does.
+  if (events_ && events_->OnCloseQuery()) quit_ = true;
+}
+
+void SdlWindow::Dispatch(const SDL_Event& e, WindowEvents& events) {
+  switch (e.type) {
+    case SDL_QUIT:
+      Close();
+      break;
+    case SDL_KEYDOWN:
+      events.OnKeyDown(VirtualKey(e.key.keysym), (e.key.keysym.mod & KMOD_ALT) != 0);
+      break;
+    case SDL_MOUSEMOTION:
+      events.OnMouseMove(e.motion.x, e.motion.y);
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+      events.OnMouseDown();
+      break;
+    case SDL_WINDOWEVENT:
+      switch (e.window.event) {
+        case SDL_WINDOWEVENT_CLOSE: Close(); break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED: events.OnActivate(); break;
+        case SDL_WINDOWEVENT_FOCUS_LOST: events.OnDeactivate(); break;
+        case SDL_WINDOWEVENT_RESTORED: events.OnRestore(); break;
+        case SDL_WINDOWEVENT_MAXIMIZED: events.OnMaximize(); break;
+        case SDL_WINDOWEVENT_MOVED: events.OnMove(); break;
+        default: break;
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void SdlWindow::RunMessageLoop(WindowEvents& events) {
+  events_ = &events;
+  quit_ = false;
+  while (!quit_) {
+    SDL_Event e;
+    while (!quit_ && SDL_PollEvent(&e)) Dispatch(e, events);
+    if (quit_) break;
+    // When no frame was due, wait for the next tick step or the next event instead of spinning a core.
+    if (!events.OnIdle()) SDL_WaitEventTimeout(nullptr, static_cast<int>(MsUntilNextTick(SDL_GetTicks64())));
+  }
+  events_ = nullptr;
+}
+
+}  // namespace gw::platform::sdl

@@ -1,0 +1,136 @@
+#include "store/ConfigFile.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace gw::store {
+
+namespace {
+
+void WriteFlag(std::vector<std::uint8_t>& out, bool flag) { out.push_back(flag ? 1 : 0); }
+
+}  // namespace
+
+void WriteCfgString(std::vector<std::uint8_t>& out, std::string_view text) {
+  const std::size_t length = std::min(text.size(), kMaxCfgString);
+  out.push_back(static_cast<std::uint8_t>(length));
+  for (std::size_t i = 0; i < length; ++i) out.push_back(static_cast<std::uint8_t>(~static_cast<std::uint8_t>(text[i])));
+}
+
+std::optional<std::string> ReadCfgString(std::span<const std::uint8_t> bytes, std::size_t& pos) {
+  if (pos >= bytes.size()) return std::nullopt;
+  const std::size_t length = bytes[pos];
+  if (bytes.size() - pos - 1 < length) return std::nullopt;
+  std::string text;
+  text.reserve(length);
+  for (std::size_t i = 0; i < length; ++i) text += static_cast<char>(bytes[pos + 1 + i] ^ 0xFF);
+  pos += 1 + length;
+  return text;
+}
+
+std::vector<std::uint8_t> EncodeConfig(const TOptions& options, const HiScoreTable& table) {
+  std::vector<std::uint8_t> out;
+  WriteFlag(out, options.Windowed);
+  WriteFlag(out, options.Music);
+  WriteFlag(out, options.Sound);
+  WriteCfgString(out, options.Country);
+  for (const THiScores& entry : table) {
+    WriteCfgString(out, entry.Name);
+    const auto score = static_cast<std::uint32_t>(entry.Score);
+    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(score >> shift));
+  }
+  return out;
+}
+
+std::optional<ConfigData> DecodeConfig(std::span<const std::uint8_t> bytes, std::string& error) {
+  ConfigData data;
+  if (bytes.size() < 3) {
+    error = "the file ends before its settings";
+    return std::nullopt;
+  }
+  // Exactly 1 is true; any other value reads as false.
+  data.options.Windowed = bytes[0] == 1;
+  data.options.Music = bytes[1] == 1;
+  data.options.Sound = bytes[2] == 1;
+  std::size_t pos = 3;
+  auto country = ReadCfgString(bytes, pos);
+  if (!country) {
+    error = "the file ends inside the country line";
+    return std::nullopt;
+  }
+  data.options.Country = std::move(*country);
+  for (std::size_t i = 0; i < data.hiScores.size(); ++i) {
+    auto name = ReadCfgString(bytes, pos);
+    if (!name || bytes.size() - pos < 4) {
+      error = "the file ends inside high-score entry " + std::to_string(i + 1);
+      return std::nullopt;
+    }
+    std::uint32_t score = 0;
+    for (int b = 0; b < 4; ++b) score |= static_cast<std::uint32_t>(bytes[pos + static_cast<std::size_t>(b)]) << (8 * b);
+    pos += 4;
+    data.hiScores[i] = {std::move(*name), static_cast<std::int32_t>(score)};
+  }
+  return data;
+}
+
+LoadStatus ReadConfigFile(const std::filesystem::path& path, ConfigData& out, std::string& error) {
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) return LoadStatus::Missing;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = "cannot be read";
+    return LoadStatus::Damaged;
+  }
+  const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) {
+    error = "cannot be read";
+    return LoadStatus::Damaged;
+  }
+  auto data = DecodeConfig(bytes, error);
+  if (!data) return LoadStatus::Damaged;
+  out = std::move(*data);
+  return LoadStatus::Loaded;
+}
+
+bool WriteConfigFile(const std::filesystem::path& path, const TOptions& options, const HiScoreTable& table,
+                     std::string& error) {
+  const std::vector<std::uint8_t> bytes = EncodeConfig(options, table);
+  std::filesystem::path temp = path;
+  temp += ".new";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    if (!out) {
+      error = "cannot write " + temp.string();
+      out.close();
+      std::error_code ignored;
+      std::filesystem::remove(temp, ignored);
+      return false;
+    }
+  }
+  std::error_code ec;
+  std::filesystem::rename(temp, path, ec);
+  if (ec) {
+    error = "cannot replace " + path.string() + ": " + ec.message();
+    std::filesystem::remove(temp, ec);
+    return false;
+  }
+  return true;
+}
+
+std::filesystem::path KeepDamagedFile(const std::filesystem::path& path) {
+  for (int n = 0; n < 1000; ++n) {
+    std::filesystem::path aside = path;
+    aside += n == 0 ? std::string(".damaged") : ".damaged." + std::to_string(n);
+    std::error_code ec;
+    if (std::filesystem::exists(aside, ec)) continue;
+    std::filesystem::rename(path, aside, ec);
+    return ec ? std::filesystem::path{} : aside;
+  }
+  return {};
+}
+
+}  // namespace gw::store

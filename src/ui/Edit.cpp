@@ -1,0 +1,63 @@
+#include "ui/Edit.h"
+
+#include <array>
+#include <string_view>
+
+#include "gfx/Draw.h"
+
+namespace gw::ui {
+
+namespace {
+
+// ЙЦУКЕН: the letter each Latin key carries, A..Z, as Windows-1251 bytes.
+constexpr std::array<unsigned char, 26> kRussianLayout = {
+    0xD4, 0xC8, 0xD1, 0xC2, 0xD3, 0xC0, 0xCF, 0xD0, 0xD8, 0xCE, 0xCB, 0xC4, 0xDC,  // A..M
+    0xD2, 0xD9, 0xC7, 0xC9, 0xCA, 0xDB, 0xC5, 0xC3, 0xCC, 0xD6, 0xD7, 0xCD, 0xDF,  // N..Z
+};
+constexpr gfx::Pixel kCaretColour = gfx::Rgb(227, 227, 0);
+constexpr std::uint32_t kBlinkMs = 300;
+
+}  // namespace
+
+char TDDEdit::Translate(char latinLetter) {
+  if (latinLetter < 'A' || latinLetter > 'Z') return 0;
+  return static_cast<char>(kRussianLayout[static_cast<std::size_t>(latinLetter - 'A')]);
+}
+
+void TDDEdit::AddKey(char key, const UiContext& ui) {
+  if (key == kDeleteCode) {
+    if (CharCount > 0) {
+      Text.pop_back();
+      --CharCount;
+    }
+    return;
+  }
+  const char letter = Translate(key);
+  if (letter == 0) return;
+  // The room check measures the Latin key itself, not its translation.
+  const int width = ui.font.TextWidth(kFontHeight, kFontWidth, kFontWeight, Text + key);
+  if (CharCount < kMaxChars && Bounds.left + width + 5 < Bounds.right) {
+    Text += letter;
+    ++CharCount;
+  }
+}
+
+void TDDEdit::Draw(gfx::Surface& dst, const UiContext& ui) {
+  if (Selected) gfx::DrawFrameRect(Bounds, 3, gfx::kFocusGreen, dst);
+  const std::uint32_t now = ui.clock.TickCount();
+  if (now - BlinkTick > kBlinkMs) {
+    CaretOn = !CaretOn;
+    BlinkTick = now;
+  }
+  const std::string_view shown = std::string_view(Text).substr(0, CharCount);
+  const int width = ui.font.TextWidth(kFontHeight, kFontWidth, kFontWeight, Text);
+  if (CaretOn && Selected && Editing) {
+    const int x = Bounds.left + width + 5;
+    gfx::DrawThickLine(x, Bounds.top + 5, x, Bounds.bottom - 6, 3, kCaretColour, dst);
+  }
+  if (shown.empty()) return;
+  ui.font.Draw(dst, Bounds.left + 2, Bounds.top + 1, kFontHeight, kFontWidth, kFontWeight, shown, gfx::kBlack);
+  ui.font.Draw(dst, Bounds.left, Bounds.top, kFontHeight, kFontWidth, kFontWeight, shown, gfx::kGreen);
+}
+
+}  // namespace gw::ui

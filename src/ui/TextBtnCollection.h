@@ -1,0 +1,33 @@
+#pragma once
+// Two text buttons of a question ("ДА"/"НЕТ", "OK"/"ОТМЕНА"): the chosen one is green, the other yellow.
+
+#include <string>
+
+#include "gfx/Surface.h"
+#include "ui/UiContext.h"
+
+namespace gw::ui {
+
+class TDDTextBtnCollection {
+ public:
+  static constexpr int kFontHeight = 32, kFontWidth = 20;
+
+  // Captions are Windows-1251.
+  TDDTextBtnCollection(const gfx::Rect& rect1, const gfx::Rect& rect2, std::string caption1, std::string caption2)
+      : Caption1(std::move(caption1)), Caption2(std::move(caption2)), Rect1(rect1), Rect2(rect2) {}
+
+  void Draw(gfx::Surface& dst, const UiContext& ui);
+  void HitTest(const UiContext& ui) { Clicked = ui.MouseIn(Rect1) || ui.MouseIn(Rect2); }
+  // Beeps even when the choice stays the same.
+  void SetChoice(bool value, const UiContext& ui) {
+    ui.Beep();
+    Choice = value;
+  }
+
+  bool Choice = true;
+  std::string Caption1, Caption2;
+  gfx::Rect Rect1, Rect2;
+  bool Clicked = false;
+};
+
+}  // namespace gw::ui
