@@ -1,0 +1,52 @@
+#include "support/Headless.h"
+
+#include <algorithm>
+#include <random>
+
+#include "platform/sdl/SdlServices.h"
+
+namespace gw::test {
+
+void FakeWindow::Present(const std::uint32_t* pixels, int pitchBytes) {
+  ++presents;
+  const int pitch = pitchBytes / 4;
+  lastFrame.assign(static_cast<std::size_t>(platform::kFrameWidth) * platform::kFrameHeight, 0);
+  for (int y = 0; y < platform::kFrameHeight; ++y) {
+    std::copy_n(pixels + static_cast<std::ptrdiff_t>(y) * pitch, platform::kFrameWidth,
+                lastFrame.begin() + static_cast<std::ptrdiff_t>(y) * platform::kFrameWidth);
+  }
+}
+
+int RecordingSound::Count(const std::string& call) const {
+  return static_cast<int>(std::count(calls.begin(), calls.end(), call));
+}
+
+gfx::GameFont& TestFont() {
+  static const std::unique_ptr<gfx::GameFont> font = gfx::GameFont::Load();
+  return *font;
+}
+
+TempFolder::TempFolder() : previous_(std::filesystem::current_path()) {
+  std::random_device rd;
+  path_ = std::filesystem::temp_directory_path() / ("gw-test-" + std::to_string(rd()) + std::to_string(rd()));
+  std::filesystem::create_directories(path_);
+  std::filesystem::current_path(path_);
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ec;
+  std::filesystem::current_path(previous_, ec);
+  std::filesystem::remove_all(path_, ec);
+}
+
+HeadlessGame::HeadlessGame() : decoder(std::make_unique<platform::sdl::SdlImageDecoder>()) {
+  form = std::make_unique<app::MainForm>(app::Services{clock, window, shell, *decoder, sound, TestFont()}, program);
+  window.events = form.get();
+}
+
+bool HeadlessGame::Frame() {
+  clock.tick += 15;  // ticks of 1/64 s come as 15 or 16 ms
+  return form->RunFrame();
+}
+
+}  // namespace gw::test
