@@ -288,6 +288,523 @@ def pupil_heart():
     return svg(8, 8, body)
 
 
+# ---------------------------------------------------------------------------------------------------------------
+# Enemies: strips of frames side by side, each frame drawn in its own cell coordinates.
+
+def strip(fw, fh, frames, draw, defs):
+    body = ''.join(f'<g transform="translate({f * fw} 0)">\n{draw(f)}</g>\n' for f in range(frames))
+    return svg(fw * frames, fh, body, defs)
+
+
+def leaf(x, y, length, width, angle, fill, sw=1.6, veins=None):
+    """A wing: root at (x, y), pointing along angle (degrees, 0 = right, clockwise on screen)."""
+    L, W = length, width
+    d = (f'M 0 0 C {fmt(L * 0.25)} {fmt(-W * 1.1)} {fmt(L * 0.85)} {fmt(-W * 0.95)} {fmt(L)} {fmt(-W * 0.1)} '
+         f'C {fmt(L * 1.02)} {fmt(W * 0.5)} {fmt(L * 0.5)} {fmt(W * 0.75)} 0 0 Z')
+    out = f'<g transform="translate({fmt(x)} {fmt(y)}) rotate({fmt(angle)})">'
+    out += path(d, f'fill="{fill}" stroke="{INK}" stroke-width="{fmt(sw)}" stroke-linejoin="round"')
+    if veins:
+        out += path(f'M 1 0 Q {fmt(L * 0.5)} {fmt(-W * 0.35)} {fmt(L * 0.9)} {fmt(-W * 0.2)} '
+                    f'M {fmt(L * 0.35)} {fmt(-W * 0.25)} L {fmt(L * 0.6)} {fmt(-W * 0.75)} '
+                    f'M {fmt(L * 0.4)} {fmt(-W * 0.15)} L {fmt(L * 0.7)} {fmt(W * 0.35)}',
+                    f'fill="none" stroke="{veins}" stroke-width="0.9" stroke-linecap="round"')
+    return out + '</g>\n'
+
+
+def eye(cx, cy, rx, ry, look=(0.0, 0.0), sw=1.2):
+    """A cartoon eye: white, pupil shifted by look (fractions of the white's radii), glint."""
+    out = ellipse(cx, cy, rx, ry, f'fill="#FFFFFF" stroke="{INK}" stroke-width="{fmt(sw)}"')
+    px, py = cx + look[0] * rx * 0.45, cy + look[1] * ry * 0.45
+    out += ellipse(px, py, rx * 0.58, ry * 0.62, f'fill="{INK}"')
+    out += circle(px - rx * 0.2, py - ry * 0.25, max(0.7, rx * 0.2), 'fill="#FFFFFF"')
+    return out
+
+
+def dot_eye(cx, cy, rx, ry):
+    """A small shiny black eye, for faces too small for whites."""
+    return ellipse(cx, cy, rx, ry, f'fill="{INK}"') + circle(cx - rx * 0.3, cy - ry * 0.35, max(0.6, rx * 0.38),
+                                                              'fill="#FFFFFF"')
+
+
+WING = 'url(#wing)'
+WING_DEFS = linear('wing', [(0, '#FFFFFF'), (0.5, '#E6F6FF'), (1, '#B7DCEF')], 0, 0, 1, 1)
+
+
+def hornet():
+    """Kind 0: an angry red-and-black hornet seen from the front, stinger down."""
+    fw, fh = 46, 70
+    cx = fw / 2
+    defs = WING_DEFS + radial('red', [(0, '#FF8A7A'), (0.5, DANGER), (1, '#A61E1E')], cx=0.4, cy=0.3, r=0.75)
+    defs += radial('head', [(0, '#FF9C8A'), (0.55, DANGER), (1, '#9E1B1B')], cx=0.4, cy=0.3, r=0.75)
+    defs += f'<clipPath id="abd">{ellipse(cx, 48, 11.6, 13.1)}</clipPath>\n'
+
+    def frame(f):
+        a = (28, 48, 68, 48)[f]                  # wing beat, degrees from straight up
+        out = ''
+        for side in (-1, 1):
+            out += pair_leaf(side, cx + side * 4, 31, 13, 4.6, a + 26)
+            out += pair_leaf(side, cx + side * 4, 30, 20.5 - a / 15, 7, a)
+        # Legs dangle from the thorax, swinging a little with the wings.
+        swing = (0, 1, 2, 1)[f]
+        for side in (-1, 1):
+            for k, (lx, ly) in enumerate(((10, 42), (12, 50))):
+                x0, y0 = cx + side * 5, 35 + k * 3
+                out += path(f'M {fmt(x0)} {y0} L {fmt(cx + side * lx)} {ly + swing - k} '
+                            f'L {fmt(cx + side * (lx + 1.5))} {ly + swing + 3 - k}',
+                            f'fill="none" stroke="{INK}" stroke-width="1.8" stroke-linecap="round" '
+                            'stroke-linejoin="round"')
+        # Abdomen: red with black bands and a long sting.
+        out += path(f'M {fmt(cx - 3.6)} 59 L {fmt(cx)} 68.2 L {fmt(cx + 3.6)} 59 Z',
+                    f'fill="#4A4A4A" stroke="{INK}" stroke-width="1.4" stroke-linejoin="round"')
+        out += path(f'M {fmt(cx - 1)} 61 L {fmt(cx)} 65.5', 'stroke="#BDBDBD" stroke-width="0.9" fill="none"')
+        out += ellipse(cx, 48, 12, 13.5, 'fill="url(#red)"')
+        out += '<g clip-path="url(#abd)">'
+        for y0 in (39, 46.5, 54):
+            out += f'<rect x="{fmt(cx - 13)}" y="{y0}" width="26" height="3.8" fill="#1E120A"/>'
+        out += '</g>\n'
+        out += ellipse(cx, 48, 12, 13.5, f'fill="none" stroke="{INK}" stroke-width="2"')
+        out += ellipse(cx - 5.5, 43, 1.8, 3.2, 'fill="#FFFFFF" opacity="0.65"')
+        # Thorax.
+        out += ellipse(cx, 32, 7.5, 5.5, f'fill="#3A2C26" stroke="{INK}" stroke-width="1.6"')
+        # Antennae.
+        for side in (-1, 1):
+            out += path(f'M {fmt(cx + side * 3)} 12 Q {fmt(cx + side * 5)} 4 {fmt(cx + side * 10)} 3.6',
+                        f'fill="none" stroke="{INK}" stroke-width="1.6" stroke-linecap="round"')
+            out += circle(cx + side * 10, 3.6, 1.7, f'fill="{DANGER}" stroke="{INK}" stroke-width="1"')
+        # Head with an angry face: slanted eyes, fangs.
+        out += circle(cx, 20, 9.6, f'fill="url(#head)" stroke="{INK}" stroke-width="2"')
+        for side in (-1, 1):
+            e = (f'M {fmt(cx + side * 1.2)} 17.6 L {fmt(cx + side * 7.6)} 14.4 '
+                 f'Q {fmt(cx + side * 8.6)} 22.2 {fmt(cx + side * 4.6)} 22.4 Q {fmt(cx + side * 1)} 22 '
+                 f'{fmt(cx + side * 1.2)} 17.6 Z')
+            out += path(e, f'fill="#FFF27A" stroke="{INK}" stroke-width="1.3" stroke-linejoin="round"')
+            out += circle(cx + side * 3.6, 19.6, 1.7, f'fill="{INK}"')
+            out += path(f'M {fmt(cx + side * 0.2)} 16.8 L {fmt(cx + side * 8.6)} 12.6',
+                        f'stroke="{INK}" stroke-width="2" stroke-linecap="round"')
+            out += path(f'M {fmt(cx + side * 3.4)} 25.2 L {fmt(cx + side * 2.4)} 28.6 L {fmt(cx + side * 1.2)} 25.6 Z',
+                        f'fill="#FFFFFF" stroke="{INK}" stroke-width="0.9" stroke-linejoin="round"')
+        out += path(f'M {fmt(cx - 4.2)} 25.6 Q {cx} 23.4 {fmt(cx + 4.2)} 25.6', f'fill="none" stroke="{INK}" '
+                    'stroke-width="1.5" stroke-linecap="round"')
+        return out
+
+    return strip(fw, fh, 4, frame, defs)
+
+
+def butterfly():
+    """Kind 1: a golden butterfly with jewels on its wings, seen from the front; the wings fold and open."""
+    fw, fh = 41, 71
+    cx = fw / 2
+    defs = linear('gold', [(0, GOLD_HI), (0.45, GOLD), (1, '#F0A81C')], 0, 0, 1, 1)
+    defs += linear('gold2', [(0, GOLD), (1, '#E0901A')], 0, 0, 1, 1)
+    defs += radial('ruby', [(0, '#FF9CB0'), (0.5, '#E8244A'), (1, '#8E0F2A')], cx=0.35, cy=0.3, r=0.8)
+    defs += radial('sapph', [(0, '#A8CCFF'), (0.5, '#2F6BEA'), (1, '#163A8E')], cx=0.35, cy=0.3, r=0.8)
+    defs += linear('bbody', [(0, '#8A5A1E'), (0.5, '#C88A2E'), (1, '#7A4A14')], 0, 0, 1, 0)
+
+    def wing_path(pts_, sx):
+        # Cubic path through (x, y) control points, squeezed toward the body by sx.
+        q = [(cx + (x - cx) * sx, y) for x, y in pts_]
+        d = f'M {fmt(q[0][0])} {fmt(q[0][1])}'
+        for i in range(1, len(q), 3):
+            d += f' C {pts(q[i:i + 3]).replace(",", " ")}'
+        return d + ' Z'
+
+    def frame(f):
+        sx = (1.0, 0.72, 0.38, 0.72)[f]
+        out = ''
+        for side in (-1, 1):
+            def m(x):
+                return cx + side * x
+            fore = [(m(1.5), 27), (m(4), 18), (m(9.5), 4.5), (m(16.5), 5), (m(19.2), 5.5), (m(18.6), 18),
+                    (m(16.5), 29), (m(13), 33), (m(5), 35), (m(1.5), 33)]
+            hind = [(m(1.5), 34), (m(8), 34), (m(16), 38), (m(16.5), 45), (m(17), 53), (m(11), 60),
+                    (m(7), 59), (m(3), 57), (m(1.5), 50), (m(1.5), 42)]
+            tail = [(m(6), 55), (m(6.5), 60), (m(7), 64), (m(8.5), 67.4), (m(10.5), 68.4), (m(11.5), 66),
+                    (m(10), 62), (m(10), 58), (m(10), 55), (m(6), 55)]
+            out += path(wing_path(tail, sx), f'fill="url(#gold2)" stroke="{INK}" stroke-width="1.5" '
+                        'stroke-linejoin="round"')
+            out += path(wing_path(hind, sx), f'fill="url(#gold2)" stroke="{INK}" stroke-width="1.6" '
+                        'stroke-linejoin="round"')
+            out += path(wing_path(fore, sx), f'fill="url(#gold)" stroke="{INK}" stroke-width="1.6" '
+                        'stroke-linejoin="round"')
+            # Jewels, squeezed with the wings.
+            for (gx, gy, r, g) in ((12, 17, 3.6, 'ruby'), (10, 46, 3.0, 'sapph')):
+                out += ellipse(cx + side * gx * sx, gy, r * max(sx, 0.45), r,
+                               f'fill="url(#{g})" stroke="{INK}" stroke-width="1"')
+                out += ellipse(cx + side * gx * sx - r * 0.3 * max(sx, 0.45), gy - r * 0.35,
+                               0.9 * max(sx, 0.45), 0.9, 'fill="#FFFFFF"')
+            for (dx, dy) in ((16.4, 9), (16.4, 22), (13.5, 54)):
+                out += circle(cx + side * dx * sx, dy, 1.1, 'fill="#FFFFFF"')
+        # Body, head, antennae.
+        for side in (-1, 1):
+            out += path(f'M {fmt(cx + side * 1.5)} 12 Q {fmt(cx + side * 4)} 4 {fmt(cx + side * 8.5)} 3.8',
+                        f'fill="none" stroke="{INK}" stroke-width="1.4" stroke-linecap="round"')
+            out += circle(cx + side * 8.5, 3.8, 1.9, f'fill="{GOLD}" stroke="{INK}" stroke-width="1"')
+        out += ellipse(cx, 40, 2.8, 19, f'fill="url(#bbody)" stroke="{INK}" stroke-width="1.5"')
+        for y in (30, 36, 42, 48, 54):
+            out += path(f'M {fmt(cx - 2.6)} {y} Q {cx} {y + 1.4} {fmt(cx + 2.6)} {y}',
+                        f'fill="none" stroke="{INK}" stroke-width="0.8"')
+        out += circle(cx, 16.5, 6.4, f'fill="url(#gold)" stroke="{INK}" stroke-width="1.5"')
+        out += dot_eye(cx - 2.4, 15.8, 1.3, 1.8) + dot_eye(cx + 2.4, 15.8, 1.3, 1.8)
+        out += ellipse(cx - 4, 19, 1.2, 0.8, 'fill="#FF9C6A"') + ellipse(cx + 4, 19, 1.2, 0.8, 'fill="#FF9C6A"')
+        out += path(f'M {fmt(cx - 1.6)} 19.6 Q {cx} 21 {fmt(cx + 1.6)} 19.6', f'fill="none" stroke="{INK}" '
+                    'stroke-width="0.9" stroke-linecap="round"')
+        # A twinkle that hops around as it flies.
+        tw = ((cx + 11, 25, 3.2), None, (cx - 4, 49, 3.2), None)[f]
+        if tw:
+            out += sparkle(*tw, '#FFFFFF', 0.9)
+        return out
+
+    return strip(fw, fh, 4, frame, defs)
+
+
+def ice_moth():
+    """Kind 2: a frosty moth with crystal wings and icicles, seen from the front."""
+    fw, fh = 37, 63
+    cx = fw / 2
+    defs = linear('icew', [(0, '#E6F8FF'), (0.35, ICE), (1, ICE_DK)], 0, 0, 1, 1)
+    defs += linear('icew2', [(0, ICE), (1, '#3FA4D8')], 0, 0, 1, 1)
+    defs += radial('frost', [(0, '#FFFFFF'), (0.45, ICE), (1, ICE_DK)], cx=0.4, cy=0.3, r=0.8)
+    defs += radial('frosth', [(0, '#FFFFFF'), (0.55, '#DDF5FF'), (1, '#86D2F2')], cx=0.4, cy=0.3, r=0.8)
+    defs += linear('icicle', [(0, '#FFFFFF'), (1, ICE_DK)], 0, 0, 1, 0)
+
+    def crystal(x, y, length, width, angle, side, fill):
+        L, W = length, width
+        poly = [(0, 0), (L * 0.3, -W), (L * 0.78, -W * 0.95), (L, -W * 0.15), (L * 0.8, W * 0.55), (L * 0.4, W * 0.6)]
+        w = f'<g transform="translate({fmt(x)} {fmt(y)}) rotate({fmt(angle)})">'
+        w += f'<polygon points="{pts(poly)}" fill="{fill}" stroke="{INK}" stroke-width="1.5" ' \
+             'stroke-linejoin="round"/>'
+        w += path(f'M 0 0 L {fmt(L * 0.78)} {fmt(-W * 0.95)} M 0 0 L {fmt(L)} {fmt(-W * 0.15)} '
+                  f'M 0 0 L {fmt(L * 0.8)} {fmt(W * 0.55)}', 'fill="none" stroke="#FFFFFF" stroke-width="0.9"')
+        w += path(f'M {fmt(L * 0.3)} {fmt(-W)} L {fmt(L * 0.55)} {fmt(-W * 0.45)} L {fmt(L * 0.78)} '
+                  f'{fmt(-W * 0.95)} Z', 'fill="#FFFFFF" opacity="0.55"')
+        w += '</g>'
+        if side < 0:
+            w = f'<g transform="translate({fmt(2 * x)} 0) scale(-1 1)">{w}</g>'
+        return w + '\n'
+
+    def flake(x, y, r, sw=1.0):
+        d = ''
+        for k in range(3):
+            a = math.radians(90 + k * 60)
+            d += f'M {fmt(x - r * math.cos(a))} {fmt(y - r * math.sin(a))} L {fmt(x + r * math.cos(a))} ' \
+                 f'{fmt(y + r * math.sin(a))} '
+        return path(d, f'fill="none" stroke="#FFFFFF" stroke-width="{fmt(sw)}" stroke-linecap="round"')
+
+    def frame(f):
+        a = (26, 46, 66, 46)[f]
+        out = ''
+        for side in (-1, 1):
+            ang = -90 + a + 38
+            out += crystal(cx + side * 3, 34, 13, 5.6, ang, side, 'url(#icew2)')
+            out += crystal(cx + side * 3, 31, 18.5 - a / 20, 8, -90 + a, side, 'url(#icew)')
+        # Icicles under the body.
+        for dx, ln in ((-3.4, 7), (0, 10), (3.4, 6)):
+            out += path(f'M {fmt(cx + dx - 1.9)} 49 L {fmt(cx + dx)} {49 + ln} L {fmt(cx + dx + 1.9)} 49 Z',
+                        f'fill="url(#icicle)" stroke="{INK}" stroke-width="1.2" stroke-linejoin="round"')
+        out += ellipse(cx, 39, 7, 11.5, f'fill="url(#frost)" stroke="{INK}" stroke-width="1.8"')
+        out += path(f'M {fmt(cx - 6)} 34 Q {cx} 36 {fmt(cx + 6)} 34 M {fmt(cx - 6.6)} 41 Q {cx} 43 '
+                    f'{fmt(cx + 6.6)} 41', f'fill="none" stroke="{ICE_DK}" stroke-width="1"')
+        # Antennae tipped with snowflakes.
+        for side in (-1, 1):
+            out += path(f'M {fmt(cx + side * 2)} 13 Q {fmt(cx + side * 4)} 6 {fmt(cx + side * 9)} 5',
+                        f'fill="none" stroke="{INK}" stroke-width="1.4" stroke-linecap="round"')
+            tip = cx + side * 9
+            out += circle(tip, 5, 3.4, f'fill="{ICE_DK}" stroke="{INK}" stroke-width="1"')
+            out += flake(tip, 5, 2.4, 0.8)
+        out += circle(cx, 20, 8, f'fill="url(#frosth)" stroke="{INK}" stroke-width="1.8"')
+        out += dot_eye(cx - 3, 19.5, 1.5, 2) + dot_eye(cx + 3, 19.5, 1.5, 2)
+        out += ellipse(cx - 5.2, 23, 1.6, 1, f'fill="{ICE_DK}"') + ellipse(cx + 5.2, 23, 1.6, 1, f'fill="{ICE_DK}"')
+        out += path(f'M {fmt(cx - 1.5)} 24 Q {cx} 25 {fmt(cx + 1.5)} 24', f'fill="none" stroke="{INK}" '
+                    'stroke-width="0.9" stroke-linecap="round"')
+        # Frost crystal on the belly and a cold glint that turns.
+        out += flake(cx, 40, 4, 1.3)
+        out += sparkle(cx - 3.5, 33, 2 if f % 2 else 1.4, '#FFFFFF')
+        return out
+
+    return strip(fw, fh, 4, frame, defs)
+
+
+def bolt_line(points, width=1.6):
+    """A yellow zigzag with an ink edge, for sparks and antennae."""
+    return (f'<polyline points="{pts(points)}" fill="none" stroke="{INK}" stroke-width="{fmt(width + 1.8)}" '
+            'stroke-linejoin="round" stroke-linecap="round"/>\n'
+            f'<polyline points="{pts(points)}" fill="none" stroke="#FFE45C" stroke-width="{fmt(width)}" '
+            'stroke-linejoin="round" stroke-linecap="round"/>\n')
+
+
+def legs(lines, width=1.8, colour=INK):
+    out = ''
+    for line in lines:
+        out += f'<polyline points="{pts(line)}" fill="none" stroke="{colour}" stroke-width="{fmt(width)}" ' \
+               'stroke-linejoin="round" stroke-linecap="round"/>\n'
+    return out
+
+
+def thunder_bug():
+    """Kind 3: an indigo bug crackling with electricity, a lightning bolt for a tail; faces right."""
+    fw, fh = 35, 55
+    defs = WING_DEFS + radial('indigo', [(0, '#8C8CF0'), (0.5, '#4B45B8'), (1, '#231F66')], cx=0.35, cy=0.3, r=0.8)
+    defs += linear('boltf', [(0, '#FFF6A8'), (0.5, '#FFE23F'), (1, '#FFB000')], 0, 0, 1, 1)
+
+    def frame(f):
+        out = ''
+        out += leaf(13, 17, 12, 5.2, (-122, -154)[f], WING, 1.5, '#8DB9D0')
+        # The bolt tail flickers between two shapes.
+        tail = ([(10, 33), (19, 33), (15.5, 41), (21, 41), (12, 53.5), (14.5, 44.5), (9, 44.5)],
+                [(9.5, 33), (18.5, 33), (16, 40.5), (22, 40.5), (11, 53.5), (14, 44), (8.5, 44)])[f]
+        out += f'<polygon points="{pts(tail)}" fill="url(#boltf)" stroke="{INK}" stroke-width="1.6" ' \
+               'stroke-linejoin="round"/>\n'
+        out += legs([[(19, 33), (22, 37), (21, 39.5)], [(23, 31), (27, 34), (27.5, 37)]], 1.7)
+        out += ellipse(15, 25, 10.5, 11, f'fill="url(#indigo)" stroke="{INK}" stroke-width="2" '
+                       'transform="rotate(-15 15 25)"')
+        out += f'<polyline points="{pts([(6, 22), (10.5, 26.5), (13.5, 21.5), (18, 27), (21.5, 22)])}" ' \
+               'fill="none" stroke="#FFE23F" stroke-width="2" stroke-linejoin="round" stroke-linecap="round"/>\n'
+        out += ellipse(10, 19.5, 2.4, 1.5, 'fill="#FFFFFF" opacity="0.6" transform="rotate(-30 10 19.5)"')
+        # Antennae are little bolts.
+        out += bolt_line([(24, 14.5), (23.5, 9.5), (26.5, 8.5), (25.5, 3.5)], 1.4)
+        out += bolt_line([(28, 14.5), (29.5, 10), (32, 10), (32.5, 5)], 1.4)
+        out += circle(26, 20.5, 7, f'fill="url(#indigo)" stroke="{INK}" stroke-width="1.8"')
+        # Angry glowing eye looking ahead.
+        out += path('M 25.5 17.2 L 31.6 18.4 Q 31.8 23.2 28.4 23.2 Q 25.2 23 25.5 17.2 Z',
+                    f'fill="#FFF27A" stroke="{INK}" stroke-width="1.1" stroke-linejoin="round"')
+        out += circle(29.4, 20.4, 1.5, f'fill="{INK}"')
+        out += path('M 24.6 15.8 L 32.2 17.6', f'stroke="{INK}" stroke-width="1.8" stroke-linecap="round"')
+        out += path('M 28.5 25.2 L 32 24.6', f'stroke="{INK}" stroke-width="1.2" stroke-linecap="round"')
+        # Sparks jump between the antennae and the tail.
+        if f == 0:
+            out += bolt_line([(3, 9), (5.5, 11), (4, 12.5), (7, 14)], 1.0)
+            out += bolt_line([(25, 46), (27.5, 47), (26, 49), (29, 50)], 1.0)
+        else:
+            out += bolt_line([(30.5, 28), (32, 31), (30.5, 32), (32.5, 35)], 1.0)
+            out += bolt_line([(3, 36), (5.5, 37.5), (3.5, 39.5), (6.5, 41)], 1.0)
+        return out
+
+    return strip(fw, fh, 2, frame, defs)
+
+
+def fat_fly():
+    """Kind 4: a plump, ordinary housefly with big red eyes; faces right."""
+    fw, fh = 64, 74
+    defs = WING_DEFS + radial('abd4', [(0, '#AFC2D2'), (0.45, '#6F8AA3'), (1, '#33465A')], cx=0.4, cy=0.3, r=0.8)
+    defs += radial('tho4', [(0, '#8FA0B0'), (0.5, '#56687A'), (1, '#2C3A48')], cx=0.4, cy=0.3, r=0.8)
+    defs += radial('eye4', [(0, '#FF9C8C'), (0.45, '#E0322C'), (1, '#8A1414')], cx=0.35, cy=0.3, r=0.8)
+    defs += '<clipPath id="abd4c">' + ellipse(24, 46, 17.2, 14.7, 'transform="rotate(12 24 46)"') + '</clipPath>\n'
+
+    def frame(f):
+        out = ''
+        # Far wing first, then the near one.
+        raised = f == 0
+        out += leaf(33, 30, 26, 9.5, -100 if raised else -150, WING, 1.8, '#8DB9D0')
+        out += leaf(30, 31, 28, 10.5, -118 if raised else -166, WING, 1.8, '#8DB9D0')
+        out += legs([[(30, 54), (27, 61), (29, 68), (26.5, 70)], [(37, 51), (37, 60), (40, 67), (38, 70)],
+                     [(44, 48), (49, 56), (51, 64), (54, 66)]], 2.0)
+        out += ellipse(24, 46, 18, 15.5, f'fill="url(#abd4)" stroke="{INK}" stroke-width="2.2" '
+                       'transform="rotate(12 24 46)"')
+        out += '<g clip-path="url(#abd4c)">'
+        for k in range(3):
+            x = 14 + k * 8
+            out += path(f'M {x} 30 Q {x - 5} 46 {x + 1} 62', 'fill="none" stroke="#2C3A48" stroke-width="2.2"')
+        out += '</g>\n'
+        out += ellipse(18, 39, 5, 2.8, 'fill="#FFFFFF" opacity="0.55" transform="rotate(-25 18 39)"')
+        out += circle(38, 38, 10.5, f'fill="url(#tho4)" stroke="{INK}" stroke-width="2"')
+        out += legs([[(33, 29), (32, 25)], [(37, 28), (37, 24)], [(41, 28.5), (42.5, 24.5)]], 1.4)
+        out += circle(49, 41, 10, f'fill="url(#tho4)" stroke="{INK}" stroke-width="2"')
+        # The big eye and a sucker mouth.
+        out += ellipse(52, 37, 7.6, 8.6, f'fill="url(#eye4)" stroke="{INK}" stroke-width="1.8"')
+        for (ex, ey) in ((49, 34), (53, 33), (50, 38.5), (54.5, 38), (52, 42.5), (56.5, 34)):
+            out += circle(ex, ey, 0.9, 'fill="#FF7A70"')
+        out += ellipse(50, 33.4, 2.4, 1.6, 'fill="#FFFFFF" opacity="0.85" transform="rotate(-30 50 33.4)"')
+        out += path('M 52 48 Q 56 51 58.5 53', f'fill="none" stroke="{INK}" stroke-width="4" stroke-linecap="round"')
+        out += path('M 52 48 Q 56 51 58.5 53', 'fill="none" stroke="#8FA0B0" stroke-width="1.8" '
+                    'stroke-linecap="round"')
+        out += ellipse(59, 54, 2.6, 1.8, f'fill="#8FA0B0" stroke="{INK}" stroke-width="1.2"')
+        return out
+
+    return strip(fw, fh, 2, frame, defs)
+
+
+def gem_beetle():
+    """Kind 5: a beetle whose shell is a cut emerald set in gold; faces right."""
+    fw, fh = 40, 40
+    defs = WING_DEFS + linear('em', [(0, '#9BFFE0'), (0.45, '#1FD1A0'), (1, '#066048')], 0, 0, 1, 1)
+    defs += radial('goldh', [(0, GOLD_HI), (0.5, GOLD), (1, GOLD_SH)], cx=0.35, cy=0.3, r=0.8)
+    defs += f'<clipPath id="shell">{ellipse(16, 22, 12.5, 10)}</clipPath>\n'
+
+    def frame(f):
+        out = ''
+        out += leaf(17, 15.5, 15, 6.5, (-108, -150)[f], WING, 1.5, '#8DB9D0')
+        out += legs([[(12, 30), (10, 35), (8, 36)], [(18, 31), (18, 35.5), (16, 37)], [(24, 29), (27, 34), (29.5, 35)]],
+                    2.6)
+        out += legs([[(12, 30), (10, 35), (8, 36)], [(18, 31), (18, 35.5), (16, 37)], [(24, 29), (27, 34), (29.5, 35)]],
+                    1.2, GOLD)
+        # Antennae.
+        out += path('M 31 18 Q 33 11 37 10', f'fill="none" stroke="{INK}" stroke-width="1.4" stroke-linecap="round"')
+        out += circle(37, 10, 1.6, f'fill="{GOLD}" stroke="{INK}" stroke-width="0.9"')
+        out += circle(30, 23, 6, f'fill="url(#goldh)" stroke="{INK}" stroke-width="1.6"')
+        out += dot_eye(32, 21.5, 1.4, 1.8)
+        out += path('M 33 26 Q 34.6 25.8 35.4 24.4', f'fill="none" stroke="{INK}" stroke-width="1" '
+                    'stroke-linecap="round"')
+        # Shell: gold setting, emerald facets.
+        out += ellipse(16, 22, 14, 11.5, f'fill="url(#goldh)" stroke="{INK}" stroke-width="1.8"')
+        out += ellipse(16, 22, 12, 9.6, f'fill="url(#em)" stroke="{GOLD_SH}" stroke-width="0.8"')
+        out += '<g clip-path="url(#shell)">'
+        out += f'<polygon points="{pts([(9, 16), (16, 13), (23, 16), (16, 20)])}" fill="#B8FFEA" opacity="0.8"/>'
+        out += f'<polygon points="{pts([(9, 16), (16, 20), (16, 32), (4, 24)])}" fill="#2BE0B0" opacity="0.55"/>'
+        out += f'<polygon points="{pts([(23, 16), (28, 24), (16, 32), (16, 20)])}" fill="#044A37" opacity="0.45"/>'
+        out += path('M 4 16 L 9 16 L 16 13 L 23 16 L 29 16 M 9 16 L 4 24 M 23 16 L 28 24 M 9 16 L 16 20 L 23 16 '
+                    'M 16 20 L 16 34', 'fill="none" stroke="#0A7A5A" stroke-width="0.7"')
+        out += '</g>\n'
+        glint = ((12.5, 16.5, 3.8), (21, 25.5, 3.6))[f]
+        out += sparkle(*glint, '#FFFFFF')
+        return out
+
+    return strip(fw, fh, 2, frame, defs)
+
+
+def firefly():
+    """Kind 6: a firefly with a glowing lantern tail; faces right."""
+    fw, fh = 30, 45
+    defs = WING_DEFS + radial('lamp0', [(0, '#FFFFE0'), (0.45, '#F4FF7A'), (1, '#8CCB00')], cx=0.45, cy=0.55, r=0.7)
+    defs += radial('lamp1', [(0, '#FFFBB0'), (0.5, '#DDF24A'), (1, '#7AB000')], cx=0.45, cy=0.55, r=0.7)
+    defs += radial('shell6', [(0, '#8A6A52'), (0.5, '#4A3426'), (1, '#24160C')], cx=0.35, cy=0.3, r=0.8)
+    defs += radial('cap6', [(0, '#FFC08A'), (0.5, '#FF7A3A'), (1, '#C8461A')], cx=0.4, cy=0.3, r=0.8)
+
+    def frame(f):
+        out = ''
+        raised = f == 0
+        out += leaf(15, 19, 15, 6, -98 if raised else -148, WING, 1.5, '#8DB9D0')
+        out += legs([[(17, 30), (20.5, 33), (20, 36)], [(20, 26), (24, 28), (25, 31)]], 1.5)
+        # The lantern glows brighter and dimmer as it flies.
+        out += ellipse(11, 33, 6.8, 8.4, f'fill="url(#lamp{f})" stroke="{INK}" stroke-width="1.7" '
+                       'transform="rotate(25 11 33)"')
+        out += path('M 6.2 30.5 Q 11 33 16 30', 'fill="none" stroke="#9BBF1A" stroke-width="0.9"')
+        out += ellipse(15, 23, 6.4, 9, f'fill="url(#shell6)" stroke="{INK}" stroke-width="1.7" '
+                       'transform="rotate(25 15 23)"')
+        out += path('M 19 15.5 L 13 29', 'fill="none" stroke="#24160C" stroke-width="0.9"')
+        out += ellipse(12.6, 20, 1.4, 3.2, 'fill="#FFFFFF" opacity="0.45" transform="rotate(25 12.6 20)"')
+        # Antennae, head and the orange shield behind it.
+        out += path('M 22.5 12 Q 24 6 27.5 3.5 M 21 12 Q 21 6.5 23.2 3', f'fill="none" stroke="{INK}" '
+                    'stroke-width="1.2" stroke-linecap="round"')
+        out += ellipse(19, 17, 5, 4, f'fill="url(#cap6)" stroke="{INK}" stroke-width="1.5" '
+                       'transform="rotate(25 19 17)"')
+        out += circle(23, 15, 4.3, f'fill="#3A2A20" stroke="{INK}" stroke-width="1.4"')
+        out += ellipse(24.3, 14.2, 1.8, 2.2, 'fill="#FFFFFF"') + ellipse(24.9, 14.4, 1.1, 1.5, f'fill="{INK}"')
+        out += circle(24.5, 13.8, 0.5, 'fill="#FFFFFF"')
+        out += path('M 24.5 17.8 Q 25.8 17.9 26.6 16.8', 'fill="none" stroke="#FF9C8C" stroke-width="0.9" '
+                    'stroke-linecap="round"')
+        if raised:
+            for (x, y, r) in ((3.5, 39.5, 1.5), (18, 41, 1.3), (3, 27, 1.1)):
+                out += circle(x, y, r, f'fill="#F4FF7A" stroke="{INK}" stroke-width="0.7"')
+        return out
+
+    return strip(fw, fh, 2, frame, defs)
+
+
+def beetle():
+    """Kind 7: a plump violet beetle flying upright with its wing cases raised; faces right."""
+    fw, fh = 62, 79
+    defs = WING_DEFS + radial('vio', [(0, '#C9B8FF'), (0.45, '#7B5CFF'), (1, '#2A1A7A')], cx=0.35, cy=0.3, r=0.85)
+    defs += linear('shell7', [(0, '#B7A3FF'), (0.5, '#6A4CF0'), (1, '#34208E')], 0, 0, 1, 1)
+
+    def frame(f):
+        out = ''
+        raised = f == 0
+        # Membrane wings beat under the raised wing cases.
+        out += leaf(30, 30, 27, 9, -95 if raised else -158, WING, 1.8, '#8DB9D0')
+        out += leaf(28, 32, 26, 10, -112 if raised else -170, WING, 1.8, '#8DB9D0')
+        out += legs([[(33, 58), (37, 64), (35, 70), (37.5, 73)], [(38, 52), (44, 57), (45, 63), (48, 65)],
+                     [(40, 45), (47, 47), (51, 52)]], 2.2)
+        # Body: a tilted oval.
+        out += ellipse(28, 49, 14, 21, f'fill="url(#vio)" stroke="{INK}" stroke-width="2.2" '
+                       'transform="rotate(25 28 49)"')
+        for k in range(3):
+            y = 52 + k * 6
+            out += path(f'M {fmt(30 + k * 0.5)} {y - 4} Q {36 - k} {y} {fmt(37.5 - k * 2)} {y + 3}',
+                        'fill="none" stroke="#3B2A9E" stroke-width="1.4"')
+        # Wing case, raised back.
+        ang = -140 if raised else -150
+        out += f'<g transform="translate(33 31) rotate({ang})">'
+        out += path('M 0 -5 C 8 -11 24 -9 27 0 C 24 6 8 7 0 5 Z', f'fill="url(#shell7)" stroke="{INK}" '
+                    'stroke-width="2" stroke-linejoin="round"')
+        out += path('M 4 -4 C 11 -7.5 20 -6.5 23 -2', 'fill="none" stroke="#E4DAFF" stroke-width="1.6" '
+                    'stroke-linecap="round"')
+        out += '</g>\n'
+        # Head with clubbed antennae.
+        for (ex, ey) in ((50, 8), (55, 12)):
+            out += path(f'M 44 18 Q {ex - 4} {ey + 1} {ex} {ey}', f'fill="none" stroke="{INK}" stroke-width="1.6" '
+                        'stroke-linecap="round"')
+            out += ellipse(ex, ey, 2.6, 1.8, f'fill="#7B5CFF" stroke="{INK}" stroke-width="1.1"')
+        out += circle(41, 25, 9, f'fill="url(#vio)" stroke="{INK}" stroke-width="2"')
+        out += eye(44.5, 23.5, 3.2, 3.8, (0.6, 0.1), 1.1)
+        out += path('M 44 30 Q 47 31 49 28.6', f'fill="none" stroke="{INK}" stroke-width="1.3" stroke-linecap="round"')
+        out += ellipse(46.6, 28.6, 1.6, 1, 'fill="#FF9CC8"')
+        out += ellipse(20, 40, 3, 6, 'fill="#FFFFFF" opacity="0.45" transform="rotate(25 20 40)"')
+        return out
+
+    return strip(fw, fh, 2, frame, defs)
+
+
+def king_scarab():
+    """Kind 8: a crowned golden scarab set with jewels; faces right."""
+    fw, fh = 73, 92
+    defs = WING_DEFS + radial('gold8', [(0, GOLD_HI), (0.45, GOLD), (1, '#C07C08')], cx=0.35, cy=0.3, r=0.85)
+    defs += linear('gold8b', [(0, '#FFE680'), (1, '#B8730A')], 0, 0, 1, 1)
+    defs += radial('ruby8', [(0, '#FFB0C0'), (0.5, '#E8244A'), (1, '#7A0A22')], cx=0.35, cy=0.3, r=0.8)
+    defs += radial('sap8', [(0, '#B8D4FF'), (0.5, '#2F6BEA'), (1, '#12307A')], cx=0.35, cy=0.3, r=0.8)
+    defs += radial('em8', [(0, '#B8FFE8'), (0.5, '#1FD1A0'), (1, '#066048')], cx=0.35, cy=0.3, r=0.8)
+
+    def gem(x, y, r, g):
+        return (circle(x, y, r, f'fill="url(#{g})" stroke="{INK}" stroke-width="1.3"')
+                + circle(x - r * 0.35, y - r * 0.35, r * 0.3, 'fill="#FFFFFF"'))
+
+    def frame(f):
+        out = ''
+        raised = f == 0
+        out += leaf(36, 36, 32, 11, -92 if raised else -156, WING, 2, '#8DB9D0')
+        out += leaf(33, 38, 30, 12, -110 if raised else -168, WING, 2, '#8DB9D0')
+        out += legs([[(40, 74), (44, 81), (42, 87), (45, 89.5)], [(47, 68), (54, 73), (55, 80), (58.5, 82)],
+                     [(50, 60), (58, 62), (62, 67.5)]], 3.4)
+        out += legs([[(40, 74), (44, 81), (42, 87), (45, 89.5)], [(47, 68), (54, 73), (55, 80), (58.5, 82)],
+                     [(50, 60), (58, 62), (62, 67.5)]], 1.4, GOLD_SH)
+        # Round golden body with a jewel set in the middle.
+        out += ellipse(34, 59, 21, 26, f'fill="url(#gold8)" stroke="{INK}" stroke-width="2.4" '
+                       'transform="rotate(25 34 59)"')
+        out += ellipse(34, 59, 15, 19.5, f'fill="none" stroke="{GOLD_SH}" stroke-width="1.4" '
+                       'transform="rotate(25 34 59)"')
+        out += path('M 44 40 L 24 78', f'stroke="{GOLD_SH}" stroke-width="1.4" fill="none"')
+        out += gem(34, 59, 6, 'ruby8') + gem(27, 48, 3.4, 'sap8') + gem(41, 70, 3.4, 'em8') \
+            + gem(23, 68, 2.8, 'em8') + gem(45, 50, 2.8, 'sap8')
+        out += ellipse(22, 50, 3.4, 7, 'fill="#FFFFFF" opacity="0.5" transform="rotate(25 22 50)"')
+        # Head wearing a crown.
+        out += circle(50, 31, 11, f'fill="url(#gold8b)" stroke="{INK}" stroke-width="2.2"')
+        out += eye(54.5, 30, 3.6, 4.2, (0.6, 0.1), 1.2)
+        out += path('M 53 38 Q 57 39.4 60 36', f'fill="none" stroke="{INK}" stroke-width="1.4" '
+                    'stroke-linecap="round"')
+        out += ellipse(57.4, 36.4, 1.8, 1.1, 'fill="#FF9C8C"')
+        crown = [(40, 21), (39.5, 9), (45, 14), (49.5, 5.5), (54, 14), (59.5, 9), (58.5, 21)]
+        out += f'<polygon points="{pts(crown)}" fill="url(#gold8b)" stroke="{INK}" stroke-width="1.8" ' \
+               'stroke-linejoin="round"/>\n'
+        out += path('M 40.5 18 L 58.3 18', f'stroke="{GOLD_SH}" stroke-width="1.2"')
+        out += gem(49.5, 15, 2.2, 'ruby8') + circle(39.5, 9, 1.6, f'fill="{GOLD_HI}" stroke="{INK}" '
+                                                      'stroke-width="1"') \
+            + circle(49.5, 5.5, 1.6, f'fill="{GOLD_HI}" stroke="{INK}" stroke-width="1"') \
+            + circle(59.5, 9, 1.6, f'fill="{GOLD_HI}" stroke="{INK}" stroke-width="1"')
+        # Twinkles.
+        tw = ((65, 47, 4.5), (9, 82, 4.5))[f]
+        out += sparkle(*tw, '#FFFFFF', 1.0)
+        return out
+
+    return strip(fw, fh, 2, frame, defs)
+
+
+def pair_leaf(side, x, y, length, width, a, fill=WING, veins='#8DB9D0', sw=1.5):
+    """One of a symmetric pair of wings, raised a degrees from straight up (side -1: the left twin)."""
+    w = leaf(x, y, length, width, -90 + a, fill, sw, veins)
+    if side > 0:
+        return w
+    return f'<g transform="translate({fmt(2 * x)} 0) scale(-1 1)">{w}</g>\n'
+
+
 # Canvas of every file, and for the animation strips the frame cell.
 CANVAS = {
     'grom_up_closed.svg': (110, 85), 'grom_up_open.svg': (110, 85),
@@ -336,18 +853,21 @@ def check():
         if not name.startswith('enemy'):
             continue
         fw, fh, frames = KINDS[int(name[5])]
+        boxes = []
         for f in range(frames):
             solid = [(x, y) for y in range(fh) for x in range(fw) if alpha[y * w + f * fw + x] >= 128]
             xs, ys = [p[0] for p in solid], [p[1] for p in solid]
-            box = (min(xs), min(ys), max(xs), max(ys))
-            margins = (box[0], box[1], fw - 1 - box[2], fh - 1 - box[3])
-            note = ''
-            if min(margins) < 1:
-                note = '  touches the cell edge'
-            elif abs(margins[0] - margins[2]) > 3 or abs(margins[1] - margins[3]) > 3:
-                note = '  off centre'
+            boxes.append((min(xs), min(ys), max(xs), max(ys)))
+            margins = (boxes[-1][0], boxes[-1][1], fw - 1 - boxes[-1][2], fh - 1 - boxes[-1][3])
+            note = '  touches the cell edge' if min(margins) < 1 else ''
             bad += bool(note)
             print(f'{name} frame {f}: margins l{margins[0]} t{margins[1]} r{margins[2]} b{margins[3]}{note}')
+        # Wings sweep, so the cycle as a whole is what must sit in the middle of the cell.
+        left, top = min(b[0] for b in boxes), min(b[1] for b in boxes)
+        right, bottom = fw - 1 - max(b[2] for b in boxes), fh - 1 - max(b[3] for b in boxes)
+        if abs(left - right) > 3 or abs(top - bottom) > 3:
+            print(f'{name}: cycle off centre (l{left} t{top} r{right} b{bottom})')
+            bad += 1
     print('all good' if not bad else f'{bad} problem(s)')
     return bad == 0
 
@@ -362,6 +882,15 @@ def main():
     write('tongue_root.svg', tongue_root())
     write('tongue_tip.svg', tongue_tip())
     write('pupil.svg', pupil())
+    write('enemy0.svg', hornet())
+    write('enemy1.svg', butterfly())
+    write('enemy2.svg', ice_moth())
+    write('enemy3.svg', thunder_bug())
+    write('enemy4.svg', fat_fly())
+    write('enemy5.svg', gem_beetle())
+    write('enemy6.svg', firefly())
+    write('enemy7.svg', beetle())
+    write('enemy8.svg', king_scarab())
     write('pupil_alt.svg', pupil_heart())
 
 
