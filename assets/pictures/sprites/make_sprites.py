@@ -21,7 +21,6 @@ PINK, PINK_DK = '#FF6666', '#C8404E'
 GOLD, GOLD_HI, GOLD_SH = '#FFD23F', '#FFF3B0', '#D99A0B'
 ICE, ICE_DK = '#BDEBFF', '#5BC0EB'
 DANGER = '#E03A3A'
-ORANGE = '#FF9F1C'
 
 
 def fmt(v):
@@ -65,12 +64,6 @@ def circle(cx, cy, r, attrs=''):
 
 def path(d, attrs=''):
     return f'<path d="{d}" {attrs}/>\n'
-
-
-def rotate(x, y, deg, ox=0.0, oy=0.0):
-    a = math.radians(deg)
-    dx, dy = x - ox, y - oy
-    return ox + dx * math.cos(a) - dy * math.sin(a), oy + dx * math.sin(a) + dy * math.cos(a)
 
 
 def outlined(shapes, width):
@@ -117,7 +110,7 @@ def star(cx, cy, r, fill=GOLD, stroke_w=1.5, turn=0.0, inner=0.45):
 # Eye whites of the upper body: the game moves its pupils inside these.
 EYE_L = (39, 32)
 EYE_R = (65, 32)
-EYE_RX, EYE_RY = 12.5, 14.5
+EYE_RX, EYE_RY = 13, 15
 MOUTH = (54, 70)
 
 
@@ -174,19 +167,19 @@ def grom_down(big):
                      cx=0.45, cy=0.35, r=0.7)
             + radial('shadow', [(0, '#1E3A10'), (1, '#1E3A10')], r=0.5, cx=0.5, cy=0.5))
     if big:
-        defs += radial('halo', [(0, '#FFF6B0'), (0.55, '#FFE766'), (1, '#FFE766')], cx=0.5, cy=0.5, r=0.5)
+        defs += radial('halo', [(0, '#FFF8C0'), (0.6, '#FFEB70'), (1, '#FFD23F')], cx=0.5, cy=0.5, r=0.5)
         defs += '<filter id="soft" x="-30%" y="-30%" width="160%" height="160%">' \
                 '<feGaussianBlur stdDeviation="5"/></filter>\n'
     body = ''
     bw = 52 * g                  # half width of the round lower belly
     if big:
-        body += ellipse(ax, 76, bw + 6, 50, 'fill="url(#halo)" opacity="0.9" filter="url(#soft)"')
+        body += ellipse(ax, 76, bw + 10, 52, 'fill="url(#halo)" filter="url(#soft)"')
     body += ellipse(ax, 121, 80 * g, 5, 'fill="url(#shadow)" opacity="0.3"')
     # Folded hind legs at the sides, webbed feet flat on the grass.
     legs = ''
     for side in (-1, 1):
         legs += ellipse(ax + side * 40 * g, 97, 25 * g, 20, 'fill="url(#leg)"')
-        fx = ax + side * 62 * g
+        fx = ax + side * 61
         legs += ellipse(fx, 117, 13, 6, f'fill="{LIME}"')
         for da in (-35, 0, 35):
             a = math.radians(da)
@@ -220,8 +213,8 @@ def grom_down(big):
         hand += ''.join(circle(hx + dx, 116.5, 3.6, f'fill="{LIME}"') for dx in (-6.5, 0, 6.5))
         body += arm + outlined(hand, 1.4)
     if big:
-        for x, y, r in ((18, 52, 6), (150, 46, 7), (10, 86, 4), (162, 84, 4.5), (132, 20, 4), (30, 24, 4)):
-            body += sparkle(x, y, r, '#FFF8C8', 1.0)
+        for x, y, r in ((16, 50, 7), (146, 44, 8), (9, 84, 4.5), (160, 80, 5), (134, 18, 5), (26, 22, 5)):
+            body += sparkle(x, y, r, '#FFF6B0', 1.1)
     return svg(172, 125, body, defs)
 
 
