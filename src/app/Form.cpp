@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "gfx/ImagePack.h"
+
 namespace gw::app {
 
 MainForm::MainForm(Services services, Program& program) : s_(services), p_(program), display_(services.window) {
@@ -40,7 +42,10 @@ void MainForm::FormCreate() {
   p_.FirstCreate = false;
 }
 
-void MainForm::LoadAllImages() { p_.Controls.CreateMissing(Ui()); }
+void MainForm::LoadAllImages() {
+  gfx::LoadAllImages(p_.Images, gfx::kPackPath, s_.decoder);
+  p_.Controls.CreateMissing(Ui());
+}
 
 bool MainForm::FormCloseQuery() {
   switch (p_.ScreenState) {

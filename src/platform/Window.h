@@ -3,6 +3,7 @@
 // the cursor, the physical keyboard state, and the message loop that calls WindowEvents.
 
 #include <cstdint>
+#include <string>
 #include <utility>
 
 namespace gw::platform {
@@ -61,6 +62,8 @@ class Window {
   // Runs the message loop until Close is called.
   virtual void RunMessageLoop(WindowEvents& events) = 0;
   virtual void Close() = 0;
+  // A message box over the window, for the error that stops the game.
+  virtual void ShowError(const std::string& message) = 0;
 };
 
 }  // namespace gw::platform

@@ -4,6 +4,7 @@
 #include <random>
 
 #include "platform/sdl/SdlServices.h"
+#include "support/TestPack.h"
 
 namespace gw::test {
 
@@ -40,6 +41,8 @@ TempFolder::~TempFolder() {
 }
 
 HeadlessGame::HeadlessGame() : decoder(std::make_unique<platform::sdl::SdlImageDecoder>()) {
+  std::filesystem::create_directories("Data");
+  std::filesystem::create_symlink(StandardTestPack(), "Data/Data.pp");
   form = std::make_unique<app::MainForm>(app::Services{clock, window, shell, *decoder, sound, TestFont()}, program);
   window.events = form.get();
 }

@@ -52,6 +52,7 @@ class FakeWindow final : public platform::Window {
   void Close() override {
     if (events && events->OnCloseQuery()) closed = true;
   }
+  void ShowError(const std::string& message) override { errors.push_back(message); }
 
   bool windowed = true;
   bool active = true;
@@ -62,6 +63,7 @@ class FakeWindow final : public platform::Window {
   int cursorCounter = 0;
   std::string keysDown;
   std::vector<std::pair<int, int>> warps;
+  std::vector<std::string> errors;
   std::vector<std::uint32_t> lastFrame;
   platform::ScreenRect rect{240, 212, 1040, 812};
   platform::WindowEvents* events = nullptr;

@@ -114,6 +114,10 @@ void SdlWindow::Close() {
   if (events_ && events_->OnCloseQuery()) quit_ = true;
 }
 
+void SdlWindow::ShowError(const std::string& message) {
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Grom Wumbler", message.c_str(), window_.get());
+}
+
 void SdlWindow::Dispatch(const SDL_Event& e, WindowEvents& events) {
   switch (e.type) {
     case SDL_QUIT:

@@ -23,6 +23,7 @@ class SdlWindow final : public Window {
   void Minimize() override;
   void RunMessageLoop(WindowEvents& events) override;
   void Close() override;
+  void ShowError(const std::string& message) override;
 
  private:
   void Dispatch(const SDL_Event& e, WindowEvents& events);

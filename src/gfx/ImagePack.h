@@ -1,0 +1,42 @@
+#pragma once
+// The picture pack: a headerless run of records, each a 4-byte little-endian length and that many bytes of
+// one BMP file. Pictures are read by number, skipping the records before them.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "gfx/ImageTables.h"
+#include "gfx/Surface.h"
+#include "platform/ImageDecoder.h"
+
+namespace gw::gfx {
+
+inline constexpr const char* kPackPath = "Data/Data.pp";
+// Every picture's transparent colour.
+inline constexpr Pixel kColorKey = Rgb(255, 0, 204);
+
+// A pack that cannot give the picture asked for: the message names the file and the record.
+class PackError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Copies the (x, y, width, height) part of a decoded bitmap onto the whole surface, stretching when the sizes
+// differ; a width or height of 0 means the bitmap's own. Fails when either is missing.
+HResult CopyBitmapToSurface(Surface* surface, const platform::DecodedImage* bitmap, int x, int y, int width,
+                            int height);
+
+// Gives the surface its source colour key: the surface's own pixel value for the colour.
+HResult SetColorKey(Surface* surface, Pixel colour);
+
+// Reads record `index` into a new surface of the bitmap's size with the colour key set; throws PackError.
+std::unique_ptr<Surface> LoadPackImage(const std::filesystem::path& pack, int index, platform::ImageDecoder& decoder);
+
+// Fills the three tables, releasing what each slot held; the mirrored slots become left-right mirrors of the
+// enemy pictures. Throws PackError and leaves the tables as far as they got.
+void LoadAllImages(ImageTables& tables, const std::filesystem::path& pack, platform::ImageDecoder& decoder);
+
+}  // namespace gw::gfx

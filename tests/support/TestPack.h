@@ -1,0 +1,28 @@
+#pragma once
+// Picture packs made by the tests: BMP files written byte by byte, and a whole 46-record pack whose pictures
+// have the game's sizes and a pixel pattern a test can predict.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <utility>
+#include <vector>
+
+namespace gw::test {
+
+// A complete 24-bit bottom-up BMP file of the given size; pixel(x, y) gives 0x00RRGGBB.
+std::vector<std::uint8_t> MakeBmp(int width, int height, const std::function<std::uint32_t(int, int)>& pixel);
+
+// Writes records as length-prefixed files.
+void WritePack(const std::filesystem::path& path, const std::vector<std::vector<std::uint8_t>>& records);
+
+// The size of each of the 46 pictures of the game's pack.
+std::pair<int, int> RecordSize(int index);
+
+// The pattern of the standard test pack: the key colour at (0, 0), elsewhere a colour made of the record, x, y.
+std::uint32_t PatternPixel(int record, int x, int y);
+
+// A pack of all 46 pictures with their sizes and the pattern, written once per test run; returns its path.
+const std::filesystem::path& StandardTestPack();
+
+}  // namespace gw::test
