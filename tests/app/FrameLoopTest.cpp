@@ -53,7 +53,9 @@ TEST(Splash, FadesInOverTwoHundredFiftySixFramesThenHoldsAndGoesToTheMenu) {
   while (g.program.ScreenState == screen::kSplash && frames < 1000) {
     ASSERT_TRUE(g.Frame());
     ++frames;
-    if (frames == 128) EXPECT_NEAR(static_cast<int>(MaxGreen(g.window.lastFrame)), 127, 1);
+    if (frames == 128) {
+      EXPECT_NEAR(static_cast<int>(MaxGreen(g.window.lastFrame)), 127, 1);
+    }
   }
   EXPECT_EQ(frames, 256);
   EXPECT_EQ(MaxGreen(g.window.lastFrame), 255u);  // the last fade frame is full green, still presented
