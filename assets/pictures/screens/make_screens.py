@@ -335,7 +335,7 @@ def menu_board():
     for label, rect in MENU_ITEMS:
         cy = centre(rect)[1]
         b += plank(cy)
-        b += text(LABEL_X, baseline(rect, MENU_LABEL_SIZE), label, MENU_LABEL_SIZE, LABEL)
+        b += text(LABEL_X, baseline(rect, MENU_LABEL_SIZE) - 1, label, MENU_LABEL_SIZE, LABEL)
     return svg(W, H, b, menu_defs())
 
 
@@ -350,7 +350,7 @@ def hi_pill(rect, radius=None):
 
 
 def hi_label(x, y, label, size, anchor='middle'):
-    glow = text(x, y, label, size, '#FF7A00', anchor, stroke='#FF7A00', stroke_width=size * 0.12,
+    glow = text(x, y, label, size, '#FF7A00', anchor, stroke='#FF7A00', stroke_width=size * 0.08,
                 extra=' opacity="0.35"')
     return glow + text(x, y, label, size, '#FF9A1F', anchor)
 
@@ -359,8 +359,8 @@ def menu_highlights():
     b = ''
     for label, rect in MENU_ITEMS:
         cy = centre(rect)[1]
-        b += hi_pill((201, cy - 12, 409, cy + 12))
-        b += hi_label(LABEL_X, baseline(rect, MENU_LABEL_SIZE), label, MENU_LABEL_SIZE)
+        b += hi_pill((203, cy - 12, 409, cy + 12))
+        b += hi_label(LABEL_X, baseline(rect, MENU_LABEL_SIZE) - 1, label, MENU_LABEL_SIZE)
     return svg(W, H, b, menu_defs())
 
 
@@ -442,7 +442,7 @@ def button_label(rect, label, size, arrow, colour, lit=False):
     return hi_label(cx, y, label, size) if lit else text(cx, y, label, size, colour)
 
 
-BACK_BUTTON = (46, 563, 156, 586)
+BACK_BUTTON = (46, 563, 156, 585)
 
 
 def back_button():
@@ -461,8 +461,8 @@ CHOICES = [(WINDOWED, 'В окне'), (FULLSCREEN, 'Во весь экран'), 
 
 
 def choice_button(rect):
-    l, t, r, b = rect
-    return (l + 3, t + 3, r - 3, b - 2)
+    # the lit pill's halo must end inside the rectangle, or the picture would show a cut edge
+    return inset(rect, 3)
 
 
 OPTIONS_FROG = (580, 471)     # where pack.txt seats the singing creature (lower body)
@@ -496,7 +496,7 @@ def options_panel():
     for title, rect in [('Экран', WINDOWED), ('Музыка', MUSIC_ON), ('Звуки', SOUND_ON), ('Страна', COUNTRY)]:
         b += text(ROW_TITLE_X, baseline(rect, 21), title, 21, LABEL, anchor='end')
     for rect, label in CHOICES:
-        size = 18 if rect[3] - rect[1] > 24 else 16
+        size = 18 if rect[3] - rect[1] > 24 else 15
         b += button(choice_button(rect), label, size)
     l, t, r, bt = COUNTRY
     b += rrect((l + 2, t + 2, r - 2, bt - 2), 8, fill='url(#well)', stroke=BORDER, stroke_width=2.5)
@@ -507,7 +507,7 @@ def options_panel():
 def options_highlights():
     b = ''
     for rect, label in CHOICES[:4]:
-        size = 18 if rect[3] - rect[1] > 24 else 16
+        size = 18 if rect[3] - rect[1] > 24 else 15
         b += button_hi(choice_button(rect), label, size)
     return svg(W, H, b, panel_defs())
 
@@ -556,14 +556,14 @@ def scores_panel():
         b += f'<rect {attrs(x=l + 2, y=y, width=r - l - 4, height=23)} fill="#F8EAC3"/>\n'
     for x, label in [(58, '№'), (126, 'Имя'), (410, 'Очки')]:
         b += text(x, t - 6, label, 14, '#9A6A3A', anchor='start')
-    b += button(inset(CLEAR_TABLE, 3, 2), 'Очистить таблицу', 16)
-    b += button(inset(ONLINE_TABLE, 3, 2), 'Таблица рекордов в интернете', 16)
+    b += button(inset(CLEAR_TABLE, 3), 'Очистить таблицу', 15)
+    b += button(inset(ONLINE_TABLE, 3), 'Таблица рекордов в интернете', 15)
     return svg(W, H, b, panel_defs())
 
 
 def scores_highlights():
-    b = button_hi(inset(CLEAR_TABLE, 3, 2), 'Очистить таблицу', 16)
-    b += button_hi(inset(ONLINE_TABLE, 3, 2), 'Таблица рекордов в интернете', 16)
+    b = button_hi(inset(CLEAR_TABLE, 3), 'Очистить таблицу', 15)
+    b += button_hi(inset(ONLINE_TABLE, 3), 'Таблица рекордов в интернете', 15)
     return svg(W, H, b, panel_defs())
 
 
