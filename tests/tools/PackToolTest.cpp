@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -120,8 +121,9 @@ ToolRun RunTool(const fs::path& manifest, const fs::path& pictures, const fs::pa
 class PackToolRun : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("gw_packtool_test_" + std::to_string(getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(name.begin(), name.end(), '/', '_');  // parameterised names hold a slash
+    dir_ = fs::temp_directory_path() / ("gw_packtool_test_" + std::to_string(getpid()) + "_" + name);
     fs::remove_all(dir_);
     fs::create_directories(dir_ / "pics");
     // 6x4 blue field
