@@ -1,6 +1,8 @@
 // Settings and the table between the file and the running program.
 
+#include <filesystem>
 #include <iostream>
+#include <system_error>
 
 #include "app/Form.h"
 #include "store/ConfigFile.h"
@@ -18,17 +20,22 @@ void MainForm::LoadOptions() {
       p_.HiScores = std::move(data.hiScores);
       break;
     case store::LoadStatus::Damaged: {
-      const auto aside = store::KeepDamagedFile(path);
-      std::cerr << "Grom Wumbler: " << path.string() << " " << error << "; starting with the initial settings"
-                << (aside.empty() ? std::string() : " (the damaged file is kept as " + aside.string() + ")") << "\n";
+      // Start as on a first run, but never lose the player's file: it is moved aside, not overwritten.
       p_.Options = store::InitialOptions();
-      store::ResetHiScores(p_.HiScores);
-      WriteSettings();
+      const auto aside = store::KeepDamagedFile(path);
+      std::cerr << "Grom Wumbler: " << path.string() << " " << error << "; starting with the initial settings and "
+                << "the default high scores";
+      if (aside.empty()) {
+        std::cerr << " (the damaged file could not be moved aside and is left as it is)\n";
+        store::ResetHiScores(p_.HiScores);
+      } else {
+        std::cerr << " (the damaged file is kept as " << aside.string() << ")\n";
+        SaveOptions();
+      }
       break;
     }
     case store::LoadStatus::Missing:
-      store::ResetHiScores(p_.HiScores);
-      WriteSettings();
+      SaveOptions();
       break;
   }
   ApplyOptions();
@@ -46,8 +53,14 @@ void MainForm::ApplyOptions() {
 }
 
 void MainForm::SaveOptions() {
-  // The options screen's field reaches the settings only here.
-  if (p_.Controls.OptionButtons) p_.Options.Country = p_.Controls.OptionButtons->Edit.Text;
+  std::error_code ec;
+  if (std::filesystem::exists(store::kConfigFileName, ec)) {
+    // The options screen's field reaches the settings only here.
+    if (p_.Controls.OptionButtons) p_.Options.Country = p_.Controls.OptionButtons->Edit.Text;
+  } else {
+    // A new file starts with the default table; the country line keeps what the settings hold.
+    store::ResetHiScores(p_.HiScores);
+  }
   WriteSettings();
 }
 
