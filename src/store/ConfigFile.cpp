@@ -1,8 +1,7 @@
 #include "store/ConfigFile.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace gw::store {
@@ -77,17 +76,25 @@ std::optional<ConfigData> DecodeConfig(std::span<const std::uint8_t> bytes, std:
 
 LoadStatus ReadConfigFile(const std::filesystem::path& path, ConfigData& out, std::string& error) {
   std::error_code ec;
-  if (!std::filesystem::exists(path, ec)) return LoadStatus::Missing;
+  const auto status = std::filesystem::status(path, ec);
+  if (!std::filesystem::exists(status)) return LoadStatus::Missing;
+  if (!std::filesystem::is_regular_file(status)) {
+    error = "is not a file";
+    return LoadStatus::Damaged;
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     error = "cannot be read";
     return LoadStatus::Damaged;
   }
-  const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // Nothing past the longest possible table is ever read, however large the file.
+  std::vector<std::uint8_t> bytes(kMaxConfigBytes);
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   if (in.bad()) {
     error = "cannot be read";
     return LoadStatus::Damaged;
   }
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
   auto data = DecodeConfig(bytes, error);
   if (!data) return LoadStatus::Damaged;
   out = std::move(*data);

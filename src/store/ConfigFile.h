@@ -17,6 +17,8 @@ namespace gw::store {
 inline constexpr std::string_view kConfigFileName = "Config.cfg";
 // A text longer than a length byte can tell is stored as its first 255 bytes.
 inline constexpr std::size_t kMaxCfgString = 255;
+// The longest file the reader can use: three flags and eleven texts at full length, ten scores.
+inline constexpr std::size_t kMaxConfigBytes = 3 + 11 * (1 + kMaxCfgString) + 10 * 4;
 
 struct ConfigData {
   TOptions options;
