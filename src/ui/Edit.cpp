@@ -27,7 +27,7 @@ char TDDEdit::Translate(char latinLetter) {
 void TDDEdit::AddKey(char key, const UiContext& ui) {
   if (key == kDeleteCode) {
     if (CharCount > 0) {
-      Text.pop_back();
+      if (!Text.empty()) Text.pop_back();
       --CharCount;
     }
     return;
