@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "store/ConfigFile.h"
+#include "support/Headless.h"
+
+namespace gw::store {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Encode(std::string_view text) {
+  Bytes out;
+  WriteCfgString(out, text);
+  return out;
+}
+
+HiScoreTable DefaultTable() {
+  HiScoreTable t;
+  ResetHiScores(t);
+  return t;
+}
+
+Bytes FileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const std::filesystem::path& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+TEST(CfgString, StoredAsLengthAndComplementedBytes) {
+  EXPECT_EQ(Encode("abc"), (Bytes{0x03, 0x9E, 0x9D, 0x9C}));
+  EXPECT_EQ(Encode(""), (Bytes{0x00}));
+  EXPECT_EQ(Encode(std::string_view("\xFF\x00", 2)), (Bytes{0x02, 0x00, 0xFF}));
+}
+
+TEST(CfgString, ATextLongerThan255BytesIsStoredAsItsFirst255) {
+  std::string text(300, 'x');
+  text[254] = 'y';
+  const Bytes stored = Encode(text);
+  ASSERT_EQ(stored.size(), 256u);
+  EXPECT_EQ(stored[0], 255);
+  std::size_t pos = 0;
+  EXPECT_EQ(ReadCfgString(stored, pos), text.substr(0, 255));
+  EXPECT_EQ(pos, 256u);
+}
+
+TEST(CfgString, ReadsBackEveryByteValue) {
+  std::string all;
+  for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
+  Bytes stored = Encode(all);
+  stored.push_back(0x42);
+  std::size_t pos = 0;
+  EXPECT_EQ(ReadCfgString(stored, pos), all);
+  EXPECT_EQ(pos, 256u);
+  EXPECT_FALSE(ReadCfgString(Bytes{0x03, 0x9E, 0x9D}, pos = 0)) << "one byte short";
+  EXPECT_FALSE(ReadCfgString(Bytes{}, pos = 0));
+}
+
+// The file a first start writes: flags, "Россия", then ten times "Ваня" with 1000 down to 100.
+TEST(ConfigLayout, TheInitialSettingsAndDefaultTableMakeTheHundredByteFile) {
+  Bytes expected = {0x01, 0x01, 0x01, 0x06};
+  for (int c : {0xD0, 0xEE, 0xF1, 0xF1, 0xE8, 0xFF}) expected.push_back(static_cast<std::uint8_t>(c ^ 0xFF));
+  for (int score = 1000; score >= 100; score -= 100) {
+    expected.push_back(0x04);
+    for (int c : {0xC2, 0xE0, 0xED, 0xFF}) expected.push_back(static_cast<std::uint8_t>(c ^ 0xFF));
+    for (int shift = 0; shift < 32; shift += 8) expected.push_back(static_cast<std::uint8_t>(score >> shift));
+  }
+  ASSERT_EQ(expected.size(), 100u);
+  EXPECT_EQ(EncodeConfig(InitialOptions(), DefaultTable()), expected);
+}
+
+TEST(ConfigLayout, RoundTripKeepsEveryFieldIncludingNegativeScoresAndAnEmptyCountry) {
+  TOptions options{.Windowed = false, .Sound = true, .Music = false, .Country = ""};
+  HiScoreTable table = DefaultTable();
+  table[0] = {"\xC9\xD6\xD3", 2147483647};
+  table[5] = {"", 0};
+  table[9] = {"Z", -40};
+  const Bytes bytes = EncodeConfig(options, table);
+  EXPECT_EQ(bytes[3], 0x00) << "an empty country is the single byte 00";
+  std::string error;
+  const auto back = DecodeConfig(bytes, error);
+  ASSERT_TRUE(back) << error;
+  EXPECT_FALSE(back->options.Windowed);
+  EXPECT_TRUE(back->options.Sound);
+  EXPECT_FALSE(back->options.Music);
+  EXPECT_EQ(back->options.Country, "");
+  for (std::size_t i = 0; i < 10; ++i) {
+    EXPECT_EQ(back->hiScores[i].Name, table[i].Name) << i;
+    EXPECT_EQ(back->hiScores[i].Score, table[i].Score) << i;
+  }
+  const Bytes last(bytes.end() - 4, bytes.end());
+  EXPECT_EQ(last, (Bytes{0xD8, 0xFF, 0xFF, 0xFF}));
+}
+
+struct FlagCase {
+  std::uint8_t windowed, music, sound;
+};
+
+// The file keeps music before sound; only the value 1 is true, and what is written back is 0 or 1.
+TEST(ConfigLayout, FlagBytesInFileOrderOnlyOneIsTrue) {
+  for (const FlagCase c : {FlagCase{1, 0, 1}, FlagCase{0, 1, 0}, FlagCase{2, 1, 0xFF}, FlagCase{1, 0x80, 2}}) {
+    Bytes bytes = EncodeConfig(InitialOptions(), DefaultTable());
+    bytes[0] = c.windowed;
+    bytes[1] = c.music;
+    bytes[2] = c.sound;
+    std::string error;
+    const auto data = DecodeConfig(bytes, error);
+    ASSERT_TRUE(data);
+    EXPECT_EQ(data->options.Windowed, c.windowed == 1);
+    EXPECT_EQ(data->options.Music, c.music == 1);
+    EXPECT_EQ(data->options.Sound, c.sound == 1);
+    const Bytes again = EncodeConfig(data->options, data->hiScores);
+    EXPECT_EQ(again[0], c.windowed == 1 ? 1 : 0);
+    EXPECT_EQ(again[1], c.music == 1 ? 1 : 0);
+    EXPECT_EQ(again[2], c.sound == 1 ? 1 : 0);
+  }
+}
+
+TEST(ConfigLayout, BytesAfterTheTenthEntryAreIgnored) {
+  const Bytes bytes = EncodeConfig(InitialOptions(), DefaultTable());
+  Bytes longer = bytes;
+  for (int i = 0; i < 500; ++i) longer.push_back(static_cast<std::uint8_t>(i * 7));
+  std::string error;
+  const auto plain = DecodeConfig(bytes, error);
+  const auto extra = DecodeConfig(longer, error);
+  ASSERT_TRUE(plain && extra);
+  EXPECT_EQ(EncodeConfig(extra->options, extra->hiScores), bytes);
+}
+
+TEST(ConfigLayout, AFileCutShortAnywhereIsRefusedWithAReason) {
+  const Bytes bytes = EncodeConfig(InitialOptions(), DefaultTable());
+  for (std::size_t n = 0; n < bytes.size(); ++n) {
+    std::string error;
+    EXPECT_FALSE(DecodeConfig(std::span(bytes).first(n), error)) << n;
+    EXPECT_FALSE(error.empty()) << n;
+  }
+}
+
+class ConfigOnDisk : public ::testing::Test {
+ protected:
+  test::TempFolder folder;
+  const std::filesystem::path path{kConfigFileName};
+};
+
+TEST_F(ConfigOnDisk, WriteThenReadGivesTheSameRecordsAndLeavesNoTemporaryFile) {
+  TOptions options = InitialOptions();
+  options.Music = false;
+  HiScoreTable table = DefaultTable();
+  AddHiScore(table, "\xC0", 750);
+  std::string error;
+  ASSERT_TRUE(WriteConfigFile(path, options, table, error)) << error;
+  EXPECT_EQ(FileBytes(path), EncodeConfig(options, table));
+  // A second save replaces the first: a shorter content leaves no old tail behind.
+  options.Country = "";
+  ASSERT_TRUE(WriteConfigFile(path, options, table, error)) << error;
+  EXPECT_EQ(FileBytes(path), EncodeConfig(options, table));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), std::filesystem::directory_iterator()), 1);
+  ConfigData data;
+  ASSERT_EQ(ReadConfigFile(path, data, error), LoadStatus::Loaded);
+  EXPECT_FALSE(data.options.Music);
+  EXPECT_EQ(data.options.Country, "");
+  EXPECT_EQ(data.hiScores[3].Score, 750);
+}
+
+TEST_F(ConfigOnDisk, AFailedSaveKeepsTheLastGoodFile) {
+  const Bytes good = EncodeConfig(InitialOptions(), DefaultTable());
+  WriteBytes(path, good);
+  std::filesystem::create_directory("Config.cfg.new");  // the new file cannot be made
+  TOptions changed = InitialOptions();
+  changed.Windowed = false;
+  std::string error;
+  EXPECT_FALSE(WriteConfigFile(path, changed, DefaultTable(), error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(FileBytes(path), good);
+}
+
+TEST_F(ConfigOnDisk, MissingShortOrNonFileConfigsAreToldApart) {
+  ConfigData data;
+  std::string error;
+  EXPECT_EQ(ReadConfigFile(path, data, error), LoadStatus::Missing);
+  WriteBytes(path, Bytes{1, 1, 1, 6, 0x2F});
+  EXPECT_EQ(ReadConfigFile(path, data, error), LoadStatus::Damaged);
+  EXPECT_NE(error.find("country"), std::string::npos) << error;
+  std::filesystem::remove(path);
+  std::filesystem::create_directory(path);
+  EXPECT_EQ(ReadConfigFile(path, data, error), LoadStatus::Damaged);
+  EXPECT_EQ(data.options.Country, "") << "a refused file changes nothing";
+}
+
+TEST_F(ConfigOnDisk, AHugeFileIsReadOnlyAsFarAsTheTable) {
+  Bytes bytes = EncodeConfig(InitialOptions(), DefaultTable());
+  bytes.resize(4 << 20, 0xAB);
+  WriteBytes(path, bytes);
+  ConfigData data;
+  std::string error;
+  ASSERT_EQ(ReadConfigFile(path, data, error), LoadStatus::Loaded);
+  EXPECT_EQ(data.hiScores[9].Score, 100);
+}
+
+TEST_F(ConfigOnDisk, ADamagedFileIsMovedAsideUnderAFreeName) {
+  WriteBytes(path, Bytes{1, 2, 3});
+  EXPECT_EQ(KeepDamagedFile(path), std::filesystem::path("Config.cfg.damaged"));
+  WriteBytes(path, Bytes{4, 5});
+  EXPECT_EQ(KeepDamagedFile(path), std::filesystem::path("Config.cfg.damaged.1"));
+  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_EQ(FileBytes("Config.cfg.damaged"), (Bytes{1, 2, 3}));
+  EXPECT_EQ(FileBytes("Config.cfg.damaged.1"), (Bytes{4, 5}));
+}
+
+}  // namespace
+}  // namespace gw::store
