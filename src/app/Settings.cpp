@@ -23,13 +23,13 @@ void MainForm::LoadOptions() {
       // Start as on a first run, but never lose the player's file: it is moved aside, not overwritten.
       p_.Options = store::InitialOptions();
       const auto aside = store::KeepDamagedFile(path);
-      std::cerr << "Grom Wumbler: " << path.string() << " " << error << "; starting with the initial settings and "
-                << "the default high scores";
+      std::cerr << "Grom Wumbler: " << path.string() << " is unusable (" << error
+                << "); starting with the initial settings and the default high scores; ";
       if (aside.empty()) {
-        std::cerr << " (the damaged file could not be moved aside and is left as it is)\n";
+        std::cerr << "the damaged file could not be moved aside and is left as it is\n";
         store::ResetHiScores(p_.HiScores);
       } else {
-        std::cerr << " (the damaged file is kept as " << aside.string() << ")\n";
+        std::cerr << "the damaged file is kept as " << aside.string() << "\n";
         SaveOptions();
       }
       break;

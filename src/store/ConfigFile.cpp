@@ -79,19 +79,19 @@ LoadStatus ReadConfigFile(const std::filesystem::path& path, ConfigData& out, st
   const auto status = std::filesystem::status(path, ec);
   if (!std::filesystem::exists(status)) return LoadStatus::Missing;
   if (!std::filesystem::is_regular_file(status)) {
-    error = "is not a file";
+    error = "it is not a file";
     return LoadStatus::Damaged;
   }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
-    error = "cannot be read";
+    error = "it cannot be read";
     return LoadStatus::Damaged;
   }
   // Nothing past the longest possible table is ever read, however large the file.
   std::vector<std::uint8_t> bytes(kMaxConfigBytes);
   in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   if (in.bad()) {
-    error = "cannot be read";
+    error = "it cannot be read";
     return LoadStatus::Damaged;
   }
   bytes.resize(static_cast<std::size_t>(in.gcount()));
