@@ -38,6 +38,8 @@ Ptr Checked(Ptr p, const char* what) {
 class SdlSubsystems {
  public:
   explicit SdlSubsystems(Uint32 flags) : flags_(flags) {
+    // Ctrl+C and SIGTERM end the program as for any other; only the window's own close asks first.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(flags) != 0) throw SdlError("SDL could not start");
   }
   ~SdlSubsystems() { SDL_QuitSubSystem(flags_); }

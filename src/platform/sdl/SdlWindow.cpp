@@ -1,5 +1,8 @@
 #include "platform/sdl/SdlWindow.h"
 
+#include <cstring>
+#include <string>
+
 #include "platform/Clock.h"
 
 namespace gw::platform::sdl {
@@ -29,6 +32,20 @@ std::uint16_t VirtualKey(const SDL_Keysym& key) {
   }
 }
 
+// True when the renderer draws through OpenGL emulated on the CPU (as on a machine without a GPU).
+bool IsSoftwareOpenGl(SDL_Renderer* renderer) {
+  SDL_RendererInfo info{};
+  if (SDL_GetRendererInfo(renderer, &info) != 0 || std::strncmp(info.name, "opengl", 6) != 0) return false;
+  using GetString = const unsigned char* (*)(unsigned int);
+  constexpr unsigned int kGlRenderer = 0x1F01;
+  const auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+  const unsigned char* name = getString ? getString(kGlRenderer) : nullptr;
+  if (!name) return false;
+  const std::string renderer_name(reinterpret_cast<const char*>(name));
+  return renderer_name.find("llvmpipe") != std::string::npos || renderer_name.find("softpipe") != std::string::npos ||
+         renderer_name.find("Software") != std::string::npos;
+}
+
 }  // namespace
 
 SdlWindow::SdlWindow() {
@@ -38,6 +55,11 @@ SdlWindow::SdlWindow() {
                                                kFrameWidth, kFrameHeight, SDL_WINDOW_HIDDEN)),
                     "cannot open the game window");
   renderer_ = RendererPtr(SDL_CreateRenderer(window_.get(), -1, SDL_RENDERER_ACCELERATED));
+  if (renderer_ && IsSoftwareOpenGl(renderer_.get())) {
+    // A CPU-emulated GPU costs several times what a plain copy to the window does.
+    renderer_.reset();
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  }
   if (!renderer_) renderer_ = Checked(RendererPtr(SDL_CreateRenderer(window_.get(), -1, SDL_RENDERER_SOFTWARE)),
                                       "cannot draw into the game window");
   SDL_RenderSetLogicalSize(renderer_.get(), kFrameWidth, kFrameHeight);
