@@ -1,7 +1,10 @@
 #include "game/Game.h"
 
+#include <algorithm>
 #include <string>
 
+#include "game/EnemyKinds.h"
+#include "game/Geometry.h"
 #include "gfx/Cp1251.h"
 #include "gfx/Draw.h"
 
@@ -9,9 +12,24 @@ namespace gw::game {
 
 namespace {
 
-constexpr std::uint32_t kPhaseMs = 2000;
-constexpr int kLevelFramesPerLevel = 1100;
-constexpr int kTargetPerLevel = 150;
+constexpr gfx::Rect kMouth{310, 390, 477, 560};
+constexpr int kTipWidth = 24, kTipHeight = 22;
+
+// Right and bottom exclusive: two rectangles overlap when their intersection holds a pixel.
+bool Overlap(const gfx::Rect& a, const gfx::Rect& b) {
+  return std::max(a.left, b.left) < std::min(a.right, b.right) && std::max(a.top, b.top) < std::min(a.bottom, b.bottom);
+}
+
+// Kinds each level draws from, by level mod 10; level 10 itself always gives kind 1.
+bool InPool(int level, std::uint32_t kind) {
+  switch (level) {
+    case 0: return kind == 1 || (kind >= 4 && kind <= 8);
+    case 2: return kind == 1 || kind == 4 || kind == 7;
+    case 4: return kind == 1 || kind == 4 || kind == 6 || kind == 7;
+    case 5: return kind == 1 || (kind >= 4 && kind <= 7);
+    default: return kind == 1 || kind == 4;
+  }
+}
 
 }  // namespace
 
@@ -26,7 +44,7 @@ void TScoresUp::DoFrame(gfx::Surface& dst, gfx::GameFont& font) {
 TGame::TGame(GameHost host) : host_(host) {
   host_.window.ShowCursor(false);
   Enemies.Moving = true;
-  PhaseStart = host_.clock.TickCount();
+  PhaseStart = Now();
 }
 
 void TGame::Fire() {
@@ -36,9 +54,69 @@ void TGame::Fire() {
   Up.TongueLength = 0;
 }
 
+std::uint8_t TGame::ChooseKind() {
+  int level = Level;
+  if (level > 10) level %= 10;
+  Reseed();
+  std::uint32_t kind = 1;
+  if (level != 10) {
+    do {
+      kind = Random(9);
+    } while (!InPool(level, kind));
+  }
+  // The dangerous, the freezing and the stunning kinds come only by this rare chance.
+  if (Random(50) == 0 && level != 0) kind = Random(4);
+  return static_cast<std::uint8_t>(kind);
+}
+
+void TGame::CheckCatches() {
+  const Offset tip = AlongAim(Eye.Angle, Up.TongueLength + 70);
+  const auto tx = static_cast<std::int16_t>(tip.x + 401);
+  const auto ty = static_cast<std::int16_t>(tip.y + 500);
+  const gfx::Rect tipRect{tx, ty, tx + kTipWidth, ty + kTipHeight};
+  Reseed();
+  for (std::size_t i = 0; i < Enemies.Slots.size(); ++i) {
+    TEnemy* enemy = Enemies.Slots[i].get();
+    if (!enemy) continue;
+    const gfx::Rect bounds = enemy->Bounds();
+    // Also while the tongue is in or on its way back: one shot may catch several.
+    if (Overlap(bounds, tipRect)) {
+      enemy->Caught = true;
+      Up.Extending = false;
+    }
+    if (Overlap(bounds, kMouth)) {
+      Eat(i);
+      return;  // at most one a frame
+    }
+  }
+}
+
+void TGame::Eat(std::size_t slot) {
+  const int kind = Enemies.Slots[slot]->Kind;
+  const std::int8_t points = KindOf(kind).points;
+  if (kind == kFreezingKind) Enemies.Moving = false;
+  if (kind == kStunningKind) {
+    Up.Hurt = true;
+    Up.HurtBlinks = 0;
+  }
+  host_.sound.PlayEffect(static_cast<int>(audio::kHam1 + Random(2)));
+  Score = std::max(Score + points, 0);
+  LevelScore = std::max(LevelScore + points, 0);
+  ScoresUp.Y = 400;
+  if (LevelScore >= Target()) {
+    if (!Down.Big) host_.sound.PlayEffect(audio::kBig);
+    Down.Big = true;
+  } else {
+    if (Down.Big) host_.sound.PlayEffect(audio::kSmall);
+    Down.Big = false;
+  }
+  ScoresUp.Value = points;
+  Enemies.Slots[slot].reset();
+}
+
 void TGame::DrawIntroScreen(gfx::Surface& dst, int captionX, std::string_view caption) {
   gfx::DrawPicture(dst, 0, 0, host_.images.Screen(22));
-  gfx::DrawPicture(dst, ui::TDDProgress::kLeft, ui::TDDProgress::kTop, host_.images.Screen(23));
+  gfx::DrawPicture(dst, ui::TDDProgress::kLeft, ui::TDDProgress::kTop, host_.images.Screen(ui::TDDProgress::kBarImage));
   gfx::DrawRoundFrame(111, 30, 574, 29, gfx::kFrameGreen, dst);
   gfx::DrawShadowText(host_.font, captionX, 300, 32, 20, caption, dst, gfx::kYellow);
 }
@@ -47,56 +125,71 @@ void TGame::DrawStatus(gfx::Surface& dst) {
   gfx::DrawShadowText(host_.font, 145, 542, 24, 14, std::to_string(Level), dst, gfx::kYellow);
   gfx::DrawShadowText(host_.font, 145, 572, 24, 14, std::to_string(Score), dst, gfx::kYellow);
   gfx::DrawShadowText(host_.font, 710, 547, 24, 14, std::to_string(LevelScore), dst, gfx::kYellow);
-  gfx::DrawShadowText(host_.font, 710, 572, 24, 14, std::to_string(Level * kTargetPerLevel), dst, gfx::kYellow);
+  gfx::DrawShadowText(host_.font, 710, 572, 24, 14, std::to_string(Target()), dst, gfx::kYellow);
+}
+
+void TGame::StartLevel() {
+  Enemies.ReleaseAll();
+  Phase = Playing;
+  LevelScore = 0;
+  LevelFrames = Level * kFramesPerLevel;
+  Enemies.Moving = true;
+  // From level 60 on the length no longer fits the clock: those levels run for the clock's longest.
+  Progress.Max = static_cast<std::uint16_t>(std::min(LevelFrames, 0xFFFF));
+  Progress.Position = 0;
+  Down.Big = false;
+}
+
+void TGame::Play(gfx::Surface& dst) {
+  Down.Draw(dst, *this);
+  CheckCatches();
+  Up.DoFrame(dst, *this);
+  Progress.Draw(dst, host_.images, Enemies.Moving);
+  if (Progress.Position >= Progress.Max && !Up.TongueOut && ScoresUp.Y <= 350) Phase = LevelEnd;
+  Enemies.DoFrame(dst, *this);
+  ScoresUp.DoFrame(dst, host_.font);
+  DrawStatus(dst);
+}
+
+void TGame::EndLevel() {
+  if (Down.Big) {
+    if (Level < kLastLevel) ++Level;
+    Phase = LevelIntro;
+    host_.sound.PlayEffect(audio::kLevel);
+  } else {
+    host_.sound.StopSong();
+    Phase = GameOver;
+    host_.sound.PlayEffect(audio::kDie);
+  }
+  PhaseStart = Now();
 }
 
 void TGame::DoFrame(gfx::Surface& dst) {
+  // The hidden cursor is held in the middle, so a click always lands on the game.
   if (host_.window.IsActive()) host_.window.WarpMouse(400, 300);
   switch (Phase) {
-    case LevelIntro: {
-      FrameTick = host_.clock.TickCount();
+    case LevelIntro:
+      FrameTick = Now();
       DrawIntroScreen(dst, 350, gfx::ToCp1251("Уровень ") + std::to_string(Level));
-      if (FrameTick - PhaseStart > kPhaseMs) {
-        Phase = Playing;
-        LevelScore = 0;
-        LevelFrames = Level * kLevelFramesPerLevel;
-        Enemies.Moving = true;
-        Progress.Max = static_cast<std::uint16_t>(LevelFrames);
-        Progress.Position = 0;
-        Down.Big = false;
-      }
+      if (FrameTick - PhaseStart > kPhaseMs) StartLevel();
       break;
-    }
     case Playing:
-      Progress.Draw(dst, host_.images, Enemies.Moving);
-      if (Progress.Position >= Progress.Max && !Up.TongueOut && ScoresUp.Y <= 350) Phase = LevelEnd;
-      ScoresUp.DoFrame(dst, host_.font);
-      DrawStatus(dst);
+      Play(dst);
       break;
     case LevelEnd:
-      if (Down.Big) {
-        ++Level;
-        Phase = LevelIntro;
-        host_.sound.PlayEffect(audio::kLevel);
-      } else {
-        host_.sound.StopSong();
-        Phase = GameOver;
-        host_.sound.PlayEffect(audio::kDie);
-      }
-      PhaseStart = host_.clock.TickCount();
+      EndLevel();
       break;
-    default: {
-      FrameTick = host_.clock.TickCount();
+    default:
+      FrameTick = Now();
       DrawIntroScreen(dst, 310, gfx::ToCp1251("Конец Игры"));
       if (FrameTick - PhaseStart > kPhaseMs) {
         host_.screenState = 1;
         host_.window.ShowCursor(true);
-        if (host_.hiScores[9].Score < Score) host_.screenState = 34;
+        if (store::Qualifies(host_.hiScores, Score)) host_.screenState = 34;
         if (host_.options.Music) host_.sound.PlaySong("2.xm");
-        PhaseStart = host_.clock.TickCount();
+        PhaseStart = Now();
       }
       break;
-    }
   }
 }
 

@@ -1,12 +1,14 @@
 #pragma once
-// One game in progress: the level, the two scores and the phase of the level, the level clock and the
-// score pop-up. The creature and the enemies hang off it.
+// One game in progress: the level, the two scores and the phase of the level, the creature, the enemies,
+// the level clock and the score pop-up.
 
 #include <cstdint>
-#include <memory>
+#include <string_view>
 
 #include "app/Random.h"
 #include "audio/Sound.h"
+#include "game/Creature.h"
+#include "game/Enemies.h"
 #include "gfx/Font.h"
 #include "gfx/ImageTables.h"
 #include "platform/Clock.h"
@@ -31,25 +33,9 @@ struct GameHost {
 
 enum Phase : std::uint8_t { LevelIntro = 0, Playing = 1, LevelEnd = 2, GameOver = 3 };
 
-struct TGromUp {
-  std::int16_t TongueLength = 0;
-  bool TongueOut = false;
-  bool Extending = false;
-};
-struct TGromEye {
-  float Angle = 0;
-  bool Held = false;
-  std::uint8_t Sprite = 2;
-};
-struct TGromDown {
-  bool Big = false;
-};
-struct TEnemyEngine {
-  bool Moving = false;
-};
-
 class TScoresUp {
  public:
+  // The pop-up rises one row a frame from 400 while above 350.
   void DoFrame(gfx::Surface& dst, gfx::GameFont& font);
 
   std::uint16_t Y = 0;
@@ -58,10 +44,26 @@ class TScoresUp {
 
 class TGame {
  public:
+  static constexpr int kFramesPerLevel = 1100;
+  static constexpr int kTargetPerLevel = 150;
+  static constexpr std::uint32_t kPhaseMs = 2000;
+  // The last level: it repeats rather than wrapping round to level 0.
+  static constexpr std::uint8_t kLastLevel = 255;
+
+  // Hides the cursor; the first level's intro starts now.
   explicit TGame(GameHost host);
 
   void DoFrame(gfx::Surface& dst);
   void Fire();
+  std::uint8_t ChooseKind();
+  void CheckCatches();
+  std::int32_t Target() const { return Level * kTargetPerLevel; }
+
+  // For the game's parts.
+  const gfx::ImageTables& Images() const { return host_.images; }
+  std::uint32_t Now() const { return host_.clock.TickCount(); }
+  void Reseed() { host_.random.Reseed(host_.clock.PerformanceCounter()); }
+  std::uint32_t Random(std::uint32_t n) { return host_.random.Below(n); }
 
   std::int32_t LevelFrames = 0;
   std::uint8_t Level = 1;
@@ -78,6 +80,10 @@ class TGame {
   std::uint32_t PhaseStart = 0;
 
  private:
+  void StartLevel();
+  void Play(gfx::Surface& dst);
+  void EndLevel();
+  void Eat(std::size_t slot);
   void DrawIntroScreen(gfx::Surface& dst, int captionX, std::string_view caption);
   void DrawStatus(gfx::Surface& dst);
 

@@ -6,27 +6,25 @@
 
 namespace gw::gfx {
 
-void MirrorSurface(Surface& source, Surface& dest) {
+void MirrorSurface(const Surface& source, Surface& dest) {
   const auto to = dest.Lock();
-  const auto from = source.Lock();
-  if (!to || !from) return;
+  if (!to || source.IsLost()) return;
   const int w = to->width;
-  const int h = std::min(to->height, from->height);
+  const int h = std::min(to->height, source.Height());
   for (int r = 0; r < h; ++r) {
-    const Pixel* src = from->Row(r);
+    const Pixel* src = source.Row(r);
     Pixel* dst = to->Row(r);
     for (int k = 0; k < w; ++k) {
       const int sk = w - 1 - k;
-      if (sk < from->width) dst[k] = src[sk];
+      if (sk < source.Width()) dst[k] = src[sk];
     }
   }
 }
 
-void DrawRotated(Surface& source, Surface& dest, Point pivot, std::uint16_t x, std::uint16_t y, std::uint16_t width,
-                 std::uint16_t height, long double angle) {
+void DrawRotated(const Surface& source, Surface& dest, Point pivot, std::uint16_t x, std::uint16_t y,
+                 std::uint16_t width, std::uint16_t height, long double angle) {
   const auto to = dest.Lock();
-  const auto from = source.Lock();
-  if (!to || !from) return;
+  if (!to || source.IsLost()) return;
 
   constexpr long double kPi = std::numbers::pi_v<long double>;
   while (angle >= 2 * kPi) angle -= 2 * kPi;
@@ -41,10 +39,10 @@ void DrawRotated(Surface& source, Surface& dest, Point pivot, std::uint16_t x, s
     }
   };
 
-  const int rows = std::min<int>(height, from->height);
-  const int cols = std::min<int>(width, from->width);
+  const int rows = std::min<int>(height, source.Height());
+  const int cols = std::min<int>(width, source.Width());
   for (int i = 0; i < rows; ++i) {
-    const Pixel* line = from->Row(i);
+    const Pixel* line = source.Row(i);
     for (int j = 0; j < cols; ++j) {
       const Pixel p = line[j];
       if (p == 0) continue;

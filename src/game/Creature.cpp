@@ -1,0 +1,106 @@
+#include "game/Creature.h"
+
+#include <cmath>
+#include <numbers>
+
+#include "game/Game.h"
+#include "game/Geometry.h"
+#include "gfx/Draw.h"
+#include "gfx/SpriteTransform.h"
+
+namespace gw::game {
+
+namespace {
+
+constexpr long double kPi = std::numbers::pi_v<long double>;
+constexpr int kBodyX = 340, kBodyY = 410;
+constexpr int kStunX = 362, kStunY = 423;
+constexpr std::uint32_t kBobMs = 500;
+constexpr std::uint32_t kBlinkMs = 200;
+constexpr gfx::Pixel kTongueColour = gfx::Rgb(255, 102, 102);
+constexpr int kTonguePen = 7;
+constexpr int kRootLength = 70;
+
+enum Picture : int { kBodyClosed = 0, kBodyOpen = 1, kRoot = 12, kTip = 13, kStunA = 14, kStunB = 15 };
+
+void DrawKeyed(gfx::Surface& dst, int x, int y, const gfx::Surface* picture) {
+  gfx::DrawPicture(dst, x, y, picture, gfx::kBltFastWait | gfx::kBltFastSrcColorKey);
+}
+
+}  // namespace
+
+void TGromDown::Draw(gfx::Surface& dst, const TGame& game) const {
+  gfx::DrawPicture(dst, 314, 475, game.Images().Screen(Big ? 21 : 20));
+}
+
+void TGromEye::DoFrame(gfx::Surface& dst, TGame& game) {
+  const int bob = game.Up.Toggle == 1 ? 5 : 0;
+  const long double a = Angle;
+  const auto x = static_cast<std::int16_t>(401 + static_cast<int>(std::trunc(std::cos(a) * 8)));
+  const auto y = static_cast<std::int16_t>(438 + bob - static_cast<int>(std::trunc(std::sin(a) * 8)));
+  if (a >= 7 * kPi / 8) Rising = false;
+  if (a <= kPi / 8) Rising = true;
+  if (!Held && !game.Up.Extending) Angle = static_cast<float>(Rising ? a + 0.05L : a - 0.05L);
+  const gfx::Surface* pupil = game.Images().Sprite(Sprite);
+  DrawKeyed(dst, x, y, pupil);
+  DrawKeyed(dst, x - 26, y, pupil);
+}
+
+void TGromUp::DoFrame(gfx::Surface& dst, TGame& game) {
+  const gfx::ImageTables& images = game.Images();
+  NowTick = game.Now();
+  if (Hurt) {
+    // Stunned: the eyes and a shot under way stand still while the overlay blinks.
+    if (NowTick - ToggleTick > kBlinkMs) {
+      Toggle = static_cast<std::uint8_t>(1 - Toggle);
+      ToggleTick = game.Now();
+      ++HurtBlinks;
+    }
+    DrawKeyed(dst, kBodyX, kBodyY, images.Sprite(kBodyOpen));
+    gfx::DrawPicture(dst, kStunX, kStunY, images.Sprite(Toggle == 1 ? kStunB : kStunA));
+    if (HurtBlinks == kStunBlinks) Hurt = false;
+    return;
+  }
+  if (!TongueOut) {
+    if (NowTick - ToggleTick > kBobMs) {
+      Toggle = static_cast<std::uint8_t>(1 - Toggle);
+      ToggleTick = game.Now();
+    }
+    DrawKeyed(dst, kBodyX, kBodyY + 5 * Toggle, images.Sprite(kBodyClosed));
+    game.Eye.DoFrame(dst, game);
+    return;
+  }
+  DrawKeyed(dst, kBodyX, kBodyY, images.Sprite(kBodyOpen));
+  game.Eye.DoFrame(dst, game);
+  DrawTongue(dst, game);
+  TongueLength = static_cast<std::int16_t>(Extending ? TongueLength + kStep : TongueLength - kStep);
+  if (TongueLength > kLongest) Extending = false;
+  if (TongueLength <= 0) {
+    TongueOut = false;
+    game.Eye.Held = false;
+  }
+}
+
+void TGromUp::DrawTongue(gfx::Surface& dst, TGame& game) {
+  const gfx::ImageTables& images = game.Images();
+  const float a = game.Eye.Angle;
+  const long double turn = -static_cast<long double>(a) - kPi / 2;
+  const int length = TongueLength;
+  if (const gfx::Surface* root = images.Sprite(kRoot)) {
+    gfx::DrawRotated(*root, dst, {6, 70}, 401, 550, static_cast<std::uint16_t>(root->Width()),
+                     static_cast<std::uint16_t>(root->Height()), turn);
+  }
+  const Offset from = AlongAim(a, kRootLength);
+  const Offset to = AlongAim(a, length + kRootLength);
+  gfx::DrawThickLine(394 + from.x, 480 + from.y, 394 + to.x, 480 + to.y, kTonguePen, kTongueColour, dst);
+  // The tongue turns back before its tip would leave the field.
+  const Offset end = AlongAim(a, length + 80);
+  if (403 + end.x <= 30 || 403 + end.x >= 790 || 500 + end.y <= 90) Extending = false;
+  if (const gfx::Surface* tip = images.Sprite(kTip)) {
+    const Offset at = AlongAim(a, length + kRootLength);
+    gfx::DrawRotated(*tip, dst, {10, 21}, static_cast<std::uint16_t>(403 + at.x), static_cast<std::uint16_t>(500 + at.y),
+                     static_cast<std::uint16_t>(tip->Width()), static_cast<std::uint16_t>(tip->Height()), turn);
+  }
+}
+
+}  // namespace gw::game
