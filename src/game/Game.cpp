@@ -135,7 +135,7 @@ void TGame::StartLevel() {
   LevelFrames = Level * kFramesPerLevel;
   Enemies.Moving = true;
   // From level 60 on the length no longer fits the clock: those levels run for the clock's longest.
-  Progress.Max = static_cast<std::uint16_t>(std::min(LevelFrames, 0xFFFF));
+  Progress.Max = static_cast<std::uint16_t>(std::min<std::int32_t>(LevelFrames, kClockTop));
   Progress.Position = 0;
   Down.Big = false;
 }
@@ -144,7 +144,8 @@ void TGame::Play(gfx::Surface& dst) {
   Down.Draw(dst, *this);
   CheckCatches();
   Up.DoFrame(dst, *this);
-  Progress.Draw(dst, host_.images, Enemies.Moving);
+  // The clock stops at its top: a level held open by the tongue or the pop-up must not wrap it back to empty.
+  Progress.Draw(dst, host_.images, Enemies.Moving && Progress.Position < kClockTop);
   if (Progress.Position >= Progress.Max && !Up.TongueOut && ScoresUp.Y <= 350) Phase = LevelEnd;
   Enemies.DoFrame(dst, *this);
   ScoresUp.DoFrame(dst, host_.font);

@@ -49,6 +49,8 @@ class TGame {
   static constexpr std::uint32_t kPhaseMs = 2000;
   // The last level: it repeats rather than wrapping round to level 0.
   static constexpr std::uint8_t kLastLevel = 255;
+  // The level clock's largest value: from level 60 on the level lasts this many frames.
+  static constexpr std::uint16_t kClockTop = 0xFFFF;
 
   // Hides the cursor; the first level's intro starts now.
   explicit TGame(GameHost host);
