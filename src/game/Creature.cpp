@@ -20,6 +20,8 @@ constexpr std::uint32_t kBlinkMs = 200;
 constexpr gfx::Pixel kTongueColour = gfx::Rgb(255, 102, 102);
 constexpr int kTonguePen = 7;
 constexpr int kRootLength = 70;
+// The parts of the tongue's pictures that are drawn turned.
+constexpr std::uint16_t kRootWidth = 10, kRootHeight = 70, kTipWidth = 24, kTipHeight = 22;
 
 enum Picture : int { kBodyClosed = 0, kBodyOpen = 1, kRoot = 12, kTip = 13, kStunA = 14, kStunB = 15 };
 
@@ -40,7 +42,7 @@ void TGromEye::DoFrame(gfx::Surface& dst, TGame& game) {
   const auto y = static_cast<std::int16_t>(438 + bob - static_cast<int>(std::trunc(std::sin(a) * 8)));
   if (a >= 7 * kPi / 8) Rising = false;
   if (a <= kPi / 8) Rising = true;
-  if (!Held && !game.Up.Extending) Angle = static_cast<float>(Rising ? a + 0.05L : a - 0.05L);
+  if (!Held && !game.Up.Extending) Angle = static_cast<float>(Rising ? a + kStep : a - kStep);
   const gfx::Surface* pupil = game.Images().Sprite(Sprite);
   DrawKeyed(dst, x, y, pupil);
   DrawKeyed(dst, x - 26, y, pupil);
@@ -87,8 +89,7 @@ void TGromUp::DrawTongue(gfx::Surface& dst, TGame& game) {
   const long double turn = -static_cast<long double>(a) - kPi / 2;
   const int length = TongueLength;
   if (const gfx::Surface* root = images.Sprite(kRoot)) {
-    gfx::DrawRotated(*root, dst, {6, 70}, 401, 550, static_cast<std::uint16_t>(root->Width()),
-                     static_cast<std::uint16_t>(root->Height()), turn);
+    gfx::DrawRotated(*root, dst, {6, 70}, 401, 550, kRootWidth, kRootHeight, turn);
   }
   const Offset from = AlongAim(a, kRootLength);
   const Offset to = AlongAim(a, length + kRootLength);
@@ -99,7 +100,7 @@ void TGromUp::DrawTongue(gfx::Surface& dst, TGame& game) {
   if (const gfx::Surface* tip = images.Sprite(kTip)) {
     const Offset at = AlongAim(a, length + kRootLength);
     gfx::DrawRotated(*tip, dst, {10, 21}, static_cast<std::uint16_t>(403 + at.x), static_cast<std::uint16_t>(500 + at.y),
-                     static_cast<std::uint16_t>(tip->Width()), static_cast<std::uint16_t>(tip->Height()), turn);
+                     kTipWidth, kTipHeight, turn);
   }
 }
 

@@ -19,7 +19,8 @@ class TGromDown {
 
 class TGromEye {
  public:
-  static constexpr float kStep = 0.05f;
+  // Added in extended precision before the angle is stored back as a float.
+  static constexpr long double kStep = 0.05L;
   static constexpr std::uint8_t kPupil = 2, kAltPupil = 16;
 
   void DoFrame(gfx::Surface& dst, TGame& game);
