@@ -1,0 +1,79 @@
+#pragma once
+// A game driven frame by frame: the headless program's services around one TGame made directly, drawing into
+// a back buffer of its own. The test sets the tick and the high-resolution counter, which is the seed of every
+// reseed, so every random draw of a frame is known.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <numbers>
+
+#include "app/Random.h"
+#include "game/EnemyKinds.h"
+#include "game/Game.h"
+#include "support/Headless.h"
+#include "support/TestPack.h"
+
+namespace gw::test {
+
+// The aim straight up, as the float the angle is kept in.
+inline const float kStraightUp = std::numbers::pi_v<float> / 2;
+
+// A counter whose reseed makes a spawn attempt on an empty field create nothing.
+inline std::uint64_t QuietCounter() {
+  for (std::uint64_t c = 1;; ++c) {
+    app::Random r(static_cast<std::uint32_t>(c));
+    r.Below(500);
+    bool spawns = false;
+    for (int slot = 0; slot < game::TEnemyEngine::kSlotCount; ++slot) spawns = spawns || r.Below(100) == 1;
+    if (!spawns) return c;
+  }
+}
+
+// The pixel a picture of the test pack has at (x, y); screen pictures are records from 17 on.
+inline std::uint32_t SpritePixel(int sprite, int x, int y) { return PatternPixel(sprite, x, y); }
+inline std::uint32_t ScreenPixel(int screen, int x, int y) { return PatternPixel(17 + screen, x, y); }
+
+class GameDriver {
+ public:
+  GameDriver() {
+    g.program.ScreenState = 2;
+    g.program.Game = std::make_unique<game::TGame>(g.form->GameHostFor());
+  }
+
+  game::TGame& Game() { return *g.program.Game; }
+  std::uint32_t& Tick() { return g.clock.tick; }
+
+  // One frame of the game, ms after the previous one.
+  void Frame(std::uint32_t ms = 15) {
+    g.clock.tick += ms;
+    Game().DoFrame(screen);
+  }
+  // Ends the intro: the next frame is the level's first frame of play.
+  void StartPlay() { Frame(game::TGame::kPhaseMs + 1); }
+  // Play with no enemy appearing by chance.
+  void StartQuietPlay() {
+    g.clock.counter = QuietCounter();
+    StartPlay();
+  }
+
+  // An enemy of the kind in a slot, at a position, not moved yet.
+  game::TEnemy& Put(std::size_t slot, int kind, int x, int y, bool movingRight = true) {
+    auto& e = Game().Enemies.Slots.at(slot);
+    e = std::make_unique<game::TEnemy>(static_cast<std::uint8_t>(kind), Game());
+    e->X = static_cast<std::int16_t>(x);
+    e->Y = static_cast<std::int16_t>(y);
+    e->MovingRight = movingRight;
+    return *e;
+  }
+  int EnemyCount() {
+    int n = 0;
+    for (const auto& e : Game().Enemies.Slots) n += e ? 1 : 0;
+    return n;
+  }
+
+  HeadlessGame g;
+  gfx::Surface screen{800, 600};
+};
+
+}  // namespace gw::test
