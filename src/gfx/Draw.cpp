@@ -20,14 +20,22 @@ void StrokeRoundedRect(const Rect& r, double cornerRadius, int penWidth, Pixel c
   const int reach = static_cast<int>(std::ceil(half));
   const int x0 = std::max(r.left - reach, 0), x1 = std::min(r.right + reach, dst.Width());
   const int y0 = std::max(r.top - reach, 0), y1 = std::min(r.bottom + reach, dst.Height());
+  auto test = [&](Pixel* row, int x, double qy) {
+    const double qx = std::abs(x + 0.5 - cx) - (hx - radius);
+    const double outside = qx > 0 && qy > 0 ? std::hypot(qx, qy) : std::max(qx, 0.0) + std::max(qy, 0.0);
+    const double distance = outside + std::min(std::max(qx, qy), 0.0) - radius;
+    if (std::abs(distance) <= half) row[x] = colour;
+  };
+  // Columns inside this band can only lie on the pen in the rows near the top and bottom borders.
+  const int innerL = static_cast<int>(std::ceil(cx - (hx - half) + 1)), innerR = static_cast<int>(std::floor(cx + (hx - half) - 1));
   for (int y = y0; y < y1; ++y) {
     Pixel* row = dst.Row(y);
     const double qy = std::abs(y + 0.5 - cy) - (hy - radius);
-    for (int x = x0; x < x1; ++x) {
-      const double qx = std::abs(x + 0.5 - cx) - (hx - radius);
-      const double outside = std::hypot(std::max(qx, 0.0), std::max(qy, 0.0));
-      const double distance = outside + std::min(std::max(qx, qy), 0.0) - radius;
-      if (std::abs(distance) <= half) row[x] = colour;
+    if (qy >= radius - half - 1 || innerL >= innerR) {
+      for (int x = x0; x < x1; ++x) test(row, x, qy);
+    } else {
+      for (int x = x0; x < std::min(innerL, x1); ++x) test(row, x, qy);
+      for (int x = std::max(innerR, x0); x < x1; ++x) test(row, x, qy);
     }
   }
 }
@@ -59,7 +67,22 @@ void DrawThickLine(int x0, int y0, int x1, int y1, int penWidth, Pixel colour, S
   const int top = std::max(std::min(y0, y1) - reach, 0), bottom = std::min(std::max(y0, y1) + reach + 1, dst.Height());
   for (int y = top; y < bottom; ++y) {
     Pixel* row = dst.Row(y);
-    for (int x = left; x < right; ++x) {
+    // The segment's part within half a pen of this row, widened by the pen and a pixel: nothing outside it
+    // can be near enough.
+    const double yc = y + 0.5;
+    double t0 = 0, t1 = 1;
+    if (dy != 0) {
+      double ta = (yc - half - ay) / dy, tb = (yc + half - ay) / dy;
+      if (ta > tb) std::swap(ta, tb);
+      t0 = std::max(ta, 0.0); t1 = std::min(tb, 1.0);
+      if (t0 > t1) continue;
+    } else if (std::abs(yc - ay) > half) {
+      continue;
+    }
+    const double xa = ax + t0 * dx, xb = ax + t1 * dx;
+    const int from = std::max(left, static_cast<int>(std::floor(std::min(xa, xb) - half)) - 2);
+    const int to = std::min(right, static_cast<int>(std::ceil(std::max(xa, xb) + half)) + 2);
+    for (int x = from; x < to; ++x) {
       const double px = x + 0.5 - ax, py = y + 0.5 - ay;
       const double t = lengthSq > 0 ? std::clamp((px * dx + py * dy) / lengthSq, 0.0, 1.0) : 0.0;
       const double ex = px - t * dx, ey = py - t * dy;

@@ -11,7 +11,7 @@ namespace gw::test {
 void FakeWindow::Present(const std::uint32_t* pixels, int pitchBytes) {
   ++presents;
   const int pitch = pitchBytes / 4;
-  lastFrame.assign(static_cast<std::size_t>(platform::kFrameWidth) * platform::kFrameHeight, 0);
+  lastFrame.resize(static_cast<std::size_t>(platform::kFrameWidth) * platform::kFrameHeight);
   for (int y = 0; y < platform::kFrameHeight; ++y) {
     std::copy_n(pixels + static_cast<std::ptrdiff_t>(y) * pitch, platform::kFrameWidth,
                 lastFrame.begin() + static_cast<std::ptrdiff_t>(y) * platform::kFrameWidth);
