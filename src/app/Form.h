@@ -76,6 +76,8 @@ class MainForm final : public platform::WindowEvents {
   void DrawScreen(gfx::Surface& dst);
   // An opaque background copy whose failure starts the restoration of lost surfaces.
   void DrawGuarded(gfx::Surface& dst, const gfx::Surface* picture);
+  // A question's panel over a guarded background.
+  void DrawDialogOver(gfx::Surface& dst, const gfx::Surface* background);
   void DrawDialogText(gfx::Surface& dst, int x, int y, int h, int w, const char* utf8, gfx::Pixel colour);
   void DrawGameStatus(gfx::Surface& dst);
   void DrawHiScores(gfx::Surface& dst);

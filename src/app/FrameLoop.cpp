@@ -44,6 +44,11 @@ void MainForm::DrawGuarded(gfx::Surface& dst, const gfx::Surface* picture) {
   if (gfx::Failed(gfx::DrawPicture(dst, 0, 0, picture))) display_.RestoreSurfaces([this] { LoadAllImages(); });
 }
 
+void MainForm::DrawDialogOver(gfx::Surface& dst, const gfx::Surface* background) {
+  DrawGuarded(dst, background);
+  gfx::DrawPicture(dst, kDialogX, kDialogY, p_.Images.Screen(19));
+}
+
 void MainForm::DrawDialogText(gfx::Surface& dst, int x, int y, int h, int w, const char* utf8, gfx::Pixel colour) {
   gfx::DrawShadowText(s_.font, x, y, h, w, gfx::ToCp1251(utf8), dst, colour);
 }
@@ -59,7 +64,6 @@ void MainForm::DrawScreen(gfx::Surface& dst) {
   const gfx::ImageTables& images = p_.Images;
   ui::Controls& c = p_.Controls;
   const ui::UiContext ui = Ui();
-  const gfx::Surface* dialog = images.Screen(19);
   switch (p_.ScreenState) {
     case screen::kSplash: {
       const auto green = static_cast<gfx::Pixel>(p_.SplashColour);  // 0x00GG00 in either byte order
@@ -107,14 +111,13 @@ void MainForm::DrawScreen(gfx::Surface& dst) {
       if (c.HelpButtons) c.HelpButtons->Draw(dst, ui);
       break;
     case screen::kQuitConfirm:
-      DrawGuarded(dst, images.Screen(0));
-      gfx::DrawPicture(dst, kDialogX, kDialogY, dialog);
+      DrawDialogOver(dst, images.Screen(0));
       DrawDialogText(dst, 250, 260, 32, 20, "Выйти из игры?", gfx::kYellow);
       if (c.YesNoButtons) c.YesNoButtons->Draw(dst, ui);
       break;
     case screen::kClearConfirm:
       dst.BltFast(0, 0, display_.Snapshot(), nullptr, gfx::kBltFastWait);
-      gfx::DrawPicture(dst, kDialogX, kDialogY, dialog);
+      gfx::DrawPicture(dst, kDialogX, kDialogY, images.Screen(19));
       DrawDialogText(dst, 250, 250, 24, 16, "Очистить рекорды?", gfx::kYellow);
       if (c.OkCancelButtons) c.OkCancelButtons->Draw(dst, ui);
       break;
@@ -123,8 +126,7 @@ void MainForm::DrawScreen(gfx::Surface& dst) {
       DrawDialogText(dst, 350, 300, 32, 20, "Пауза", gfx::kYellow);
       break;
     case screen::kNameEntry:
-      DrawGuarded(dst, images.Screen(22));
-      gfx::DrawPicture(dst, kDialogX, kDialogY, dialog);
+      DrawDialogOver(dst, images.Screen(22));
       if (c.OkCancelButtons) c.OkCancelButtons->Draw(dst, ui);
       if (p_.Game) {
         gfx::DrawShadowText(s_.font, 270, 232, 24, 16,
@@ -135,29 +137,25 @@ void MainForm::DrawScreen(gfx::Surface& dst) {
       DrawGameStatus(dst);
       break;
     case screen::kSendConfirm:
-      DrawGuarded(dst, images.Screen(22));
-      gfx::DrawPicture(dst, kDialogX, kDialogY, dialog);
+      DrawDialogOver(dst, images.Screen(22));
       if (c.YesNoButtons) c.YesNoButtons->Draw(dst, ui);
       DrawDialogText(dst, 230, 252, 24, 16, "Отправить результат на", gfx::kYellow);
       DrawDialogText(dst, 246, 282, 24, 16, "страницу рекордов?", gfx::kYellow);
       DrawGameStatus(dst);
       break;
     case screen::kQuitGameConfirm:
-      DrawGuarded(dst, &display_.Snapshot());
-      gfx::DrawPicture(dst, kDialogX, kDialogY, dialog);
+      DrawDialogOver(dst, &display_.Snapshot());
       DrawDialogText(dst, 250, 260, 32, 20, "Выйти из игры?", gfx::kYellow);
       if (c.YesNoButtons) c.YesNoButtons->Draw(dst, ui);
       break;
     case screen::kRetryConfirm:
-      DrawGuarded(dst, images.Screen(22));
-      gfx::DrawPicture(dst, kDialogX, kDialogY, dialog);
+      DrawDialogOver(dst, images.Screen(22));
       if (c.YesNoButtons) c.YesNoButtons->Draw(dst, ui);
       DrawDialogText(dst, 230, 252, 24, 16, "Невозможно подключиться", gfx::kRed);
       DrawDialogText(dst, 246, 282, 24, 16, "к серверу! Повторить?", gfx::kRed);
       break;
     case screen::kWait:
-      DrawGuarded(dst, images.Screen(22));
-      gfx::DrawPicture(dst, kDialogX, kDialogY, dialog);
+      DrawDialogOver(dst, images.Screen(22));
       DrawDialogText(dst, 290, 282, 24, 16, "Подождите...", gfx::kRed);
       break;
     default:
