@@ -22,7 +22,6 @@ class Display {
   // After a loss: returns 1 when the back buffer is still unusable, else reloads the pictures and returns 0.
   int RestoreSurfaces(const std::function<void()>& reloadPictures);
 
-  bool Ready() const { return backBuffer_ != nullptr; }
   Surface& BackBuffer() { return *backBuffer_; }
   Surface& Snapshot() { return *snapshot_; }
 
