@@ -1,7 +1,6 @@
 #include "platform/sdl/SdlWindow.h"
 
-#include <cstring>
-#include <string>
+#include <algorithm>
 
 #include "platform/Clock.h"
 
@@ -32,20 +31,6 @@ std::uint16_t VirtualKey(const SDL_Keysym& key) {
   }
 }
 
-// True when the renderer draws through OpenGL emulated on the CPU (as on a machine without a GPU).
-bool IsSoftwareOpenGl(SDL_Renderer* renderer) {
-  SDL_RendererInfo info{};
-  if (SDL_GetRendererInfo(renderer, &info) != 0 || std::strncmp(info.name, "opengl", 6) != 0) return false;
-  using GetString = const unsigned char* (*)(unsigned int);
-  constexpr unsigned int kGlRenderer = 0x1F01;
-  const auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
-  const unsigned char* name = getString ? getString(kGlRenderer) : nullptr;
-  if (!name) return false;
-  const std::string renderer_name(reinterpret_cast<const char*>(name));
-  return renderer_name.find("llvmpipe") != std::string::npos || renderer_name.find("softpipe") != std::string::npos ||
-         renderer_name.find("Software") != std::string::npos;
-}
-
 }  // namespace
 
 SdlWindow::SdlWindow() {
@@ -54,18 +39,7 @@ SdlWindow::SdlWindow() {
   window_ = Checked(WindowPtr(SDL_CreateWindow("Grom Wumbler", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                                kFrameWidth, kFrameHeight, SDL_WINDOW_HIDDEN)),
                     "cannot open the game window");
-  renderer_ = RendererPtr(SDL_CreateRenderer(window_.get(), -1, SDL_RENDERER_ACCELERATED));
-  if (renderer_ && IsSoftwareOpenGl(renderer_.get())) {
-    // A CPU-emulated GPU costs several times what a plain copy to the window does.
-    renderer_.reset();
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  }
-  if (!renderer_) renderer_ = Checked(RendererPtr(SDL_CreateRenderer(window_.get(), -1, SDL_RENDERER_SOFTWARE)),
-                                      "cannot draw into the game window");
-  SDL_RenderSetLogicalSize(renderer_.get(), kFrameWidth, kFrameHeight);
-  texture_ = Checked(TexturePtr(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
-                                                  kFrameWidth, kFrameHeight)),
-                     "cannot make the frame texture");
+  presenter_ = MakePresenter(window_.get());
 }
 
 void SdlWindow::Setup(bool windowed) {
@@ -80,14 +54,10 @@ void SdlWindow::Setup(bool windowed) {
     SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
   }
   SDL_ShowWindow(w);
+  presenter_->Invalidate();
 }
 
-void SdlWindow::Present(const std::uint32_t* pixels, int pitchBytes) {
-  SDL_UpdateTexture(texture_.get(), nullptr, pixels, pitchBytes);
-  SDL_RenderClear(renderer_.get());
-  SDL_RenderCopy(renderer_.get(), texture_.get(), nullptr, nullptr);
-  SDL_RenderPresent(renderer_.get());
-}
+void SdlWindow::Present(const std::uint32_t* pixels, int pitchBytes) { presenter_->Present(pixels, pitchBytes); }
 
 bool SdlWindow::IsActive() { return (SDL_GetWindowFlags(window_.get()) & SDL_WINDOW_INPUT_FOCUS) != 0; }
 

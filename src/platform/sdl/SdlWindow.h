@@ -2,11 +2,12 @@
 
 #include "platform/Window.h"
 #include "platform/sdl/SdlHandles.h"
+#include "platform/sdl/SdlPresenter.h"
 
 namespace gw::platform::sdl {
 
-// The game window over SDL2: a streaming texture holds the frame, the renderer scales it to full screen
-// with its aspect kept, and mouse positions come back in frame coordinates.
+// The game window over SDL2: frames go out through a presenter that sends only what changed and scales to
+// full screen with the aspect kept; mouse positions come back in frame coordinates.
 class SdlWindow final : public Window {
  public:
   SdlWindow();
@@ -30,8 +31,7 @@ class SdlWindow final : public Window {
 
   SdlSubsystems video_{SDL_INIT_VIDEO | SDL_INIT_EVENTS};
   WindowPtr window_;
-  RendererPtr renderer_;
-  TexturePtr texture_;
+  std::unique_ptr<Presenter> presenter_;
   WindowEvents* events_ = nullptr;
   bool quit_ = false;
   int cursorCounter_ = 0;

@@ -1,0 +1,72 @@
+#pragma once
+// The two ways a finished frame reaches the window, each sending only what changed since the frame before:
+// through an accelerated renderer (a streaming texture the GPU scales), or, where the GPU is only emulated on
+// the CPU, as a plain copy into the window's own surface.
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "platform/FrameDiff.h"
+#include "platform/sdl/SdlHandles.h"
+
+namespace gw::platform::sdl {
+
+class Presenter {
+ public:
+  explicit Presenter(SDL_Window* window);
+  virtual ~Presenter();
+  Presenter(const Presenter&) = delete;
+  Presenter& operator=(const Presenter&) = delete;
+
+  // Shows the 800x600 frame of 0x00RRGGBB pixels (pitch in bytes).
+  void Present(const std::uint32_t* pixels, int pitchBytes);
+  // The next frame is sent whole: the window was rebuilt, resized or uncovered.
+  void Invalidate() { diff_.Invalidate(); }
+
+ protected:
+  SDL_Window* Window() const { return window_; }
+
+ private:
+  // True when the window lost what was shown, so the next frame must go out whole.
+  virtual bool LostShownFrame() { return false; }
+  // Sends the changed areas (never none) of the frame.
+  virtual void Show(const std::uint32_t* pixels, int pitchBytes, std::span<const ScreenRect> changes) = 0;
+  static int WatchEvents(void* self, SDL_Event* e);
+
+  SDL_Window* window_;
+  FrameDiff diff_;
+};
+
+// The accelerated renderer: changed areas go into the texture, the GPU scales it into the window.
+class TexturePresenter final : public Presenter {
+ public:
+  TexturePresenter(SDL_Window* window, RendererPtr renderer);
+
+ private:
+  void Show(const std::uint32_t* pixels, int pitchBytes, std::span<const ScreenRect> changes) override;
+
+  RendererPtr renderer_;
+  TexturePtr texture_;
+};
+
+// The plain copy: changed areas go into the window surface and only they are sent to the display.
+class SurfacePresenter final : public Presenter {
+ public:
+  explicit SurfacePresenter(SDL_Window* window);
+
+ private:
+  bool LostShownFrame() override;
+  void Show(const std::uint32_t* pixels, int pitchBytes, std::span<const ScreenRect> changes) override;
+
+  // The window surface last drawn on; a new one, or one of a new size, starts blank.
+  SDL_Surface* shownOn_ = nullptr;
+  int shownWidth_ = 0, shownHeight_ = 0;
+  std::vector<SDL_Rect> sent_;
+};
+
+// The accelerated renderer where a real GPU draws, else the plain copy.
+std::unique_ptr<Presenter> MakePresenter(SDL_Window* window);
+
+}  // namespace gw::platform::sdl
