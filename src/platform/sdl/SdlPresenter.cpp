@@ -16,7 +16,8 @@ const std::uint32_t* At(const std::uint32_t* pixels, int pitchBytes, int x, int 
                                                 static_cast<std::ptrdiff_t>(y) * pitchBytes) + x;
 }
 
-// Where the frame lands in a window of the given size: scaled to fit, aspect kept, centred.
+}  // namespace
+
 SDL_Rect FrameArea(int windowWidth, int windowHeight) {
   const double scale = std::min(static_cast<double>(windowWidth) / kFrameWidth,
                                 static_cast<double>(windowHeight) / kFrameHeight);
@@ -24,8 +25,6 @@ SDL_Rect FrameArea(int windowWidth, int windowHeight) {
   return {(windowWidth - w) / 2, (windowHeight - h) / 2, w, h};
 }
 
-// The window pixels a changed frame area can touch once scaled: one frame pixel beyond it on every side,
-// since a filtered window pixel mixes its neighbours.
 SDL_Rect ScaledArea(const ScreenRect& r, const SDL_Rect& area) {
   const auto mapX = [&](int x) { return area.x + static_cast<int>(static_cast<long long>(x) * area.w / kFrameWidth); };
   const auto mapY = [&](int y) { return area.y + static_cast<int>(static_cast<long long>(y) * area.h / kFrameHeight); };
@@ -35,6 +34,8 @@ SDL_Rect ScaledArea(const ScreenRect& r, const SDL_Rect& area) {
   const int bottom = std::min(area.y + area.h, mapY(std::min(r.bottom + 1, kFrameHeight)) + 1);
   return {left, top, right - left, bottom - top};
 }
+
+namespace {
 
 // A GPU can only be there when the kernel offers a DRM device; without one OpenGL would be emulated on the
 // CPU, and merely trying it maps tens of megabytes of compiler into the process.

@@ -13,6 +13,12 @@
 
 namespace gw::platform::sdl {
 
+// Where the frame lands in a window of the given size: scaled to fit, aspect kept, centred.
+SDL_Rect FrameArea(int windowWidth, int windowHeight);
+// The window pixels that a changed frame area can touch once the frame is scaled into `area`: one frame pixel
+// beyond it on every side, since a filtered window pixel mixes its neighbours.
+SDL_Rect ScaledArea(const ScreenRect& changed, const SDL_Rect& area);
+
 class Presenter {
  public:
   explicit Presenter(SDL_Window* window);
