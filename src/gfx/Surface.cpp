@@ -35,8 +35,20 @@ Surface::Surface(int width, int height) : width_(width), height_(height) {
   pixels_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
 }
 
+void Surface::ApplyPendingFill() const {
+  const Pixel colour = *pendingFill_;
+  pendingFill_.reset();
+  // Clearing to black happens every frame, and memset is several times faster than the fill loop.
+  if (colour == 0) {
+    std::memset(pixels_.data(), 0, pixels_.size() * sizeof(Pixel));
+  } else {
+    std::fill(pixels_.begin(), pixels_.end(), colour);
+  }
+}
+
 std::optional<PixelView> Surface::Lock() {
   if (lost_) return std::nullopt;
+  Settle();
   return PixelView{pixels_.data(), width_, height_, width_};
 }
 
@@ -52,6 +64,9 @@ HResult Surface::BltFast(int x, int y, const Surface& src, const Rect* srcRect, 
   s.bottom = std::min(s.bottom, s.top + (height_ - dy));
   if (s.Empty()) return kOk;
   const bool keyed = (flags & kBltFastSrcColorKey) && src.colorKey_;
+  if (!keyed && &src != this && dx == 0 && dy == 0 && s.Width() == width_ && s.Height() == height_) {
+    pendingFill_.reset();  // every pixel is about to be replaced
+  }
   if (keyed) {
     CopyRows<true>(*this, dx, dy, src, s.left, s.top, s.Width(), s.Height(), *src.colorKey_);
   } else {
@@ -89,12 +104,7 @@ HResult Surface::Blt(const Rect* dstRect, const Surface& src, const Rect* srcRec
 
 HResult Surface::Fill(Pixel colour) {
   if (lost_) return kSurfaceLost;
-  // Clearing to black happens every frame, and memset is several times faster than the fill loop.
-  if (colour == 0) {
-    std::memset(pixels_.data(), 0, pixels_.size() * sizeof(Pixel));
-  } else {
-    std::fill(pixels_.begin(), pixels_.end(), colour);
-  }
+  pendingFill_ = colour;
   return kOk;
 }
 
@@ -110,6 +120,9 @@ HResult Surface::FillRect(const Rect& r, Pixel colour) {
 HResult Surface::CopyFrom(const Surface& src) {
   if (lost_ || src.lost_) return kSurfaceLost;
   if (src.width_ != width_ || src.height_ != height_) return kInvalidRect;
+  if (&src == this) return kOk;
+  src.Settle();
+  pendingFill_.reset();
   pixels_ = src.pixels_;
   return kOk;
 }

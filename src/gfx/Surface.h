@@ -57,11 +57,26 @@ class Surface {
   int Width() const { return width_; }
   int Height() const { return height_; }
 
-  Pixel At(int x, int y) const { return pixels_[Index(x, y)]; }
-  void Set(int x, int y, Pixel p) { pixels_[Index(x, y)] = p; }
-  Pixel* Row(int y) { return pixels_.data() + static_cast<std::ptrdiff_t>(y) * width_; }
-  const Pixel* Row(int y) const { return pixels_.data() + static_cast<std::ptrdiff_t>(y) * width_; }
-  const Pixel* Data() const { return pixels_.data(); }
+  Pixel At(int x, int y) const {
+    Settle();
+    return pixels_[Index(x, y)];
+  }
+  void Set(int x, int y, Pixel p) {
+    Settle();
+    pixels_[Index(x, y)] = p;
+  }
+  Pixel* Row(int y) {
+    Settle();
+    return pixels_.data() + static_cast<std::ptrdiff_t>(y) * width_;
+  }
+  const Pixel* Row(int y) const {
+    Settle();
+    return pixels_.data() + static_cast<std::ptrdiff_t>(y) * width_;
+  }
+  const Pixel* Data() const {
+    Settle();
+    return pixels_.data();
+  }
 
   // Fails (nothing returned) while the surface is lost.
   std::optional<PixelView> Lock();
@@ -89,13 +104,22 @@ class Surface {
   }
 
  private:
+  // A whole-surface fill is only noted, and done when a pixel is next looked at, unless an opaque copy
+  // covering the whole surface comes first: every frame is cleared and then covered by its background, and
+  // the clear would be one more pass over the frame's memory.
+  void Settle() const {
+    if (pendingFill_) [[unlikely]] ApplyPendingFill();
+  }
+  void ApplyPendingFill() const;
+
   std::size_t Index(int x, int y) const {
     return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x);
   }
 
   int width_;
   int height_;
-  std::vector<Pixel> pixels_;
+  mutable std::vector<Pixel> pixels_;  // filled late: see Settle
+  mutable std::optional<Pixel> pendingFill_;
   std::optional<Pixel> colorKey_;
   bool lost_ = false;
 };

@@ -100,5 +100,59 @@ TEST(SurfaceLoss, LostSurfaceFailsUntilRestored) {
   EXPECT_EQ(dst.At(3, 3), 5u);
 }
 
+// A fill is done late, or skipped when a whole opaque copy replaces it; whatever follows must see exactly
+// the pixels an immediate fill would have left.
+TEST(SurfaceFill, EveryWayOfReadingOrDrawingAfterAFillSeesTheFill) {
+  const Pixel kFill = Rgb(40, 50, 60);
+  Surface cover(4, 3);
+  cover.Fill(Rgb(1, 1, 1));
+  cover.Set(1, 1, kKey);
+  cover.SetColorKey(kKey);
+  struct Case {
+    const char* name;
+    void (*after)(Surface& dst, const Surface& cover);
+    Pixel atCentre, atCorner;  // (1, 1) and (3, 2) of the 4x3 surface
+  };
+  const Case cases[] = {
+      {"nothing", [](Surface&, const Surface&) {}, kFill, kFill},
+      {"a whole opaque copy", [](Surface& d, const Surface& c) { d.BltFast(0, 0, c, nullptr, kBltFastWait); }, kKey,
+       Rgb(1, 1, 1)},
+      {"a whole keyed copy", [](Surface& d, const Surface& c) { d.BltFast(0, 0, c, nullptr, kBltFastSrcColorKey); },
+       kFill, Rgb(1, 1, 1)},
+      {"an opaque copy of a part", [](Surface& d, const Surface& c) {
+         const Rect part{0, 0, 2, 2};
+         d.BltFast(0, 0, c, &part, kBltFastWait);
+       }, kKey, kFill},
+      {"an opaque copy moved off the origin", [](Surface& d, const Surface& c) { d.BltFast(1, 0, c, nullptr, 0); },
+       Rgb(1, 1, 1), Rgb(1, 1, 1)},
+      {"a copy of itself", [](Surface& d, const Surface&) { d.BltFast(0, 0, d, nullptr, 0); }, kFill, kFill},
+      {"one pixel set", [](Surface& d, const Surface&) { d.Set(3, 2, 9); }, kFill, 9},
+      {"a rectangle filled", [](Surface& d, const Surface&) { d.FillRect({1, 1, 2, 2}, 8); }, 8, kFill},
+      {"a stretched copy", [](Surface& d, const Surface& c) {
+         const Rect half{0, 0, 2, 2};
+         d.Blt(&half, c, nullptr, 0);
+       }, Rgb(1, 1, 1), kFill},
+      {"written through a lock", [](Surface& d, const Surface&) { d.Lock()->Row(1)[1] = 7; }, 7, kFill},
+      {"a second fill", [](Surface& d, const Surface&) { d.Fill(6); }, 6, 6},
+      {"a whole copy of a filled surface", [](Surface& d, const Surface&) {
+         Surface other(4, 3);
+         other.Fill(5);
+         d.CopyFrom(other);
+       }, 5, 5},
+  };
+  for (const Case& c : cases) {
+    Surface dst(4, 3);
+    dst.Set(3, 2, 99);  // what was there before the fill
+    dst.Fill(kFill);
+    c.after(dst, cover);
+    EXPECT_EQ(dst.At(1, 1), c.atCentre) << c.name;
+    EXPECT_EQ(dst.At(3, 2), c.atCorner) << c.name;
+    EXPECT_EQ(dst.Data()[0 + 4 * 2], dst.At(0, 2)) << c.name;
+    Surface copy(4, 3);
+    copy.CopyFrom(dst);
+    EXPECT_EQ(copy.At(3, 2), c.atCorner) << c.name << ", copied";
+  }
+}
+
 }  // namespace
 }  // namespace gw::gfx
