@@ -29,7 +29,7 @@ void StrokeRoundedRect(const Rect& r, double cornerRadius, int penWidth, Pixel c
   // Columns inside this band can only lie on the pen in the rows near the top and bottom borders.
   const int innerL = static_cast<int>(std::ceil(cx - (hx - half) + 1)), innerR = static_cast<int>(std::floor(cx + (hx - half) - 1));
   for (int y = y0; y < y1; ++y) {
-    Pixel* row = dst.Row(y);
+    Pixel* row = dst.RowSpan(y, x0, x1);
     const double qy = std::abs(y + 0.5 - cy) - (hy - radius);
     if (qy >= radius - half - 1 || innerL >= innerR) {
       for (int x = x0; x < x1; ++x) test(row, x, qy);
@@ -66,7 +66,7 @@ void DrawThickLine(int x0, int y0, int x1, int y1, int penWidth, Pixel colour, S
   const int left = std::max(std::min(x0, x1) - reach, 0), right = std::min(std::max(x0, x1) + reach + 1, dst.Width());
   const int top = std::max(std::min(y0, y1) - reach, 0), bottom = std::min(std::max(y0, y1) + reach + 1, dst.Height());
   for (int y = top; y < bottom; ++y) {
-    Pixel* row = dst.Row(y);
+    Pixel* row = dst.RowSpan(y, left, right);
     // The segment's part within half a pen of this row, widened by the pen and a pixel: nothing outside it
     // can be near enough.
     const double yc = y + 0.5;

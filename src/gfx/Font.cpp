@@ -276,7 +276,7 @@ class FreeTypeFont final : public GameFont {
       const int row0 = std::max(0, -gy);
       const int row1 = std::min(g.rows, surfaceH - gy);
       for (int r = row0; r < row1 && col0 < col1; ++r) {
-        BlendRow(dst.Row(gy + r) + (gx + col0),
+        BlendRow(dst.RowSpan(gy + r, gx + col0, gx + col1) + (gx + col0),
                  g.coverage.data() + static_cast<std::ptrdiff_t>(r) * g.width + col0, col1 - col0, colour);
       }
     }

@@ -23,8 +23,21 @@ void MirrorSurface(const Surface& source, Surface& dest) {
 
 void DrawRotated(const Surface& source, Surface& dest, Point pivot, std::uint16_t x, std::uint16_t y,
                  std::uint16_t width, std::uint16_t height, long double angle) {
-  const auto to = dest.Lock();
-  if (!to || source.IsLost()) return;
+  if (source.IsLost()) return;
+  const int rows = std::min<int>(height, source.Height());
+  const int cols = std::min<int>(width, source.Width());
+  // No pixel lands farther from (x, y) - pivot than the source corner farthest from the pivot, plus the
+  // rounding and the filled neighbour.
+  long double farthest = 0;
+  for (const long double cx : {0.0L, static_cast<long double>(cols)}) {
+    for (const long double cy : {0.0L, static_cast<long double>(rows)}) {
+      farthest = std::max(farthest, std::hypot(cx - pivot.x, cy - pivot.y));
+    }
+  }
+  const int reach = static_cast<int>(std::ceil(farthest)) + 2;
+  const int cx = x - pivot.x, cy = y - pivot.y;
+  const auto to = dest.Lock({cx - reach, cy - reach, cx + reach + 1, cy + reach + 1});
+  if (!to) return;
 
   constexpr long double kPi = std::numbers::pi_v<long double>;
   while (angle >= 2 * kPi) angle -= 2 * kPi;
@@ -39,8 +52,6 @@ void DrawRotated(const Surface& source, Surface& dest, Point pivot, std::uint16_
     }
   };
 
-  const int rows = std::min<int>(height, source.Height());
-  const int cols = std::min<int>(width, source.Width());
   for (int i = 0; i < rows; ++i) {
     const Pixel* line = source.Row(i);
     for (int j = 0; j < cols; ++j) {

@@ -1,6 +1,7 @@
 #include "gfx/Surface.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <stdexcept>
 
@@ -17,7 +18,7 @@ template <bool Keyed>
 void CopyRows(Surface& dst, int dx, int dy, const Surface& src, int sx, int sy, int w, int h, Pixel key) {
   for (int row = 0; row < h; ++row) {
     const Pixel* from = src.Row(sy + row) + sx;
-    Pixel* to = dst.Row(dy + row) + dx;
+    Pixel* to = dst.RowSpan(dy + row, dx, dx + w) + dx;
     if constexpr (Keyed) {
       for (int col = 0; col < w; ++col) {
         if (from[col] != key) to[col] = from[col];
@@ -28,6 +29,8 @@ void CopyRows(Surface& dst, int dx, int dy, const Surface& src, int sx, int sy, 
   }
 }
 
+std::atomic<std::uint64_t> lastVersion{0};
+
 }  // namespace
 
 Surface::Surface(int width, int height) : width_(width), height_(height) {
@@ -35,9 +38,54 @@ Surface::Surface(int width, int height) : width_(width), height_(height) {
   pixels_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
 }
 
+std::uint64_t Surface::Version() const {
+  if (changed_) {
+    version_ = ++lastVersion;
+    changed_ = false;
+  }
+  return version_;
+}
+
+void Surface::MarkSpans(int x0, int y0, int x1, int y1) {
+  x0 = std::max(x0, 0);
+  x1 = std::min(x1, width_);
+  if (x0 >= x1) return;
+  for (int y = std::max(y0, 0); y < std::min(y1, height_); ++y) {
+    Span& span = drawn_[static_cast<std::size_t>(y)];
+    if (span.right <= span.left) {
+      span = {x0, x1};
+    } else {
+      span.left = std::min(span.left, x0);
+      span.right = std::max(span.right, x1);
+    }
+  }
+}
+
+void Surface::CoverWith(const Surface& src) {
+  pendingFill_.reset();  // every pixel is about to be replaced
+  changed_ = true;
+  src.Settle();
+  const std::uint64_t source = src.Version();
+  if (hasBase_ && baseVersion_ == source) {
+    // Only what was drawn over the same picture since it was last copied differs from it.
+    for (int y = 0; y < height_; ++y) {
+      Span& span = drawn_[static_cast<std::size_t>(y)];
+      if (span.right <= span.left) continue;
+      std::copy(src.Row(y) + span.left, src.Row(y) + span.right, RawRow(y) + span.left);
+      span = {};
+    }
+    return;
+  }
+  for (int y = 0; y < height_; ++y) std::copy_n(src.Row(y), width_, RawRow(y));
+  drawn_.assign(static_cast<std::size_t>(height_), Span{});
+  hasBase_ = true;
+  baseVersion_ = source;
+}
+
 void Surface::ApplyPendingFill() const {
   const Pixel colour = *pendingFill_;
   pendingFill_.reset();
+  Forget();
   // Clearing to black happens every frame, and memset is several times faster than the fill loop.
   if (colour == 0) {
     std::memset(pixels_.data(), 0, pixels_.size() * sizeof(Pixel));
@@ -49,6 +97,14 @@ void Surface::ApplyPendingFill() const {
 std::optional<PixelView> Surface::Lock() {
   if (lost_) return std::nullopt;
   Settle();
+  Forget();
+  return PixelView{pixels_.data(), width_, height_, width_};
+}
+
+std::optional<PixelView> Surface::Lock(const Rect& area) {
+  if (lost_) return std::nullopt;
+  Settle();
+  MarkDrawn(area.left, area.top, area.right, area.bottom);
   return PixelView{pixels_.data(), width_, height_, width_};
 }
 
@@ -64,8 +120,10 @@ HResult Surface::BltFast(int x, int y, const Surface& src, const Rect* srcRect, 
   s.bottom = std::min(s.bottom, s.top + (height_ - dy));
   if (s.Empty()) return kOk;
   const bool keyed = (flags & kBltFastSrcColorKey) && src.colorKey_;
-  if (!keyed && &src != this && dx == 0 && dy == 0 && s.Width() == width_ && s.Height() == height_) {
-    pendingFill_.reset();  // every pixel is about to be replaced
+  if (!keyed && &src != this && dx == 0 && dy == 0 && s.Width() == width_ && s.Height() == height_ &&
+      src.width_ == width_ && src.height_ == height_) {
+    CoverWith(src);
+    return kOk;
   }
   if (keyed) {
     CopyRows<true>(*this, dx, dy, src, s.left, s.top, s.Width(), s.Height(), *src.colorKey_);
@@ -92,7 +150,7 @@ HResult Surface::Blt(const Rect* dstRect, const Surface& src, const Rect* srcRec
   for (int y = y0; y < y1; ++y) {
     const int sy = s.top + static_cast<int>(static_cast<long long>(y - d.top) * s.Height() / d.Height());
     const Pixel* from = src.Row(sy);
-    Pixel* to = Row(y);
+    Pixel* to = RowSpan(y, x0, x1);
     for (int x = x0; x < x1; ++x) {
       const int sx = s.left + static_cast<int>(static_cast<long long>(x - d.left) * s.Width() / d.Width());
       const Pixel p = from[sx];
@@ -105,6 +163,7 @@ HResult Surface::Blt(const Rect* dstRect, const Surface& src, const Rect* srcRec
 HResult Surface::Fill(Pixel colour) {
   if (lost_) return kSurfaceLost;
   pendingFill_ = colour;
+  changed_ = true;
   return kOk;
 }
 
@@ -113,7 +172,10 @@ HResult Surface::FillRect(const Rect& r, Pixel colour) {
   if (r.Empty()) return kInvalidRect;
   const int x0 = std::max(r.left, 0), x1 = std::min(r.right, width_);
   const int y0 = std::max(r.top, 0), y1 = std::min(r.bottom, height_);
-  for (int y = y0; y < y1; ++y) std::fill(Row(y) + x0, Row(y) + std::max(x0, x1), colour);
+  for (int y = y0; y < y1; ++y) {
+    Pixel* row = RowSpan(y, x0, x1);
+    std::fill(row + x0, row + std::max(x0, x1), colour);
+  }
   return kOk;
 }
 
@@ -123,6 +185,7 @@ HResult Surface::CopyFrom(const Surface& src) {
   if (&src == this) return kOk;
   src.Settle();
   pendingFill_.reset();
+  Forget();
   pixels_ = src.pixels_;
   return kOk;
 }

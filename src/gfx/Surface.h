@@ -50,6 +50,15 @@ struct PixelView {
   Pixel* Row(int y) const { return pixels + static_cast<std::ptrdiff_t>(y) * pitch; }
 };
 
+// Two ways of drawing a frame over its background cost only what is drawn over it, not the whole surface
+// again, with exactly the pixels the plain way leaves:
+// - a whole-surface fill is only noted, and done when a pixel is next looked at, unless an opaque copy that
+//   covers the whole surface comes first (every frame is cleared and then covered by its background);
+// - after such a whole opaque copy the surface remembers its source's version and, row by row, the span drawn
+//   over since; the next whole opaque copy of the same unchanged source puts back only those spans.
+// So every write to the pixels goes through a call that says where it writes: Set, Row (the whole row),
+// RowSpan, the blits and fills, and Lock (the whole surface, or the area given). A pointer or a lock's view
+// is used at once and not kept across other calls on the surface.
 class Surface {
  public:
   Surface(int width, int height);
@@ -62,24 +71,24 @@ class Surface {
     return pixels_[Index(x, y)];
   }
   void Set(int x, int y, Pixel p) {
-    Settle();
-    pixels_[Index(x, y)] = p;
+    RowSpan(y, x, x + 1)[x] = p;
   }
+  // A row to write anywhere in.
   Pixel* Row(int y) {
-    Settle();
-    return pixels_.data() + static_cast<std::ptrdiff_t>(y) * width_;
+    MarkDrawn(0, y, width_, y + 1);
+    return RawRow(y);
   }
-  const Pixel* Row(int y) const {
-    Settle();
-    return pixels_.data() + static_cast<std::ptrdiff_t>(y) * width_;
+  // A row to write only in columns x0 to x1 (exclusive).
+  Pixel* RowSpan(int y, int x0, int x1) {
+    MarkDrawn(x0, y, x1, y + 1);
+    return RawRow(y);
   }
-  const Pixel* Data() const {
-    Settle();
-    return pixels_.data();
-  }
+  const Pixel* Row(int y) const { return RawRow(y); }
+  const Pixel* Data() const { return RawRow(0); }
 
-  // Fails (nothing returned) while the surface is lost.
+  // Fails (nothing returned) while the surface is lost. With an area, the caller writes only inside it.
   std::optional<PixelView> Lock();
+  std::optional<PixelView> Lock(const Rect& area);
 
   void SetColorKey(Pixel key) { colorKey_ = key; }
   std::optional<Pixel> ColorKey() const { return colorKey_; }
@@ -97,20 +106,43 @@ class Surface {
 
   // A lost surface refuses every blit, fill and lock until Restore; its pixels are then undefined.
   bool IsLost() const { return lost_; }
-  void MarkLost() { lost_ = true; }
+  void MarkLost() {
+    lost_ = true;
+    Forget();
+  }
   HResult Restore() {
     lost_ = false;
     return kOk;
   }
 
  private:
-  // A whole-surface fill is only noted, and done when a pixel is next looked at, unless an opaque copy
-  // covering the whole surface comes first: every frame is cleared and then covered by its background, and
-  // the clear would be one more pass over the frame's memory.
+  struct Span {
+    int left = 0, right = 0;  // nothing when right <= left
+  };
+
   void Settle() const {
     if (pendingFill_) [[unlikely]] ApplyPendingFill();
   }
   void ApplyPendingFill() const;
+  Pixel* RawRow(int y) const {
+    Settle();
+    return pixels_.data() + static_cast<std::ptrdiff_t>(y) * width_;
+  }
+  // Notes a write to the (clipped) rectangle.
+  void MarkDrawn(int x0, int y0, int x1, int y1) {
+    changed_ = true;
+    if (hasBase_) MarkSpans(x0, y0, x1, y1);
+  }
+  void MarkSpans(int x0, int y0, int x1, int y1);
+  // The pixels are no longer a known source's plus spans.
+  void Forget() const {
+    changed_ = true;
+    hasBase_ = false;
+  }
+  // A number that changes whenever the pixels do, and that no other content of any surface ever had.
+  std::uint64_t Version() const;
+  // An opaque copy of all of src, which has this surface's size.
+  void CoverWith(const Surface& src);
 
   std::size_t Index(int x, int y) const {
     return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x);
@@ -122,6 +154,11 @@ class Surface {
   mutable std::optional<Pixel> pendingFill_;
   std::optional<Pixel> colorKey_;
   bool lost_ = false;
+  mutable bool changed_ = true;
+  mutable std::uint64_t version_ = 0;
+  mutable bool hasBase_ = false;
+  std::uint64_t baseVersion_ = 0;
+  std::vector<Span> drawn_;  // one per row while hasBase_
 };
 
 inline Rect SurfaceRect(const Surface& s) { return {0, 0, s.Width(), s.Height()}; }
