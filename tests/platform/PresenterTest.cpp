@@ -278,6 +278,17 @@ TEST(PresentScaledTest, AWindowOfAnotherSizeShowsTheScaledFrameOnBlack) {
         }
       }
     }
+    // The mouse in that window: frame corners where the frame lands, and beyond it outside the frame.
+    const SDL_Rect area = sdl::FrameArea(1000, 700);
+    const std::pair<SDL_Point, SDL_Point> mouse[] = {{{area.x, 0}, {0, 0}},
+                                                     {{area.x + area.w, 700}, {800, 600}},
+                                                     {{500, 350}, {400, 300}},
+                                                     {{0, 0}, {-area.x * 800 / area.w - 1, 0}}};
+    for (const auto& [inWindow, inFrame] : mouse) {
+      const SDL_Point got = presenter.ToFrame(inWindow.x, inWindow.y);
+      EXPECT_EQ(got.x, inFrame.x) << inWindow.x << "," << inWindow.y;
+      EXPECT_EQ(got.y, inFrame.y) << inWindow.x << "," << inWindow.y;
+    }
   }
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }

@@ -125,6 +125,18 @@ SurfacePresenter::SurfacePresenter(SDL_Window* window) : Presenter(window) {
   if (!SDL_GetWindowSurface(window)) throw SdlError("cannot draw into the game window");
 }
 
+SDL_Point SurfacePresenter::ToFrame(int x, int y) {
+  int w = 0, h = 0;
+  SDL_GetWindowSize(Window(), &w, &h);
+  const SDL_Rect area = FrameArea(w, h);
+  if (area.w <= 0 || area.h <= 0) return {x, y};
+  const auto scale = [](int v, int from, int size, int frame) {
+    const long long offset = static_cast<long long>(v - from) * frame;
+    return static_cast<int>(offset >= 0 ? offset / size : -((-offset + size - 1) / size));
+  };
+  return {scale(x, area.x, area.w, kFrameWidth), scale(y, area.y, area.h, kFrameHeight)};
+}
+
 bool SurfacePresenter::LostShownFrame() {
   const SDL_Surface* now = SDL_GetWindowSurface(Window());
   return !now || now != shownOn_ || now->w != shownWidth_ || now->h != shownHeight_;

@@ -30,6 +30,8 @@ class Presenter {
   void Present(const std::uint32_t* pixels, int pitchBytes);
   // The next frame is sent whole: the window was rebuilt, resized or uncovered.
   void Invalidate() { diff_.Invalidate(); }
+  // A mouse position from SDL in frame coordinates.
+  virtual SDL_Point ToFrame(int x, int y) { return {x, y}; }
 
  protected:
   SDL_Window* Window() const { return window_; }
@@ -61,6 +63,8 @@ class TexturePresenter final : public Presenter {
 class SurfacePresenter final : public Presenter {
  public:
   explicit SurfacePresenter(SDL_Window* window);
+  // Window pixels to frame pixels (the renderer's logical size does this for the other path).
+  SDL_Point ToFrame(int x, int y) override;
 
  private:
   bool LostShownFrame() override;

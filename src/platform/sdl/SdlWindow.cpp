@@ -118,9 +118,11 @@ void SdlWindow::Dispatch(const SDL_Event& e, WindowEvents& events) {
     case SDL_KEYDOWN:
       events.OnKeyDown(VirtualKey(e.key.keysym), (e.key.keysym.mod & KMOD_ALT) != 0);
       break;
-    case SDL_MOUSEMOTION:
-      events.OnMouseMove(e.motion.x, e.motion.y);
+    case SDL_MOUSEMOTION: {
+      const SDL_Point at = presenter_->ToFrame(e.motion.x, e.motion.y);
+      events.OnMouseMove(at.x, at.y);
       break;
+    }
     case SDL_MOUSEBUTTONDOWN:
       events.OnMouseDown();
       break;
