@@ -1,5 +1,7 @@
 #include "platform/sdl/SdlWindow.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -72,8 +74,12 @@ void SdlWindow::Setup(bool windowed) {
   SDL_Window* w = window_.get();
   if (windowed) {
     SDL_SetWindowFullscreen(w, 0);
+    // Full screen may have come from the maximise button; the window goes back to its own size.
+    if ((SDL_GetWindowFlags(w) & SDL_WINDOW_MAXIMIZED) != 0) SDL_RestoreWindow(w);
     SDL_SetWindowBordered(w, SDL_TRUE);
-    SDL_SetWindowResizable(w, SDL_FALSE);
+    // Resizable, or the window manager offers no maximise (which switches to full screen); a dragged
+    // edge scales the picture with its aspect kept.
+    SDL_SetWindowResizable(w, SDL_TRUE);
     SDL_SetWindowSize(w, kFrameWidth, kFrameHeight);
     SDL_SetWindowPosition(w, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
   } else {
@@ -104,8 +110,16 @@ void SdlWindow::WarpMouse(int x, int y) {
   const float scale = std::min(static_cast<float>(ww) / kFrameWidth, static_cast<float>(wh) / kFrameHeight);
   const float offX = (static_cast<float>(ww) - kFrameWidth * scale) / 2;
   const float offY = (static_cast<float>(wh) - kFrameHeight * scale) / 2;
+  warpedTo_ = {x, y};
   SDL_WarpMouseInWindow(window_.get(), static_cast<int>(offX + static_cast<float>(x) * scale),
                         static_cast<int>(offY + static_cast<float>(y) * scale));
+}
+
+bool SdlWindow::IsWarpEcho(const SDL_MouseMotionEvent& m) const {
+  // The echo comes back in frame coordinates through the scaling, so it may be a pixel off. It may also
+  // arrive after a real movement, so the point stays known until the next warp; a player's move that
+  // ends exactly on it is lost, and the next one counts.
+  return warpedTo_ && std::abs(m.x - warpedTo_->first) <= 1 && std::abs(m.y - warpedTo_->second) <= 1;
 }
 
 bool SdlWindow::IsLetterKeyDown(char letter) {
@@ -149,24 +163,37 @@ void SdlWindow::Dispatch(const SDL_Event& e, WindowEvents& events) {
       events.OnKeyDown(VirtualKey(e.key.keysym), (e.key.keysym.mod & KMOD_ALT) != 0);
       break;
     case SDL_MOUSEMOTION:
-      events.OnMouseMove(e.motion.x, e.motion.y);
+      if (!IsWarpEcho(e.motion)) events.OnMouseMove(e.motion.x, e.motion.y);
       break;
     case SDL_MOUSEBUTTONDOWN:
       events.OnMouseDown();
       break;
     case SDL_WINDOWEVENT:
-      switch (e.window.event) {
-        case SDL_WINDOWEVENT_CLOSE: Close(); break;
-        case SDL_WINDOWEVENT_FOCUS_GAINED: events.OnActivate(); break;
-        case SDL_WINDOWEVENT_FOCUS_LOST: events.OnDeactivate(); break;
-        case SDL_WINDOWEVENT_RESTORED: events.OnRestore(); break;
-        case SDL_WINDOWEVENT_MAXIMIZED: events.OnMaximize(); break;
-        case SDL_WINDOWEVENT_MOVED: events.OnMove(); break;
-        default: break;
-      }
+      DispatchWindowEvent(e.window, events);
       break;
     default:
       break;
+  }
+}
+
+void SdlWindow::DispatchWindowEvent(const SDL_WindowEvent& e, WindowEvents& events) {
+  switch (e.event) {
+    case SDL_WINDOWEVENT_CLOSE: Close(); break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED: events.OnActivate(); break;
+    case SDL_WINDOWEVENT_FOCUS_LOST: events.OnDeactivate(); break;
+    case SDL_WINDOWEVENT_MINIMIZED: minimized_ = true; break;
+    case SDL_WINDOWEVENT_RESTORED:
+      // Also sent when a maximised window gets its size back; only the return from the taskbar counts.
+      if (minimized_) {
+        minimized_ = false;
+        events.OnRestore();
+      }
+      break;
+    case SDL_WINDOWEVENT_MAXIMIZED:
+      if ((SDL_GetWindowFlags(window_.get()) & SDL_WINDOW_FULLSCREEN) == 0) events.OnMaximize();
+      break;
+    case SDL_WINDOWEVENT_MOVED: events.OnMove(); break;
+    default: break;
   }
 }
 

@@ -1,12 +1,16 @@
 #pragma once
 
+#include <optional>
+#include <utility>
+
 #include "platform/Window.h"
 #include "platform/sdl/SdlHandles.h"
 
 namespace gw::platform::sdl {
 
-// The game window over SDL2: a streaming texture holds the frame, the renderer scales it to full screen
-// with its aspect kept, and mouse positions come back in frame coordinates.
+// The game window over SDL2: a streaming texture holds the frame, the renderer scales it to the window
+// (full screen, or a window the player has resized) with its aspect kept, and mouse positions come back in
+// frame coordinates.
 class SdlWindow final : public Window {
  public:
   SdlWindow();
@@ -27,6 +31,9 @@ class SdlWindow final : public Window {
 
  private:
   void Dispatch(const SDL_Event& e, WindowEvents& events);
+  void DispatchWindowEvent(const SDL_WindowEvent& e, WindowEvents& events);
+  // True for the motion event that our own warp of the cursor causes: it is not the player's movement.
+  bool IsWarpEcho(const SDL_MouseMotionEvent& m) const;
 
   SdlSubsystems video_{SDL_INIT_VIDEO | SDL_INIT_EVENTS};
   WindowPtr window_;
@@ -35,6 +42,8 @@ class SdlWindow final : public Window {
   WindowEvents* events_ = nullptr;
   bool quit_ = false;
   int cursorCounter_ = 0;
+  std::optional<std::pair<int, int>> warpedTo_;  // frame point of the last warp
+  bool minimized_ = false;
 };
 
 }  // namespace gw::platform::sdl
