@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -40,29 +42,52 @@ class Script final : public WindowEvents {
   std::size_t next_ = 0;
 };
 
-// A motion event as the system reports the player's hand on the mouse.
-void PlayerMovesTo(int x, int y) {
+SDL_Window* GameWindow() {
+  for (Uint32 id = 1; id < 16; ++id) {
+    SDL_Window* w = SDL_GetWindowFromID(id);
+    if (w && std::string_view(SDL_GetWindowTitle(w)) == "Grom Wumbler") return w;
+  }
+  return nullptr;
+}
+
+// The player's hand moves the cursor: the system moves it and reports the motion.
+void PlayerMovesTo(int x, int y) { SDL_WarpMouseInWindow(GameWindow(), x, y); }
+
+// The window changes under a cursor that stays put (a display switch): a motion event, the cursor still.
+void WindowMovesUnderTheCursor(int x, int y) {
   SDL_Event e{};
   e.type = SDL_MOUSEMOTION;
   e.motion.x = x;
   e.motion.y = y;
-  e.motion.xrel = 1;
   SDL_PushEvent(&e);
 }
 
-TEST(SdlWindowMouse, OnlyThePlayersMovesReachTheGameNotTheProgramsOwnWarps) {
+TEST(SdlWindowMouse, OnlyThePlayersMovesReachTheGame) {
   SDL_setenv("SDL_VIDEODRIVER", "dummy", 1);
-  SdlWindow window;
+  std::uint64_t now = 0;
+  SdlWindow window([&] { return now; });
   window.Setup(true);
+  ASSERT_NE(GameWindow(), nullptr);
   Script script(window, {
+                            [&] { WindowMovesUnderTheCursor(400, 300); },  // it appears under the cursor
+                            [&] { now = 1000; },
                             [&] { window.WarpMouse(400, 300); },  // held in the middle during play
                             [&] { PlayerMovesTo(120, 80); },
                             [&] { window.WarpMouse(400, 300); },
-                            [&] { window.WarpMouse(400, 300); },
+                            [&] { WindowMovesUnderTheCursor(250, 167); },
                             [&] { PlayerMovesTo(250, 190); },
+                            [&] { PlayerMovesTo(260, 200); },
+                            // A display switch: whatever moves meanwhile is the switch's doing.
+                            [&] { window.Setup(true); },
+                            [&] { PlayerMovesTo(500, 400); },
+                            [&] { now = 1499; },
+                            [&] { WindowMovesUnderTheCursor(250, 167); },
+                            [&] { now = 1500; },
+                            [&] { WindowMovesUnderTheCursor(500, 400); },
+                            [&] { PlayerMovesTo(510, 410); },
                         });
   window.RunMessageLoop(script);
-  const std::vector<std::pair<int, int>> expected = {{120, 80}, {250, 190}};
+  const std::vector<std::pair<int, int>> expected = {{120, 80}, {250, 190}, {260, 200}, {510, 410}};
   EXPECT_EQ(script.moves, expected);
 }
 

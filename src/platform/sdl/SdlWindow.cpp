@@ -1,7 +1,6 @@
 #include "platform/sdl/SdlWindow.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -50,7 +49,7 @@ bool IsSoftwareOpenGl(SDL_Renderer* renderer) {
 
 }  // namespace
 
-SdlWindow::SdlWindow() {
+SdlWindow::SdlWindow(std::function<std::uint64_t()> now) : now_(std::move(now)) {
   SDL_SetHint(SDL_HINT_APP_NAME, "GromWumbler");
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
   window_ = Checked(WindowPtr(SDL_CreateWindow("Grom Wumbler", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
@@ -72,6 +71,10 @@ SdlWindow::SdlWindow() {
 
 void SdlWindow::Setup(bool windowed) {
   SDL_Window* w = window_.get();
+  // The window changes under the cursor now, and the system may move the cursor with it: the motion
+  // reported meanwhile is not the player's.
+  heldPointer_ = PointerOnScreen();
+  settleUntil_ = now_() + kSettleMs;
   if (windowed) {
     SDL_SetWindowFullscreen(w, 0);
     // Full screen may have come from the maximise button; the window goes back to its own size.
@@ -110,16 +113,34 @@ void SdlWindow::WarpMouse(int x, int y) {
   const float scale = std::min(static_cast<float>(ww) / kFrameWidth, static_cast<float>(wh) / kFrameHeight);
   const float offX = (static_cast<float>(ww) - kFrameWidth * scale) / 2;
   const float offY = (static_cast<float>(wh) - kFrameHeight * scale) / 2;
-  warpedTo_ = {x, y};
-  SDL_WarpMouseInWindow(window_.get(), static_cast<int>(offX + static_cast<float>(x) * scale),
-                        static_cast<int>(offY + static_cast<float>(y) * scale));
+  const int wx = static_cast<int>(offX + static_cast<float>(x) * scale);
+  const int wy = static_cast<int>(offY + static_cast<float>(y) * scale);
+  SDL_WarpMouseInWindow(window_.get(), wx, wy);
+  int left = 0, top = 0;
+  SDL_GetWindowPosition(window_.get(), &left, &top);
+  heldPointer_ = {left + wx, top + wy};
 }
 
-bool SdlWindow::IsWarpEcho(const SDL_MouseMotionEvent& m) const {
-  // The echo comes back in frame coordinates through the scaling, so it may be a pixel off. It may also
-  // arrive after a real movement, so the point stays known until the next warp; a player's move that
-  // ends exactly on it is lost, and the next one counts.
-  return warpedTo_ && std::abs(m.x - warpedTo_->first) <= 1 && std::abs(m.y - warpedTo_->second) <= 1;
+std::pair<int, int> SdlWindow::PointerOnScreen() {
+  // SDL's own record of the cursor in the window, updated as each motion arrives, plus where the window
+  // is. (SDL's global cursor query may answer from a cache that real moves do not refresh.)
+  int left = 0, top = 0, x = 0, y = 0;
+  SDL_GetWindowPosition(window_.get(), &left, &top);
+  SDL_GetMouseState(&x, &y);
+  return {left + x, top + y};
+}
+
+bool SdlWindow::IsPlayersMove() {
+  if (now_() < settleUntil_) {
+    heldPointer_ = PointerOnScreen();
+    return false;
+  }
+  if (!heldPointer_) return true;
+  if (PointerOnScreen() == *heldPointer_) return false;
+  // The player has moved the cursor away: from now on every motion is theirs, also the ones still queued
+  // (the later ones end where the hand did).
+  heldPointer_.reset();
+  return true;
 }
 
 bool SdlWindow::IsLetterKeyDown(char letter) {
@@ -163,7 +184,7 @@ void SdlWindow::Dispatch(const SDL_Event& e, WindowEvents& events) {
       events.OnKeyDown(VirtualKey(e.key.keysym), (e.key.keysym.mod & KMOD_ALT) != 0);
       break;
     case SDL_MOUSEMOTION:
-      if (!IsWarpEcho(e.motion)) events.OnMouseMove(e.motion.x, e.motion.y);
+      if (IsPlayersMove()) events.OnMouseMove(e.motion.x, e.motion.y);
       break;
     case SDL_MOUSEBUTTONDOWN:
       events.OnMouseDown();
