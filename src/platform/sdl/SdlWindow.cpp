@@ -199,6 +199,17 @@ void SdlWindow::Dispatch(const SDL_Event& e, WindowEvents& events) {
 
 void SdlWindow::DispatchWindowEvent(const SDL_WindowEvent& e, WindowEvents& events) {
   switch (e.event) {
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_MOVED:
+    case SDL_WINDOWEVENT_RESIZED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      // The window manager answers a display change late and in steps; the change settles from the last.
+      settleUntil_ = std::max(settleUntil_, now_() + kSettleMs);
+      break;
+    default:
+      break;
+  }
+  switch (e.event) {
     case SDL_WINDOWEVENT_CLOSE: Close(); break;
     case SDL_WINDOWEVENT_FOCUS_GAINED: events.OnActivate(); break;
     case SDL_WINDOWEVENT_FOCUS_LOST: events.OnDeactivate(); break;
