@@ -273,7 +273,7 @@ constexpr std::array<Slot, 46> kSlots{{
     {742, 444, Slot::Opaque}, {60, 22, Slot::Opaque}, {149, 28, Slot::Opaque}, {742, 444, Slot::Opaque},
     {323, 24, Slot::Opaque}, {506, 24, Slot::Opaque}, {742, 444, Slot::Opaque}, {129, 28, Slot::Opaque},
     {218, 30, Slot::Opaque}, {192, 30, Slot::Opaque}, {212, 28, Slot::Opaque}, {75, 22, Slot::Opaque},
-    {390, 200, Slot::Opaque}, {172, 125, Slot::Opaque}, {172, 125, Slot::Opaque}, {800, 600, Slot::Opaque},
+    {430, 200, Slot::Opaque}, {172, 125, Slot::Opaque}, {172, 125, Slot::Opaque}, {800, 600, Slot::Opaque},
     {572, 27, Slot::Opaque}, {742, 283, Slot::Opaque}, {742, 283, Slot::Opaque}, {742, 283, Slot::Opaque},
     {742, 283, Slot::Opaque}, {742, 283, Slot::Opaque},
 }};
