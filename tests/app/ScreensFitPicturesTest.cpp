@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "game/GameFixture.h"
 #include "gfx/Draw.h"
 #include "support/Headless.h"
 
@@ -230,6 +231,67 @@ TEST(PaintedControls, MainMenuBoardsCoverTheirRectanglesAndEndThere) {
   }
 }
 
+TEST(PaintedControls, EachMenuHighlightLightsExactlyItsBoard) {
+  RealScreens g;
+  const gfx::Surface& menu = g.Screen(0);
+  ui::TDDBtnCollection& m = *g.program.Controls.MainMenu;
+  for (int item = 0; item < m.Count; ++item) {
+    const Rect& r = m.Buttons()[static_cast<std::size_t>(item)].Bounds;
+    SCOPED_TRACE("menu item " + std::to_string(item));
+    m.SetIndex(item, g.form->Ui());
+    g.Frame();
+    g.Frame();  // a change of item shows from the next frame on
+    const std::vector<Pixel>& frame = g.window.lastFrame;
+    SaveShot(frame, "menu_lit_" + std::to_string(item));
+    int outside = 0, lit = 0, all = 0;
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x) {
+        const bool same = frame[static_cast<std::size_t>(y) * kW + static_cast<std::size_t>(x)] == menu.At(x, y);
+        const bool in = x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+        if (!in) {
+          outside += same ? 0 : 1;
+        } else if (x >= r.left + 3 && x < r.right - 3 && y >= r.top + 3 && y < r.bottom - 3) {
+          ++all;
+          lit += same ? 0 : 1;
+        }
+      }
+    EXPECT_EQ(outside, 0);
+    EXPECT_GE(lit, all * 9 / 10) << "the lit face covers " << lit << " of " << all << " pixels of the board";
+  }
+}
+
+TEST(PaintedControls, TheCountryTextHasRoomInItsBox) {
+  RealScreens g;
+  g.program.ScreenState = screen::kOptions;
+  ui::TDDOptBtnCollection& o = *g.program.Controls.OptionButtons;
+  o.ItemIndex = ui::TDDOptBtnCollection::kFieldItem;
+  o.Edit.Text.clear();
+  o.Edit.CharCount = 0;
+  g.Frame();
+  const std::vector<Pixel> empty = g.window.lastFrame;
+  for (char letter : {'H', 'J', 'C', 'C', 'B', 'Z'}) o.Edit.AddKey(letter, g.form->Ui());  // РОССИЯ
+  o.Edit.Editing = true;
+  g.Frame();
+  const std::vector<Pixel>& typed = g.window.lastFrame;
+  SaveShot(typed, "options_country");
+  const Rect& field = o.Edit.Bounds;
+  int left = kW, top = kH, bottom = 0;
+  for (int y = field.top; y < field.bottom; ++y)
+    for (int x = field.left - 10; x < field.left + 60; ++x) {
+      const std::size_t i = static_cast<std::size_t>(y) * kW + static_cast<std::size_t>(x);
+      if (typed[i] == empty[i]) continue;
+      left = std::min(left, x);
+      top = std::min(top, y);
+      bottom = std::max(bottom, y + 1);
+    }
+  ASSERT_LT(left, kW) << "no text drawn";
+  // The box's own pixels, from 4 px before the text up to it, are its plain white face, not its border.
+  const gfx::Surface& panel = g.Screen(7);
+  for (int y = top; y < bottom; y += 3)
+    for (int x = left - 4; x < left; ++x)
+      EXPECT_TRUE(Near(panel.At(x - 29, y - 156), gfx::Rgb(255, 255, 255), 16)) << "at (" << x << ", " << y << ")";
+}
+
 TEST(PaintedControls, PanelButtonsCoverTheirRectangles) {
   RealScreens g;
   const gfx::Surface& options = g.Screen(7);
@@ -268,6 +330,60 @@ TEST(PaintedControls, PanelButtonsCoverTheirRectangles) {
       differ += Near(options.At(x - kX, y - kY), options.At(x - kX, back.top - 10 - kY), 24) ? 0 : 1;
     }
   EXPECT_GE(static_cast<double>(differ) / all, 0.95) << "back button " << Describe(back);
+}
+
+// The tongue's pixels across the aim at `along` pixels from the mouth: the middle and the width of the run of
+// tongue-coloured pixels (red, as the line, the root and the tip's rim are).
+struct Section {
+  double middle = 0;
+  double width = -1;
+};
+
+Section Across(const gfx::Surface& s, double angle, double along) {
+  const double dx = std::cos(-angle), dy = std::sin(-angle);  // the aim on screen
+  const double cx = 394 + dx * along, cy = 480 + dy * along;
+  double low = 99, high = -99;
+  for (double t = -9; t <= 9; t += 0.25) {
+    const Pixel p = s.At(static_cast<int>(std::lround(cx - dy * t)), static_cast<int>(std::lround(cy + dx * t)));
+    const int r = static_cast<int>(p >> 16 & 0xFF), g = static_cast<int>(p >> 8 & 0xFF), b = static_cast<int>(p & 0xFF);
+    if (r >= 190 && g >= 50 && g <= 140 && b >= 50 && b <= 150) {
+      low = std::min(low, t);
+      high = std::max(high, t);
+    }
+  }
+  return high < low ? Section{} : Section{(low + high) / 2, high - low};
+}
+
+TEST(Tongue, RootAndLineMeetWithoutAStepAtEveryAim) {
+  test::GameDriver d(fs::path(GW_GAME_DIR) / "Data" / "Data.pp");
+  d.StartQuietPlay();
+  game::TGame& game = d.Game();
+  const gfx::Surface& playfield = *d.g.program.Images.Screen(22);
+  for (const float angle : {0.45f, test::kStraightUp, 2.7f}) {
+    SCOPED_TRACE("aim " + std::to_string(angle));
+    game.Eye.Angle = angle;
+    game.Fire();
+    game.Up.TongueLength = 150;
+    d.screen.BltFast(0, 0, playfield, nullptr, gfx::kBltFastWait);
+    d.Frame();
+    SaveShot(std::vector<Pixel>(d.screen.Data(), d.screen.Data() + kW * kH),
+             "tongue_" + std::to_string(static_cast<int>(std::lround(angle * 100))));
+    // the root ends 70 px from the mouth, where the line goes on
+    // the root ends 70 px from the mouth, where the line goes on: compare their sections on either side
+    Section root{0, 0};
+    for (const double at : {56.0, 60.0, 62.0, 64.0, 66.0}) {
+      const Section s = Across(d.screen, angle, at);
+      ASSERT_GT(s.width, 0) << at;
+      root.middle += s.middle / 5;
+      root.width += s.width / 5;
+    }
+    const Section line = Across(d.screen, angle, 80.0);
+    ASSERT_GT(line.width, 0);
+    EXPECT_LE(std::abs(root.width - line.width), 1.0) << "root " << root.width << " wide, line " << line.width;
+    EXPECT_LE(std::abs(root.middle - line.middle), 1.0) << "root at " << root.middle << ", line at " << line.middle;
+    game.Up.TongueOut = false;
+    game.Eye.Held = false;
+  }
 }
 
 }  // namespace
