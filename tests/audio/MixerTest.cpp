@@ -21,6 +21,7 @@
 
 #include "audio/MixerSound.h"
 #include "platform/sdl/SdlMixer.h"
+#include "platform/sdl/SoundSystem.h"
 #include "platform/sdl/XmpSongs.h"
 #include "support/Headless.h"
 
@@ -278,6 +279,32 @@ TEST_F(RecordedMixer, ASongPlaysOnPastItsEnd) {
   // The last ten seconds, well past the end of the order list, still sound.
   const std::vector<std::int16_t> tail(pcm.end() - kMixRate * kMixChannels * 10, pcm.end());
   EXPECT_GT(Rms(tail), 300.0);
+}
+
+}  // namespace
+}  // namespace gw::platform::sdl
+
+namespace gw::platform::sdl {
+namespace {
+
+// No device, or the dummy driver that plays into nothing: a silent game, said once on stderr.
+TEST(SoundSystem, WithoutADeviceTheGameIsSilentAndSaysSoOnce) {
+  for (const char* driver : {"dummy", "no-such-driver"}) {
+    SDL_setenv("SDL_AUDIODRIVER", driver, 1);
+    testing::internal::CaptureStderr();
+    {
+      SoundSystem system;
+      EXPECT_FALSE(system.HasDevice()) << driver;
+      audio::Sound& sound = system.Sound();
+      sound.PlaySong("1.xm");
+      for (int i = 0; i < 10; ++i) sound.PlayEffect(audio::kBeep);
+      sound.SetEffectsOn(false);
+      sound.StopSong();
+    }
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << driver << ": " << said;
+    EXPECT_NE(said.find("silence"), std::string::npos) << said;
+  }
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ SoundSystem::SoundSystem() {
     game_.reset();
     songs_.reset();
     mixer_.reset();
-    std::fprintf(stderr, "Grom Wumbler: %s; playing in silence\n", e.what());
+    std::fprintf(stderr, "Grom Wumbler: no sound (%s); playing in silence\n", e.what());
   }
 }
 
