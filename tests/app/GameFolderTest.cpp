@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 #include "support/Headless.h"
 
@@ -26,6 +27,16 @@ struct Folders {
 
 bool IsEmpty(const fs::path& folder) { return fs::is_empty(folder); }
 
+// What EnterGameFolder says when it refuses; empty when it does not.
+std::string RefusalOf(const fs::path& programFolder) {
+  try {
+    EnterGameFolder(programFolder);
+  } catch (const GameFolderError& e) {
+    return e.what();
+  }
+  return {};
+}
+
 TEST(GameFolder, StaysWhereThePackIs) {
   Folders f;
   fs::create_directories(f.elsewhere / "Data");
@@ -47,15 +58,10 @@ TEST(GameFolder, WithoutAPackAnywhereNamesTheFoldersAndWritesNothing) {
   Folders f;
   fs::remove_all(f.program / "Data");
   fs::current_path(f.elsewhere);
-  try {
-    EnterGameFolder(f.program);
-    FAIL() << "no pack, yet no error";
-  } catch (const GameFolderError& e) {
-    const std::string says = e.what();
-    EXPECT_NE(says.find("Data/Data.pp"), std::string::npos) << says;
-    EXPECT_NE(says.find(f.elsewhere.string()), std::string::npos) << says;
-    EXPECT_NE(says.find(f.program.string()), std::string::npos) << says;
-  }
+  const std::string says = RefusalOf(f.program);
+  EXPECT_NE(says.find("Data/Data.pp"), std::string::npos) << says;
+  EXPECT_NE(says.find(f.elsewhere.string()), std::string::npos) << says;
+  EXPECT_NE(says.find(f.program.string()), std::string::npos) << says;
   EXPECT_TRUE(fs::equivalent(fs::current_path(), f.elsewhere));
   EXPECT_TRUE(IsEmpty(f.elsewhere));
   EXPECT_TRUE(IsEmpty(f.program));
@@ -65,12 +71,8 @@ TEST(GameFolder, StartedInTheProgramsOwnFolderWithoutAPackNamesItOnce) {
   Folders f;
   fs::remove_all(f.program / "Data");
   fs::current_path(f.program);
-  try {
-    EnterGameFolder(f.program / "");  // as the system names it, with a trailing separator
-    FAIL() << "no pack, yet no error";
-  } catch (const GameFolderError& e) {
-    EXPECT_EQ(std::string(e.what()), "the picture pack Data/Data.pp is not in " + fs::current_path().string());
-  }
+  // The program's folder as the system names it, with a trailing separator.
+  EXPECT_EQ(RefusalOf(f.program / ""), "the picture pack Data/Data.pp is not in " + fs::current_path().string());
 }
 
 }  // namespace
