@@ -73,6 +73,7 @@ void ScoreService::Install(httplib::Server& server) {
   server.new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<std::size_t>(threads)); };
   // Only GETs are served: no body is ever needed, and slow or idle clients do not hold a worker for long.
   server.set_payload_max_length(1024);
+  server.set_tcp_nodelay(true);  // a reply's head and body go out in separate writes
   server.set_read_timeout(5, 0);
   server.set_write_timeout(5, 0);
   server.set_keep_alive_timeout(2);

@@ -61,8 +61,14 @@ std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user
   return n;
 }
 
-// The Host header's value: the port only when it is not 80.
-std::string HostHeader(const std::string& url) {
+template <typename T>
+void Set(CURL* h, CURLoption option, T value) {
+  if (curl_easy_setopt(h, option, value) != CURLE_OK) throw HttpError("libcurl refused an option");
+}
+
+}  // namespace
+
+std::string HostHeaderValue(const std::string& url) {
   UrlPtr u(curl_url());
   if (!u || curl_url_set(u.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) throw HttpError("bad URL " + url);
   char* raw = nullptr;
@@ -76,13 +82,6 @@ std::string HostHeader(const std::string& url) {
   }
   return value;
 }
-
-template <typename T>
-void Set(CURL* h, CURLoption option, T value) {
-  if (curl_easy_setopt(h, option, value) != CURLE_OK) throw HttpError("libcurl refused an option");
-}
-
-}  // namespace
 
 struct HttpClient::Impl {
   HttpLimits limits;
@@ -114,7 +113,7 @@ std::string HttpClient::HttpGet(const std::string& url) {
   CURL* h = impl_->easy.get();
   // The server expects this order. The empty "Host:" entry stops libcurl from placing Host itself, so the
   // real one goes out where the list puts it; libcurl adds the Cookie header when stored cookies apply.
-  const std::string host = "Host: " + HostHeader(url);
+  const std::string host = "Host: " + HostHeaderValue(url);
   ListPtr headers;
   for (const char* line : {"Content-Type: text/html", "Host:", host.c_str(), "Accept: text/html, */*",
                            "User-Agent: Mozilla/3.0 (compatible; Indy Library)"}) {

@@ -21,6 +21,9 @@ class HttpError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The Host header's value for a URL: the host, with ":" and the port only when the port is not 80.
+std::string HostHeaderValue(const std::string& url);
+
 class HttpClient {
  public:
   explicit HttpClient(HttpLimits limits = {});
