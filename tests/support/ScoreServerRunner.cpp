@@ -11,7 +11,6 @@ ScoreServerRunner::ScoreServerRunner(scores::ServiceSettings settings) {
   std::filesystem::create_directories(folder_);
   db_ = folder_ / "scores.db";
   store_ = std::make_unique<scores::SqliteScoreStore>(db_.string());
-  if (settings.threads > 16) settings.threads = 16;  // plenty for a test, cheap to start
   service_ = std::make_unique<scores::ScoreService>(*store_, std::move(settings));
   service_->Install(server_);
   const int port = server_.bind_to_any_port("127.0.0.1");
