@@ -34,7 +34,8 @@ constexpr const char* kHead = R"html(<!DOCTYPE html>
        border-bottom: 2px solid var(--line); }
   td { padding: 6px; border-bottom: 1px solid var(--line); }
   td.rank { width: 2.5em; color: #6b7a5a; text-align: right; }
-  td.score { text-align: right; font-weight: bold; font-variant-numeric: tabular-nums; }
+  th.score, td.score { text-align: right; }
+  td.score { font-weight: bold; font-variant-numeric: tabular-nums; }
   tr:nth-child(1) td.rank, tr:nth-child(1) td.name { color: #b8860b; font-weight: bold; }
   td.when { color: #6b7a5a; font-size: .8rem; white-space: nowrap; }
   .empty { color: #6b7a5a; font-style: italic; padding: 12px 6px; }
@@ -63,7 +64,7 @@ void Section(std::string& html, const char* title, const std::vector<ScoreRow>& 
     html += "<p class=\"empty\">Пока никого — будьте первым!</p>\n</section>\n";
     return;
   }
-  html += "<table>\n<thead><tr><th></th><th>Имя</th><th>Страна</th><th>Очки</th><th>Дата</th></tr></thead>\n<tbody>\n";
+  html += "<table>\n<thead><tr><th></th><th>Имя</th><th>Страна</th><th class=\"score\">Очки</th><th>Дата</th></tr></thead>\n<tbody>\n";
   int rank = 0;
   for (const ScoreRow& r : rows) {
     html += "<tr><td class=\"rank\">" + std::to_string(++rank) + "</td><td class=\"name\">" + HtmlEscape(r.name) +
