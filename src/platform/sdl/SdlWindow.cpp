@@ -250,7 +250,7 @@ bool SdlWindow::PumpWhileBusy(std::uint32_t waitMs) {
     if (e.type == SDL_QUIT || (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE)) {
       closeAsked = true;
     } else if (e.type == SDL_WINDOWEVENT && events_) {
-      Dispatch(e, *events_);
+      DispatchWindowEvent(e.window, *events_);
     }
     // Keys, clicks and mouse motion are not taken while the game waits.
   } while (SDL_PollEvent(&e));
