@@ -3,17 +3,26 @@
 
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <memory>
 
 #include "app/Form.h"
+#include "app/GameFolder.h"
 #include "platform/sdl/SdlServices.h"
 #include "platform/sdl/SdlWindow.h"
+#include "platform/sdl/SoundSystem.h"
 
 namespace {
 
 int Fatal(const char* what) {
   std::fprintf(stderr, "Grom Wumbler cannot run: %s\n", what);
   return 1;
+}
+
+// The folder the program file is in; empty when the system cannot tell.
+std::filesystem::path ProgramFolder() {
+  const std::unique_ptr<char, gw::platform::sdl::Deleter<SDL_free>> base(SDL_GetBasePath());
+  return base ? std::filesystem::path(base.get()) : std::filesystem::path();
 }
 
 }  // namespace
@@ -29,12 +38,13 @@ int main(int, char**) {
     return Fatal(e.what());
   }
   try {
+    app::EnterGameFolder(ProgramFolder());
     platform::sdl::SdlClock clock;
     platform::sdl::SdlShell shell;
     platform::sdl::SdlImageDecoder decoder;
-    audio::SilentSound sound;
+    platform::sdl::SoundSystem sound;
     app::Program program;
-    app::MainForm form({clock, *window, shell, decoder, sound, *font}, program);
+    app::MainForm form({clock, *window, shell, decoder, sound.Sound(), *font}, program);
     window->RunMessageLoop(form);
     form.OpenIfExists("tolvex.exe");
     form.OpenIfExists("Play.url");

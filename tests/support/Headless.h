@@ -49,6 +49,10 @@ class FakeWindow final : public platform::Window {
   void MoveWindowTo(int left, int top) override { rect = {left, top, left + 800, top + 600}; }
   void Minimize() override { ++minimized; }
   void RunMessageLoop(platform::WindowEvents& e) override { events = &e; }
+  bool PumpWhileBusy(std::uint32_t) override {
+    ++busyPumps;
+    return closeWhileBusy;
+  }
   void Close() override {
     if (events && events->OnCloseQuery()) closed = true;
   }
@@ -60,6 +64,8 @@ class FakeWindow final : public platform::Window {
   int setups = 0;
   int minimized = 0;
   int presents = 0;
+  int busyPumps = 0;
+  bool closeWhileBusy = false;  // the user closes the window during every wait
   int cursorCounter = 0;
   std::string keysDown;
   std::vector<std::pair<int, int>> warps;
@@ -102,9 +108,11 @@ class TempFolder {
   std::filesystem::path path_;
 };
 
-// A whole program with headless services, created in a fresh folder as the real one is at start-up.
+// A whole program with headless services, created in a fresh folder as the real one is at start-up, with the
+// standard test pack or the given one (the build's own pack, for tests of what the player sees).
 struct HeadlessGame {
   HeadlessGame();
+  explicit HeadlessGame(const std::filesystem::path& pack);
 
   TempFolder folder;
   FakeClock clock;
