@@ -1,5 +1,7 @@
 #include "gfx/Display.h"
 
+#include <algorithm>
+
 namespace gw::gfx {
 
 namespace {
@@ -24,7 +26,18 @@ HResult Display::ClearBackBuffer() { return backBuffer_->Fill(0); }
 
 void Display::PresentFrame() {
   if (backBuffer_->IsLost()) return;
-  window_.Present(backBuffer_->Data(), backBuffer_->Width() * static_cast<int>(sizeof(Pixel)));
+  const Pixel* pixels = backBuffer_->Data();  // first, as it may still have to clear
+  const int pitch = backBuffer_->Width() * static_cast<int>(sizeof(Pixel));
+  // What was not written since the last present is as it was then; the window need not look there.
+  if (const auto written = backBuffer_->Written()) {
+    mayDiffer_.resize(written->size());
+    std::transform(written->begin(), written->end(), mayDiffer_.begin(),
+                   [](const Surface::Span& s) { return platform::ColumnRange{s.left, s.right}; });
+    window_.PresentChanged(pixels, pitch, mayDiffer_);
+  } else {
+    window_.Present(pixels, pitch);
+  }
+  backBuffer_->ClearWritten();
 }
 
 int Display::RestoreSurfaces(const std::function<void()>& reloadPictures) {

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "gfx/Surface.h"
 #include "platform/Window.h"
@@ -30,6 +31,7 @@ class Display {
   platform::Window& window_;
   std::unique_ptr<Surface> backBuffer_;
   std::unique_ptr<Surface> snapshot_;
+  std::vector<platform::ColumnRange> mayDiffer_;  // kept to spare an allocation a frame
 };
 
 }  // namespace gw::gfx

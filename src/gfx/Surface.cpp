@@ -46,19 +46,40 @@ std::uint64_t Surface::Version() const {
   return version_;
 }
 
+namespace {
+
+void Widen(Surface::Span& span, int left, int right) {
+  if (span.right <= span.left) {
+    span = {left, right};
+  } else {
+    span.left = std::min(span.left, left);
+    span.right = std::max(span.right, right);
+  }
+}
+
+}  // namespace
+
 void Surface::MarkSpans(int x0, int y0, int x1, int y1) {
   x0 = std::max(x0, 0);
   x1 = std::min(x1, width_);
   if (x0 >= x1) return;
-  for (int y = std::max(y0, 0); y < std::min(y1, height_); ++y) {
-    Span& span = drawn_[static_cast<std::size_t>(y)];
-    if (span.right <= span.left) {
-      span = {x0, x1};
-    } else {
-      span.left = std::min(span.left, x0);
-      span.right = std::max(span.right, x1);
-    }
+  const int top = std::max(y0, 0), bottom = std::min(y1, height_);
+  if (hasBase_) {
+    for (int y = top; y < bottom; ++y) Widen(drawn_[static_cast<std::size_t>(y)], x0, x1);
   }
+  if (!writtenAll_) {
+    for (int y = top; y < bottom; ++y) Widen(written_[static_cast<std::size_t>(y)], x0, x1);
+  }
+}
+
+std::optional<std::span<const Surface::Span>> Surface::Written() const {
+  if (writtenAll_) return std::nullopt;
+  return std::span<const Span>(written_);
+}
+
+void Surface::ClearWritten() {
+  written_.assign(static_cast<std::size_t>(height_), Span{});
+  writtenAll_ = false;
 }
 
 void Surface::CoverWith(const Surface& src) {
@@ -72,11 +93,13 @@ void Surface::CoverWith(const Surface& src) {
       Span& span = drawn_[static_cast<std::size_t>(y)];
       if (span.right <= span.left) continue;
       std::copy(src.Row(y) + span.left, src.Row(y) + span.right, RawRow(y) + span.left);
+      if (!writtenAll_) Widen(written_[static_cast<std::size_t>(y)], span.left, span.right);
       span = {};
     }
     return;
   }
   for (int y = 0; y < height_; ++y) std::copy_n(src.Row(y), width_, RawRow(y));
+  writtenAll_ = true;
   drawn_.assign(static_cast<std::size_t>(height_), Span{});
   hasBase_ = true;
   baseVersion_ = source;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace gw::gfx {
@@ -56,6 +57,8 @@ struct PixelView {
 //   covers the whole surface comes first (every frame is cleared and then covered by its background);
 // - after such a whole opaque copy the surface remembers its source's version and, row by row, the span drawn
 //   over since; the next whole opaque copy of the same unchanged source puts back only those spans.
+// - it keeps, row by row, the columns written since the last ClearWritten, so that presenting a frame needs
+//   to look only there for what changed since the frame before.
 // So every write to the pixels goes through a call that says where it writes: Set, Row (the whole row),
 // RowSpan, the blits and fills, and Lock (the whole surface, or the area given). A pointer or a lock's view
 // is used at once and not kept across other calls on the surface.
@@ -104,6 +107,14 @@ class Surface {
   // Whole-surface copy of a surface of the same size (the frozen frame of pause and questions).
   HResult CopyFrom(const Surface& src);
 
+  // Columns left to right (exclusive) of one row; none when right <= left.
+  struct Span {
+    int left = 0, right = 0;
+  };
+  // Per row, the columns written since the last ClearWritten; nothing when any pixel may have been.
+  std::optional<std::span<const Span>> Written() const;
+  void ClearWritten();
+
   // A lost surface refuses every blit, fill and lock until Restore; its pixels are then undefined.
   bool IsLost() const { return lost_; }
   void MarkLost() {
@@ -116,10 +127,6 @@ class Surface {
   }
 
  private:
-  struct Span {
-    int left = 0, right = 0;  // nothing when right <= left
-  };
-
   void Settle() const {
     if (pendingFill_) [[unlikely]] ApplyPendingFill();
   }
@@ -131,13 +138,14 @@ class Surface {
   // Notes a write to the (clipped) rectangle.
   void MarkDrawn(int x0, int y0, int x1, int y1) {
     changed_ = true;
-    if (hasBase_) MarkSpans(x0, y0, x1, y1);
+    MarkSpans(x0, y0, x1, y1);
   }
   void MarkSpans(int x0, int y0, int x1, int y1);
-  // The pixels are no longer a known source's plus spans.
+  // Any pixel may have changed: the pixels are no longer a known source's plus spans.
   void Forget() const {
     changed_ = true;
     hasBase_ = false;
+    writtenAll_ = true;
   }
   // A number that changes whenever the pixels do, and that no other content of any surface ever had.
   std::uint64_t Version() const;
@@ -158,7 +166,9 @@ class Surface {
   mutable std::uint64_t version_ = 0;
   mutable bool hasBase_ = false;
   std::uint64_t baseVersion_ = 0;
-  std::vector<Span> drawn_;  // one per row while hasBase_
+  std::vector<Span> drawn_;    // one per row while hasBase_
+  std::vector<Span> written_;  // one per row unless writtenAll_
+  mutable bool writtenAll_ = true;
 };
 
 inline Rect SurfaceRect(const Surface& s) { return {0, 0, s.Width(), s.Height()}; }

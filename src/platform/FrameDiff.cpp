@@ -20,7 +20,9 @@ const std::uint32_t* RowOf(const std::uint32_t* pixels, int pitchBytes, int y) {
 
 FrameDiff::FrameDiff() : last_(kFramePixels) {}
 
-std::span<const ScreenRect> FrameDiff::Changes(const std::uint32_t* pixels, int pitchBytes) {
+std::span<const ScreenRect> FrameDiff::Changes(const std::uint32_t* pixels, int pitchBytes,
+                                               std::span<const ColumnRange> mayDiffer) {
+  const bool hinted = mayDiffer.size() == static_cast<std::size_t>(kFrameHeight);
   rects_.clear();
   if (!valid_) {
     for (int y = 0; y < kFrameHeight; ++y) {
@@ -41,8 +43,17 @@ std::span<const ScreenRect> FrameDiff::Changes(const std::uint32_t* pixels, int 
     for (int y = top; y < bottom; ++y) {
       const std::uint32_t* now = RowOf(pixels, pitchBytes, y);
       std::uint32_t* was = last_.data() + static_cast<std::ptrdiff_t>(y) * kFrameWidth;
-      if (std::memcmp(now, was, kFrameWidth * sizeof(std::uint32_t)) == 0) continue;
-      for (int t = 0; t < kTilesAcross; ++t) {
+      int firstTile = 0, endTile = kTilesAcross;
+      if (hinted) {
+        const ColumnRange& may = mayDiffer[static_cast<std::size_t>(y)];
+        const int left = std::max(may.left, 0), right = std::min(may.right, kFrameWidth);
+        if (right <= left) continue;
+        firstTile = left / kTileWidth;
+        endTile = (right - 1) / kTileWidth + 1;
+      } else if (std::memcmp(now, was, kFrameWidth * sizeof(std::uint32_t)) == 0) {
+        continue;
+      }
+      for (int t = firstTile; t < endTile; ++t) {
         if (dirty[static_cast<std::size_t>(t)]) continue;
         const int x = t * kTileWidth;
         const auto bytes = static_cast<std::size_t>(std::min(kTileWidth, kFrameWidth - x)) * sizeof(std::uint32_t);

@@ -21,7 +21,13 @@ class FrameDiff {
   // Compares the 800x600 frame (pitch in bytes) with the last one given and keeps it as the new last one.
   // Returns the changed areas, right and bottom exclusive; the whole frame after Invalidate or on the first
   // call, nothing when the frame is unchanged. The span lives until the next call.
-  std::span<const ScreenRect> Changes(const std::uint32_t* pixels, int pitchBytes);
+  std::span<const ScreenRect> Changes(const std::uint32_t* pixels, int pitchBytes) {
+    return Changes(pixels, pitchBytes, {});
+  }
+  // The same, looking only at the columns of each row that may differ (one range per row; any other size
+  // means anything may).
+  std::span<const ScreenRect> Changes(const std::uint32_t* pixels, int pitchBytes,
+                                      std::span<const ColumnRange> mayDiffer);
 
   // The next call reports the whole frame: what the screen shows can no longer be trusted.
   void Invalidate() { valid_ = false; }

@@ -3,6 +3,7 @@
 // the cursor, the physical keyboard state, and the message loop that calls WindowEvents.
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <utility>
 
@@ -21,6 +22,11 @@ constexpr std::uint16_t Letter(char c) { return static_cast<std::uint16_t>(c - '
 
 struct ScreenRect {
   int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// Columns left to right (exclusive) of one row of the frame; none when right <= left.
+struct ColumnRange {
+  int left = 0, right = 0;
 };
 
 // Handlers the message loop calls, named after the window events they stand for.
@@ -48,6 +54,12 @@ class Window {
   virtual void Setup(bool windowed) = 0;
   // Shows one 800x600 frame of 0x00RRGGBB pixels; pitch in bytes.
   virtual void Present(const std::uint32_t* pixels, int pitchBytes) = 0;
+  // The same, told for each of the 600 rows the columns that may differ from the frame presented before;
+  // every other pixel is as it was then. A window that has no use for this shows the whole frame.
+  virtual void PresentChanged(const std::uint32_t* pixels, int pitchBytes, std::span<const ColumnRange> mayDiffer) {
+    (void)mayDiffer;
+    Present(pixels, pitchBytes);
+  }
   virtual bool IsActive() = 0;
   // The show-cursor counter: +1 or -1; the cursor is visible while the counter is >= 0. Returns the counter.
   virtual int ShowCursor(bool show) = 0;

@@ -18,6 +18,24 @@ void FakeWindow::Present(const std::uint32_t* pixels, int pitchBytes) {
   }
 }
 
+void FakeWindow::PresentChanged(const std::uint32_t* pixels, int pitchBytes,
+                                std::span<const platform::ColumnRange> mayDiffer) {
+  ++changedPresents;
+  const int pitch = pitchBytes / 4;
+  if (!lastFrame.empty() && mayDiffer.size() == static_cast<std::size_t>(platform::kFrameHeight)) {
+    for (int y = 0; y < platform::kFrameHeight; ++y) {
+      const std::uint32_t* now = pixels + static_cast<std::ptrdiff_t>(y) * pitch;
+      const std::uint32_t* was = lastFrame.data() + static_cast<std::ptrdiff_t>(y) * platform::kFrameWidth;
+      if (std::equal(now, now + platform::kFrameWidth, was)) continue;
+      const platform::ColumnRange may = mayDiffer[static_cast<std::size_t>(y)];
+      for (int x = 0; x < platform::kFrameWidth; ++x) {
+        if (now[x] != was[x] && (x < may.left || x >= may.right)) ++missedChanges;
+      }
+    }
+  }
+  Present(pixels, pitchBytes);
+}
+
 int RecordingSound::Count(const std::string& call) const {
   return static_cast<int>(std::count(calls.begin(), calls.end(), call));
 }

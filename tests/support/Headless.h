@@ -40,6 +40,9 @@ class FakeWindow final : public platform::Window {
     windowed = isWindowed;
   }
   void Present(const std::uint32_t* pixels, int pitchBytes) override;
+  // Counts each pixel that differs from the frame before but lies outside the columns said to differ.
+  void PresentChanged(const std::uint32_t* pixels, int pitchBytes,
+                      std::span<const platform::ColumnRange> mayDiffer) override;
   bool IsActive() override { return active; }
   int ShowCursor(bool show) override { return cursorCounter += show ? 1 : -1; }
   void WarpMouse(int x, int y) override { warps.push_back({x, y}); }
@@ -64,6 +67,8 @@ class FakeWindow final : public platform::Window {
   int setups = 0;
   int minimized = 0;
   int presents = 0;
+  int changedPresents = 0;
+  long long missedChanges = 0;
   int busyPumps = 0;
   bool closeWhileBusy = false;  // the user closes the window during every wait
   int cursorCounter = 0;

@@ -96,9 +96,9 @@ int Presenter::WatchEvents(void* self, SDL_Event* e) {
   return 1;
 }
 
-void Presenter::Present(const std::uint32_t* pixels, int pitchBytes) {
+void Presenter::Present(const std::uint32_t* pixels, int pitchBytes, std::span<const ColumnRange> mayDiffer) {
   if (LostShownFrame()) Invalidate();
-  const std::span<const ScreenRect> changes = diff_.Changes(pixels, pitchBytes);
+  const std::span<const ScreenRect> changes = diff_.Changes(pixels, pitchBytes, mayDiffer);
   if (!changes.empty()) Show(pixels, pitchBytes, changes);
 }
 

@@ -26,8 +26,9 @@ class Presenter {
   Presenter(const Presenter&) = delete;
   Presenter& operator=(const Presenter&) = delete;
 
-  // Shows the 800x600 frame of 0x00RRGGBB pixels (pitch in bytes).
-  void Present(const std::uint32_t* pixels, int pitchBytes);
+  // Shows the 800x600 frame of 0x00RRGGBB pixels (pitch in bytes); mayDiffer as Window::PresentChanged
+  // has it, or empty when any pixel may have changed.
+  void Present(const std::uint32_t* pixels, int pitchBytes, std::span<const ColumnRange> mayDiffer = {});
   // The next frame is sent whole: the window was rebuilt, resized or uncovered.
   void Invalidate() { diff_.Invalidate(); }
   // A mouse position from SDL in frame coordinates.

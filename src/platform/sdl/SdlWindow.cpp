@@ -68,6 +68,10 @@ void SdlWindow::Setup(bool windowed) {
 
 void SdlWindow::Present(const std::uint32_t* pixels, int pitchBytes) { presenter_->Present(pixels, pitchBytes); }
 
+void SdlWindow::PresentChanged(const std::uint32_t* pixels, int pitchBytes, std::span<const ColumnRange> mayDiffer) {
+  presenter_->Present(pixels, pitchBytes, mayDiffer);
+}
+
 bool SdlWindow::IsActive() { return (SDL_GetWindowFlags(window_.get()) & SDL_WINDOW_INPUT_FOCUS) != 0; }
 
 int SdlWindow::ShowCursor(bool show) {

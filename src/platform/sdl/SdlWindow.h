@@ -21,6 +21,7 @@ class SdlWindow final : public Window {
 
   void Setup(bool windowed) override;
   void Present(const std::uint32_t* pixels, int pitchBytes) override;
+  void PresentChanged(const std::uint32_t* pixels, int pitchBytes, std::span<const ColumnRange> mayDiffer) override;
   bool IsActive() override;
   int ShowCursor(bool show) override;
   void WarpMouse(int x, int y) override;
