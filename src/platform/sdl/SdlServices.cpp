@@ -45,25 +45,20 @@ std::optional<DecodedImage> SdlImageDecoder::DecodeBmp(std::span<const std::uint
     error = SDL_GetError();
     return std::nullopt;
   }
-  SurfacePtr rgb(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_RGB888, 0));
-  if (!rgb) {
+  // Converted straight into the image's own pixels: no third copy of the picture while the pack loads.
+  DecodedImage image;
+  image.width = loaded->w;
+  image.height = loaded->h;
+  image.pixels.resize(static_cast<std::size_t>(loaded->w) * static_cast<std::size_t>(loaded->h));
+  SurfacePtr rgb(SDL_CreateRGBSurfaceWithFormatFrom(image.pixels.data(), loaded->w, loaded->h, 32, loaded->w * 4,
+                                                    SDL_PIXELFORMAT_RGB888));
+  SDL_SetSurfaceBlendMode(loaded.get(), SDL_BLENDMODE_NONE);
+  SDL_SetColorKey(loaded.get(), SDL_FALSE, 0);
+  if (!rgb || SDL_BlitSurface(loaded.get(), nullptr, rgb.get(), nullptr) != 0) {
     error = SDL_GetError();
     return std::nullopt;
   }
-  DecodedImage image;
-  image.width = rgb->w;
-  image.height = rgb->h;
-  image.pixels.resize(static_cast<std::size_t>(rgb->w) * static_cast<std::size_t>(rgb->h));
-  SDL_LockSurface(rgb.get());
-  for (int y = 0; y < rgb->h; ++y) {
-    const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(rgb->pixels) +
-                                                              static_cast<std::ptrdiff_t>(y) * rgb->pitch);
-    for (int x = 0; x < rgb->w; ++x) {
-      image.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(rgb->w) + static_cast<std::size_t>(x)] =
-          row[x] & 0x00FFFFFFu;
-    }
-  }
-  SDL_UnlockSurface(rgb.get());
+  for (std::uint32_t& p : image.pixels) p &= 0x00FFFFFFu;
   return image;
 }
 
