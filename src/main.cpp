@@ -4,7 +4,10 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <string_view>
+#include <vector>
 
+#include "app/CommandLine.h"
 #include "app/Form.h"
 #include "platform/sdl/SdlServices.h"
 #include "platform/sdl/SdlWindow.h"
@@ -19,8 +22,15 @@ int Fatal(const char* what) {
 
 }  // namespace
 
-int main(int, char**) {
+int main(int argc, char** argv) {
   using namespace gw;
+  const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const app::CommandLineAnswer answer = app::ReadCommandLine(args);
+  if (!answer.runGame) {
+    std::fputs(answer.out.c_str(), stdout);
+    std::fputs(answer.err.c_str(), stderr);
+    return answer.exitCode;
+  }
   std::unique_ptr<gfx::GameFont> font;
   std::unique_ptr<platform::sdl::SdlWindow> window;
   try {
