@@ -35,8 +35,6 @@ class MainForm final : public platform::WindowEvents {
 
   void FormCreate();
   bool FormCloseQuery();
-  // False when the user may not resize the window (the windowed game keeps its size).
-  bool FormCanResize() const;
   bool RunFrame();
   void DoMenuAction();
   void FormKeyDown(std::uint16_t key, bool alt);
