@@ -2,6 +2,7 @@
 // outside documents after it.
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -48,12 +49,14 @@ int main(int argc, char** argv) {
     return Fatal(e.what());
   }
   try {
-    app::EnterGameFolder(ProgramFolder());
+    const app::GameFolder folder =
+        app::EnterGameFolder(ProgramFolder(), app::PlayerFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")));
     platform::sdl::SdlClock clock;
     platform::sdl::SdlShell shell;
     platform::sdl::SdlImageDecoder decoder;
     platform::sdl::SoundSystem sound;
     app::Program program;
+    program.ConfigFile = folder.configFile;
     app::MainForm form({clock, *window, shell, decoder, sound.Sound(), *font}, program);
     window->RunMessageLoop(form);
     form.OpenIfExists("tolvex.exe");
