@@ -242,4 +242,19 @@ void SdlWindow::RunMessageLoop(WindowEvents& events) {
   events_ = nullptr;
 }
 
+bool SdlWindow::PumpWhileBusy(std::uint32_t waitMs) {
+  bool closeAsked = false;
+  SDL_Event e;
+  if (!SDL_WaitEventTimeout(&e, static_cast<int>(waitMs))) return false;
+  do {
+    if (e.type == SDL_QUIT || (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE)) {
+      closeAsked = true;
+    } else if (e.type == SDL_WINDOWEVENT && events_) {
+      DispatchWindowEvent(e.window, *events_);
+    }
+    // Keys, clicks and mouse motion are not taken while the game waits.
+  } while (SDL_PollEvent(&e));
+  return closeAsked;
+}
+
 }  // namespace gw::platform::sdl

@@ -29,6 +29,7 @@ class SdlWindow final : public Window {
   void MoveWindowTo(int left, int top) override;
   void Minimize() override;
   void RunMessageLoop(WindowEvents& events) override;
+  bool PumpWhileBusy(std::uint32_t waitMs) override;
   void Close() override;
   void ShowError(const std::string& message) override;
 
