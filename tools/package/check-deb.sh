@@ -14,7 +14,7 @@ build=$(realpath -m "${1:-build-deb}")
 step() { printf '\n== %s\n' "$*"; }
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-tools=(lintian desktop-file-utils appstream xvfb openbox xdotool imagemagick)
+tools=(lintian desktop-file-utils appstream xvfb openbox xdotool x11-utils imagemagick curl)
 missing=()
 for p in "${tools[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -23,9 +23,11 @@ if ((${#missing[@]})); then
   apt-get update -qq
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
 fi
-if dpkg-query -W -f='${Status}' gromwumbler 2>/dev/null | grep -q 'install ok installed'; then
-  fail "gromwumbler is installed already; this check installs and removes it"
-fi
+for p in gromwumbler gromwumbler-scores; do
+  if dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    fail "$p is installed already; this check installs and removes it"
+  fi
+done
 
 step "Building the packages in $build"
 cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
@@ -49,7 +51,9 @@ cleanup() {
   [ -n "$game" ] && kill "$game" 2>/dev/null || true
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
   if [ -n "$installed" ]; then
-    DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq gromwumbler >/dev/null 2>&1 || true
+    for p in gromwumbler gromwumbler-scores; do
+      DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq "$p" >/dev/null 2>&1 || true
+    done
   fi
   rm -rf "$scratch"
 }
@@ -131,5 +135,35 @@ installed=
 ! dpkg-query -W -f='${Status}\n' gromwumbler 2>/dev/null | grep -q 'install ok installed' || fail "still installed"
 [ ! -e /usr/bin/gromwumbler ] && [ ! -e /usr/share/gromwumbler ] || fail "files left behind"
 echo "removed, nothing left in /usr/bin or /usr/share/gromwumbler"
+
+server_deb=$(ls "$build"/gromwumbler-scores_*.deb 2>/dev/null || true)
+if [ -n "$server_deb" ]; then
+  step "apt install $(basename "$server_deb")"
+  installed=yes
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$server_deb" | grep -E '^(Setting up|Unpacking)' || true
+  unit=$(dpkg -L gromwumbler-scores | grep '/systemd/system/gromwumbler-scores\.service$')
+  echo "unit $unit"
+  systemd-analyze verify "$unit" || fail "systemd-analyze verify"
+  echo "systemd-analyze verify: no complaints"
+  wants=/etc/systemd/system/multi-user.target.wants/gromwumbler-scores.service
+  [ -L "$wants" ] || fail "the unit is not enabled"
+  echo "enabled: $wants"
+  grep -E '^(DynamicUser|StateDirectory|ExecStart|ProtectSystem|ProtectHome|PrivateTmp|NoNewPrivileges)=' "$unit" | sed 's/^/  /'
+  # What the unit starts, run once by hand: it answers on loopback and keeps its database where it is told.
+  port=$((20000 + RANDOM % 20000))
+  gromwumbler-scores --listen "127.0.0.1:$port" --db "$scratch/scores.db" 2>"$scratch/server.txt" &
+  game=$!
+  for _ in $(seq 50); do curl -fs "http://127.0.0.1:$port/" >/dev/null && break; sleep 0.1; done
+  curl -fs "http://127.0.0.1:$port/" >/dev/null || { cat "$scratch/server.txt" >&2; fail "the server does not answer"; }
+  kill "$game"
+  wait "$game" || true
+  game=
+  [ -f "$scratch/scores.db" ] || fail "no database"
+  echo "the installed server answers and keeps $scratch/scores.db"
+  DEBIAN_FRONTEND=noninteractive apt-get purge -y -q gromwumbler-scores | grep -E '^(Removing|Purging)' || true
+  installed=
+  [ ! -e /usr/bin/gromwumbler-scores ] && [ ! -e "$unit" ] && [ ! -L "$wants" ] || fail "server files left behind"
+  echo "removed, the unit and its enablement gone"
+fi
 
 printf '\nALL CHECKS PASSED\n'
