@@ -1,15 +1,15 @@
 # Installation and the Debian packages.
-#   cmake --install build --prefix DIR   the game in DIR/bin, its pictures and songs in DIR/share/gromwumbler,
+#   cmake --install build --prefix DIR   the game in DIR/bin, its pictures and songs in DIR/share/gromwumbler
+#                                        (DIR/games and DIR/share/games/gromwumbler with GW_GAMES_LAYOUT),
 #                                        the menu entry, icons, AppStream file, manual pages; the score server
 #                                        and its systemd unit beside it
 #   cd build && cpack -G DEB             gromwumbler_<version>_<arch>.deb and gromwumbler-scores_<...>.deb, from a
-#                                        build configured with -DCMAKE_INSTALL_PREFIX=/usr
+#                                        build configured with -DCMAKE_INSTALL_PREFIX=/usr -DGW_GAMES_LAYOUT=ON
 # The installed game finds its data relative to its own folder, so the tree may be moved as a whole.
 
 set(GW_DIST_DIR ${PROJECT_SOURCE_DIR}/dist/linux)
 set(GW_DIST_OUT ${CMAKE_BINARY_DIR}/dist)
-set(GW_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/gromwumbler)
-set(GW_FULL_DATADIR ${CMAKE_INSTALL_FULL_DATADIR}/gromwumbler)
+set(GW_FULL_DATADIR ${CMAKE_INSTALL_PREFIX}/${GW_INSTALL_GAMEDATADIR})
 set(GW_FULL_BINDIR ${CMAKE_INSTALL_FULL_BINDIR})
 set(GW_MAINTAINER "Grom Wumbler maintainers <maintainers@users.noreply.c-seed-131633e2.example>")
 set(GW_SYSTEMD_UNITDIR lib/systemd/system CACHE STRING "Where the score server's unit is installed, under the prefix")
@@ -35,11 +35,11 @@ foreach(text gromwumbler.6 gromwumbler-scores.8 changelog)
 endforeach()
 
 # ---- The game -----------------------------------------------------------------------------------------------
-install(TARGETS gromwumbler RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT game)
+install(TARGETS gromwumbler RUNTIME DESTINATION ${GW_INSTALL_GAMEBINDIR} COMPONENT game)
 foreach(file ${GW_DATA_FILES})
   file(RELATIVE_PATH inGame ${GW_GAME_DIR} ${file})
   get_filename_component(folder ${inGame} DIRECTORY)
-  install(FILES ${file} DESTINATION ${GW_INSTALL_DATADIR}/${folder} COMPONENT game)
+  install(FILES ${file} DESTINATION ${GW_INSTALL_GAMEDATADIR}/${folder} COMPONENT game)
 endforeach()
 install(FILES ${GW_DIST_DIR}/gromwumbler.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
         RENAME ${GW_APP_ID}.desktop COMPONENT game)
@@ -71,6 +71,7 @@ set(CPACK_PACKAGE_VENDOR "The Grom Wumbler developers")
 set(CPACK_PACKAGE_CONTACT "${GW_MAINTAINER}")
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/dist/CPackProject.cmake)
+set(CPACK_GW_GAMES_LAYOUT ${GW_GAMES_LAYOUT})
 set(CPACK_STRIP_FILES ON)
 set(CPACK_COMPONENTS_ALL ${GW_COMPONENTS})
 set(CPACK_DEB_COMPONENT_INSTALL ON)
@@ -83,20 +84,21 @@ set(CPACK_DEBIAN_GAME_PACKAGE_NAME gromwumbler)
 set(CPACK_DEBIAN_GAME_PACKAGE_SECTION games)
 # The game's face; fontconfig finds it, nothing links it.
 set(CPACK_DEBIAN_GAME_PACKAGE_DEPENDS "fonts-comfortaa")
+# CPack indents the description's lines itself.
 set(CPACK_COMPONENT_GAME_DESCRIPTION "arcade game: catch flying creatures with a tongue
- Grom sits at the bottom of the field, his aim swings to and fro by itself,
- and with one button he shoots his tongue to catch and eat one of the
- creatures flying across. Every level asks for more points in a longer time;
- a level that ends below its target ends the game. Each player keeps their
- own settings and high-score table. All texts of the game are Russian.")
+Grom sits at the bottom of the field, his aim swings to and fro by itself,
+and with one button he shoots his tongue to catch and eat one of the
+creatures flying across. Every level asks for more points in a longer time;
+a level that ends below its target ends the game. Each player keeps their
+own settings and high-score table. All texts of the game are Russian.")
 
 set(CPACK_DEBIAN_SERVER_PACKAGE_NAME gromwumbler-scores)
-set(CPACK_DEBIAN_SERVER_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_SERVER_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_SERVER_PACKAGE_CONTROL_EXTRA
     ${GW_DIST_DIR}/server-scripts/postinst ${GW_DIST_DIR}/server-scripts/prerm ${GW_DIST_DIR}/server-scripts/postrm)
 set(CPACK_COMPONENT_SERVER_DESCRIPTION "score server of the Grom Wumbler game
- Receives the scores that players of Grom Wumbler send over plain HTTP, keeps
- them in an SQLite database and shows the table of records as a web page.
- Runs as a sandboxed systemd service under a user of its own.")
+Receives the scores that players of Grom Wumbler send over plain HTTP, keeps
+them in an SQLite database and shows the table of records as a web page.
+Runs as a sandboxed systemd service under a user of its own.")
 
 include(CPack)
