@@ -13,6 +13,7 @@ packages=(
   libsdl2-dev libsdl2-mixer-dev libfreetype-dev libfontconfig-dev libxmp-dev libcurl4-openssl-dev
   librsvg2-dev libcairo2-dev fonts-comfortaa
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

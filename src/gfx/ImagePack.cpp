@@ -79,6 +79,7 @@ HResult SetColorKey(Surface* surface, Pixel colour) {
 
 std::unique_ptr<Surface> ReadPackImage(std::istream& in, const std::string& pack, int index,
                                        platform::ImageDecoder& decoder) {
+  in.clear();
   if (!in.seekg(0, std::ios::end)) Fail(pack, index, "the file cannot be read");
   const std::int64_t fileBytes = in.tellg();
   if (fileBytes < 0) Fail(pack, index, "the file cannot be read");

@@ -14,6 +14,7 @@ namespace gw::gfx {
 namespace {
 
 using test::MakeBmp;
+using test::MakeRle8Bmp;
 
 class ImagePackTest : public testing::Test {
  protected:
