@@ -17,7 +17,7 @@ fi
 
 build=build-check
 jobs=$(nproc)
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DGW_SANITIZE=ON -DGW_FUZZ=ON
 cmake --build "$build" -j "$jobs"
 

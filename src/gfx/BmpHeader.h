@@ -9,8 +9,9 @@
 
 namespace gw::gfx {
 
-// No picture of the game comes near this on either side; a larger claim is a damaged or hostile file.
-inline constexpr int kMaxPictureSide = 4096;
+// No picture of the game comes near this on either side (the largest is the 800 x 600 screen); a larger claim
+// is a damaged or hostile file. A picture at the limit takes 16 MB in each of its decoded copies.
+inline constexpr int kMaxPictureSide = 2048;
 
 struct BmpHeader {
   int width = 0;

@@ -52,13 +52,25 @@ TEST_F(ImagePackTest, ReadsFirstAndLastRecordsAndTheirPixels) {
     for (int x = 0; x < 5; ++x) EXPECT_EQ(dst.At(5 + x, 5 + y), last->At(x, y));
 }
 
-// Loads the record and returns the refusal's message, or "loaded".
-std::string Refusal(const char* file, int record, platform::ImageDecoder& decoder) {
-  try {
-    LoadPackImage(file, record, decoder);
-    return "loaded";
-  } catch (const PackError& e) {
-    return e.what();
+struct Refused {
+  const char* file;
+  int record;
+  const char* says;
+};
+
+// Each record is refused with a message that names the file, the record and what it says.
+void ExpectRefusals(std::initializer_list<Refused> cases, platform::ImageDecoder& decoder) {
+  for (const Refused& c : cases) {
+    std::string what = "loaded";
+    try {
+      LoadPackImage(c.file, c.record, decoder);
+    } catch (const PackError& e) {
+      what = e.what();
+    }
+    EXPECT_NE(what.find(std::string("picture pack ") + c.file + ", record " + std::to_string(c.record) + ": "),
+              std::string::npos)
+        << what;
+    EXPECT_NE(what.find(c.says), std::string::npos) << c.file << ": " << what;
   }
 }
 
@@ -74,22 +86,12 @@ TEST_F(ImagePackTest, BadPacksNameTheFileAndTheRecord) {
   test::WritePack("good.pp", {bmp});
   test::WritePackClaiming("cut.pp", {{static_cast<std::int32_t>(bmp.size()), {bmp.begin(), bmp.begin() + 20}}});
   test::WritePack("junk.pp", {std::vector<std::uint8_t>(64, 0x41)});
-  struct Case {
-    const char* file;
-    int record;
-    const char* says;
-  };
-  const Case cases[] = {{"missing.pp", 0, "cannot be opened"},
-                        {"good.pp", 1, "ends before this record"},
-                        {"good.pp", 3, "ends at record 1"},
-                        {"cut.pp", 0, "claims 102 bytes, but the file holds only 20 more"},
-                        {"junk.pp", 0, "no BMP file header"}};
-  for (const Case& c : cases) {
-    const std::string what = Refusal(c.file, c.record, decoder);
-    EXPECT_NE(what.find(std::string("picture pack ") + c.file), std::string::npos) << what;
-    EXPECT_NE(what.find("record " + std::to_string(c.record)), std::string::npos) << what;
-    EXPECT_NE(what.find(c.says), std::string::npos) << what;
-  }
+  ExpectRefusals({{"missing.pp", 0, "cannot be opened"},
+                  {"good.pp", 1, "ends before this record"},
+                  {"good.pp", 3, "ends at record 1"},
+                  {"cut.pp", 0, "claims 102 bytes, but the file holds only 20 more"},
+                  {"junk.pp", 0, "no BMP file header"}},
+                 decoder);
 }
 
 // Small crafted records that claim much: each is refused from its lengths and headers alone, before anything
@@ -117,30 +119,20 @@ TEST_F(ImagePackTest, HostileRecordsAreRefusedBeforeTheyCostMemory) {
   test::WritePackClaiming("zero.pp", {{0, {}}, {static_cast<std::int32_t>(good.size()), good}});
   test::WritePackClaiming("minus.pp", {{-1, good}});
   test::WritePackClaiming("skip2g.pp", {{0x7FFFFFFF, good}, {static_cast<std::int32_t>(good.size()), good}});
-  struct Case {
-    const char* file;
-    int record;
-    const char* says;
-  };
-  const Case cases[] = {
-      {"tall.pp", 0, "it claims a picture of 1 x 50000 pixels, more than 4096 on a side"},
-      {"wide.pp", 0, "it claims a picture of 50000 x 1 pixels, more than 4096 on a side"},
-      {"huge.pp", 0, "it claims a picture of 16384 x 16384 pixels, more than 4096 on a side"},
-      {"hollow.pp", 0, "2000 x 2000 pixels at 24 bits need 12000000 bytes of pixels, but the record holds 4"},
-      {"empty.pp", 0, "it claims a picture of -5 x 0 pixels; both sides must be positive"},
-      {"minheight.pp", 0, "1 x -2147483648 pixels, more than 4096 on a side"},
-      {"claims2g.pp", 0, "the record claims 2147483647 bytes, but the file holds only 62 more"},
-      {"zero.pp", 0, "the record claims a length of 0 bytes"},
-      {"minus.pp", 0, "the record claims a length of -1 bytes"},
-      {"minus.pp", 1, "record 0 before it claims a length of -1 bytes"},
-      {"skip2g.pp", 1, "record 0 before it claims 2147483647 bytes, but the file holds only 144 more"},
-  };
   const long before = PeakKiB();
-  for (const Case& c : cases) {
-    const std::string what = Refusal(c.file, c.record, decoder);
-    EXPECT_NE(what.find("record " + std::to_string(c.record) + ": "), std::string::npos) << what;
-    EXPECT_NE(what.find(c.says), std::string::npos) << c.file << ": " << what;
-  }
+  ExpectRefusals(
+      {{"tall.pp", 0, "it claims a picture of 1 x 50000 pixels, more than 2048 on a side"},
+       {"wide.pp", 0, "it claims a picture of 50000 x 1 pixels, more than 2048 on a side"},
+       {"huge.pp", 0, "it claims a picture of 16384 x 16384 pixels, more than 2048 on a side"},
+       {"hollow.pp", 0, "2000 x 2000 pixels at 24 bits need 12000000 bytes of pixels, but the record holds 4"},
+       {"empty.pp", 0, "it claims a picture of -5 x 0 pixels; both sides must be positive"},
+       {"minheight.pp", 0, "1 x -2147483648 pixels, more than 2048 on a side"},
+       {"claims2g.pp", 0, "the record claims 2147483647 bytes, but the file holds only 62 more"},
+       {"zero.pp", 0, "the record claims a length of 0 bytes"},
+       {"minus.pp", 0, "the record claims a length of -1 bytes"},
+       {"minus.pp", 1, "record 0 before it claims a length of -1 bytes"},
+       {"skip2g.pp", 1, "record 0 before it claims 2147483647 bytes, but the file holds only 144 more"}},
+      decoder);
   EXPECT_LT(PeakKiB() - before, 64 * 1024) << "refusing the records took memory of the size they claim";
   // An empty record may be stepped over to reach the one after it.
   EXPECT_EQ(LoadPackImage("zero.pp", 1, decoder)->At(1, 1), 7u);
