@@ -8,6 +8,7 @@
 #include "app/Form.h"
 #include "platform/sdl/SdlServices.h"
 #include "platform/sdl/SdlWindow.h"
+#include "platform/sdl/SoundSystem.h"
 
 namespace {
 
@@ -32,9 +33,9 @@ int main(int, char**) {
     platform::sdl::SdlClock clock;
     platform::sdl::SdlShell shell;
     platform::sdl::SdlImageDecoder decoder;
-    audio::SilentSound sound;
+    platform::sdl::SoundSystem sound;
     app::Program program;
-    app::MainForm form({clock, *window, shell, decoder, sound, *font}, program);
+    app::MainForm form({clock, *window, shell, decoder, sound.Sound(), *font}, program);
     window->RunMessageLoop(form);
     form.OpenIfExists("tolvex.exe");
     form.OpenIfExists("Play.url");

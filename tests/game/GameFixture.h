@@ -36,7 +36,8 @@ inline std::uint32_t ScreenPixel(int screen, int x, int y) { return PatternPixel
 
 class GameDriver {
  public:
-  GameDriver() {
+  GameDriver() : GameDriver(StandardTestPack()) {}
+  explicit GameDriver(const std::filesystem::path& pack) : g(pack) {
     g.program.ScreenState = 2;
     g.program.Game = std::make_unique<game::TGame>(g.form->GameHostFor());
   }

@@ -40,9 +40,12 @@ TempFolder::~TempFolder() {
   std::filesystem::remove_all(path_, ec);
 }
 
-HeadlessGame::HeadlessGame() : decoder(std::make_unique<platform::sdl::SdlImageDecoder>()) {
+HeadlessGame::HeadlessGame() : HeadlessGame(StandardTestPack()) {}
+
+HeadlessGame::HeadlessGame(const std::filesystem::path& pack)
+    : decoder(std::make_unique<platform::sdl::SdlImageDecoder>()) {
   std::filesystem::create_directories("Data");
-  std::filesystem::create_symlink(StandardTestPack(), "Data/Data.pp");
+  std::filesystem::create_symlink(pack, "Data/Data.pp");
   form = std::make_unique<app::MainForm>(app::Services{clock, window, shell, *decoder, sound, TestFont()}, program);
   window.events = form.get();
 }

@@ -102,9 +102,11 @@ class TempFolder {
   std::filesystem::path path_;
 };
 
-// A whole program with headless services, created in a fresh folder as the real one is at start-up.
+// A whole program with headless services, created in a fresh folder as the real one is at start-up, with the
+// standard test pack or the given one (the build's own pack, for tests of what the player sees).
 struct HeadlessGame {
   HeadlessGame();
+  explicit HeadlessGame(const std::filesystem::path& pack);
 
   TempFolder folder;
   FakeClock clock;

@@ -287,10 +287,11 @@ def logo():
 
     b = '<g transform="rotate(-3 400 80)">\n'
     # the tongue swooping under the title, with its sticky tip
-    tongue = 'M112,128 C220,168 470,150 580,138 S660,124 676,108'
+    # it swoops clear of the first signboard's row
+    tongue = 'M112,124 C220,156 470,142 580,132 S660,120 676,106'
     b += f'<path d="{tongue}" fill="none" stroke="{INK}" stroke-width="17" stroke-linecap="round"/>\n'
     b += f'<path d="{tongue}" fill="none" stroke="{PINK}" stroke-width="11" stroke-linecap="round"/>\n'
-    b += ('<path d="M130,136 C230,166 470,152 596,140" fill="none" stroke="#FFB3B3" stroke-width="3" '
+    b += ('<path d="M130,131 C230,154 470,144 596,134" fill="none" stroke="#FFB3B3" stroke-width="3" '
           'stroke-linecap="round"/>\n')
     b += f'<ellipse cx="682" cy="104" rx="16" ry="13" fill="{PINK}" stroke="{INK}" stroke-width="3"/>\n'
     b += '<ellipse cx="677" cy="99" rx="6" ry="4" fill="#FFFFFF" opacity="0.8"/>\n'
@@ -305,10 +306,10 @@ def logo():
     return svg(W, H, b, defs)
 
 
-PLANK_LEFT, PLANK_RIGHT, PLANK_HALF = 156, 418, 15
-POST_X = 172
-LABEL_X = 305          # labels are centred on the planks' free part, right of the post
+# Each item's board covers the very rectangle that answers the mouse, so the boards differ in length.
+POST_X = 214           # the post stands behind the boards' left ends
 MENU_LABEL_SIZE = 23
+MENU_RADIUS, MENU_STROKE = 7, 3
 
 
 def menu_defs():
@@ -317,36 +318,48 @@ def menu_defs():
             + linear('pill', (0, '#7A4320'), (0.5, '#5A2E0E'), (1, '#3E1E08')))
 
 
-def plank(cy):
-    l, r, t, b = PLANK_LEFT, PLANK_RIGHT, cy - PLANK_HALF, cy + PLANK_HALF
-    d = f'M{l + 6},{t} L{r - 14},{t} L{r},{cy} L{r - 14},{b} L{l + 6},{b} Q{l},{b} {l},{b - 6} L{l},{t + 6} Q{l},{t} {l + 6},{t} Z'
-    out = f'<path d="{d}" fill="url(#plank)" stroke="{INK}" stroke-width="3" stroke-linejoin="round"/>\n'
-    # grain
-    out += (f'<path d="M{l + 34},{cy - 7} q60,-4 110,0 t90,-1 M{l + 60},{cy + 8} q50,3 90,0 t80,1" '
-            f'fill="none" stroke="#E2B266" stroke-width="1.5" stroke-linecap="round"/>\n')
-    out += f'<circle {attrs(cx=POST_X, cy=cy)} r="3.2" fill="#B9B2A8" stroke="{INK}" stroke-width="1.5"/>\n'
+def board(rect, radius, stroke):
+    """A wooden board whose outline runs along rect."""
+    return rrect(rect, radius, fill='url(#plank)', stroke=INK, stroke_width=stroke)
+
+
+def board_lit(rect, radius, stroke):
+    """The lit face of a board: dark wood with a glowing rim, painted inside the board's outline, so a
+    highlight picture cut at the hit rectangle meets the board at rest along its whole edge."""
+    face = inset(rect, stroke / 2)
+    r = max(radius - stroke / 2, 1)
+    l, t, rr, b = face
+    out = rrect(face, r, fill='url(#pill)')
+    out += rrect(inset(face, 1.5), max(r - 1.5, 1), fill='none', stroke=HILITE, stroke_width=2)
+    out += rrect((l + 5, t + 3, rr - 5, t + (b - t) * 0.45), (b - t) * 0.2, fill='#FFFFFF', opacity=0.12)
     return out
+
+
+def nail(x, y):
+    return f'<circle {attrs(cx=x, cy=y)} r="3.2" fill="#B9B2A8" stroke="{INK}" stroke-width="1.5"/>\n'
+
+
+def menu_label_x(rect):
+    """Labels are centred on the board's free part, right of the post."""
+    return (POST_X + 12 + rect[2]) / 2
+
+
+def grain(rect):
+    l, t, r, b = rect
+    cy, w = (t + b) / 2, r - l
+    return (f'<path d="M{fmt(l + 30)},{fmt(cy - 7)} q{fmt(w * 0.25)},-4 {fmt(w * 0.45)},0 t{fmt(w * 0.4)},-1 '
+            f'M{fmt(l + 44)},{fmt(cy + 8)} q{fmt(w * 0.2)},3 {fmt(w * 0.38)},0 t{fmt(w * 0.3)},1" '
+            f'fill="none" stroke="#E2B266" stroke-width="1.5" stroke-linecap="round"/>\n')
 
 
 def menu_board():
     """The signpost with the six items at rest."""
-    b = (f'<rect {attrs(x=POST_X - 8, y=166, width=16, height=356)} fill="url(#post)" stroke="{INK}" '
+    b = (f'<rect {attrs(x=POST_X - 8, y=170, width=16, height=352)} fill="url(#post)" stroke="{INK}" '
          f'stroke-width="3"/>\n')
     for label, rect in MENU_ITEMS:
-        cy = centre(rect)[1]
-        b += plank(cy)
-        b += text(LABEL_X, baseline(rect, MENU_LABEL_SIZE) - 1, label, MENU_LABEL_SIZE, LABEL)
+        b += board(rect, MENU_RADIUS, MENU_STROKE) + grain(rect) + nail(POST_X, centre(rect)[1])
+        b += text(menu_label_x(rect), baseline(rect, MENU_LABEL_SIZE) - 1, label, MENU_LABEL_SIZE, LABEL)
     return svg(W, H, b, menu_defs())
-
-
-def hi_pill(rect, radius=None):
-    """The lit pill behind a highlighted label: dark wood with a glowing orange rim."""
-    l, t, r, b = rect
-    radius = (b - t) / 2 if radius is None else radius
-    out = rrect((l - 1.5, t - 1.5, r + 1.5, b + 1.5), radius + 1.5, fill='#FFB347', opacity=0.55)
-    out += rrect(rect, radius, fill='url(#pill)', stroke=HILITE, stroke_width=2.5)
-    out += rrect((l + 5, t + 2.5, r - 5, t + (b - t) * 0.45), (b - t) * 0.2, fill='#FFFFFF', opacity=0.12)
-    return out
 
 
 def hi_label(x, y, label, size, anchor='middle'):
@@ -358,9 +371,8 @@ def hi_label(x, y, label, size, anchor='middle'):
 def menu_highlights():
     b = ''
     for label, rect in MENU_ITEMS:
-        cy = centre(rect)[1]
-        b += hi_pill((203, cy - 12, 409, cy + 12))
-        b += hi_label(LABEL_X, baseline(rect, MENU_LABEL_SIZE) - 1, label, MENU_LABEL_SIZE)
+        b += board_lit(rect, MENU_RADIUS, MENU_STROKE) + nail(POST_X, centre(rect)[1])
+        b += hi_label(menu_label_x(rect), baseline(rect, MENU_LABEL_SIZE) - 1, label, MENU_LABEL_SIZE)
     return svg(W, H, b, menu_defs())
 
 
@@ -378,7 +390,6 @@ def panel_defs():
             + linear('plank', (0, WOOD_HI), (0.45, WOOD), (1, WOOD_SH))
             + linear('plaque', (0, '#FFE39A'), (0.5, '#F9C95C'), (1, '#E9A93A'))
             + linear('pill', (0, '#7A4320'), (0.5, '#5A2E0E'), (1, '#3E1E08'))
-            + linear('well', (0, '#F1E3BC'), (0.25, '#FFFDF4'), (1, '#FFFFFF'))
             + linear('gold', (0, '#FFF0A0'), (0.4, GOLD), (1, '#E89A12'), x2=1, y2=0.4)
             + linear('cupbase', (0, '#A0622E'), (1, '#6E3C16')))
 
@@ -394,7 +405,7 @@ def panel_frame():
     out += rrect(PANEL_OUTER, 22, fill='url(#wood)', stroke=INK, stroke_width=3)
     out += rrect(PANEL_INNER, 12, fill=INNER, stroke=BORDER, stroke_width=3)
     out += rrect(inset(PANEL_INNER, 3), 10, fill='none', stroke='#F3DFA6', stroke_width=2)
-    for x, y in [(l + 6, t + 6), (r - 6, t + 6), (l + 6, 590), (r - 6, 590)]:
+    for x, y in [(l + 6, t + 6), (r - 6, t + 6), (l + 6, 594), (r - 6, 594)]:  # the lower ones below the back button
         out += bolt(x, y)
     # the title plaque, nailed over the top edge
     pl, pt, pr, pb = TITLE_PLAQUE
@@ -409,15 +420,25 @@ def panel_title(label):
     return text(400, baseline(TITLE_PLAQUE, 28) + 1, label, 28, LABEL)
 
 
+# Panel buttons: the outline runs 1 px inside the hit rectangle.
+BUTTON_PAD, BUTTON_STROKE = 1, 2.5
+
+
+def button_board(rect):
+    face = inset(rect, BUTTON_PAD)
+    return face, min(9, (face[3] - face[1]) / 2 - 2)
+
+
 def button(rect, label, size=BUTTON_SIZE, arrow=None):
-    """A wooden button at rest; `arrow` is 'left' or 'right' for a small pointer beside the label."""
-    out = rrect(rect, (rect[3] - rect[1]) / 2, fill='url(#plank)', stroke=INK, stroke_width=2.5)
-    out += button_label(rect, label, size, arrow, LABEL)
-    return out
+    """A wooden button at rest over its hit rectangle; `arrow` is 'left' or 'right' for a small pointer beside
+    the label."""
+    face, radius = button_board(rect)
+    return board(face, radius, BUTTON_STROKE) + button_label(face, label, size, arrow, LABEL)
 
 
 def button_hi(rect, label, size=BUTTON_SIZE, arrow=None):
-    return hi_pill(rect) + button_label(rect, label, size, arrow, HILITE, lit=True)
+    face, radius = button_board(rect)
+    return board_lit(face, radius, BUTTON_STROKE) + button_label(face, label, size, arrow, HILITE, lit=True)
 
 
 def arrow_head(x, cy, direction, colour):
@@ -442,27 +463,19 @@ def button_label(rect, label, size, arrow, colour, lit=False):
     return hi_label(cx, y, label, size) if lit else text(cx, y, label, size, colour)
 
 
-BACK_BUTTON = (46, 563, 156, 585)
-
-
 def back_button():
-    return svg(W, H, button(BACK_BUTTON, 'Назад', arrow='left'), panel_defs())
+    return svg(W, H, button(BACK, 'Назад', arrow='left'), panel_defs())
 
 
 def back_highlight():
-    return svg(W, H, button_hi(BACK_BUTTON, 'Назад', arrow='left'), panel_defs())
+    return svg(W, H, button_hi(BACK, 'Назад', arrow='left'), panel_defs())
 
 
 # Options
 
-ROW_TITLE_X = 178
+ROW_TITLE_X = 174
 CHOICES = [(WINDOWED, 'В окне'), (FULLSCREEN, 'Во весь экран'), (MUSIC_ON, 'Вкл'), (MUSIC_OFF, 'Выкл'),
            (SOUND_ON, 'Вкл'), (SOUND_OFF, 'Выкл')]
-
-
-def choice_button(rect):
-    # the lit pill's halo must end inside the rectangle, or the picture would show a cut edge
-    return inset(rect, 3)
 
 
 OPTIONS_FROG = (580, 471)     # where pack.txt seats the singing creature (lower body)
@@ -497,10 +510,15 @@ def options_panel():
         b += text(ROW_TITLE_X, baseline(rect, 21), title, 21, LABEL, anchor='end')
     for rect, label in CHOICES:
         size = 18 if rect[3] - rect[1] > 24 else 15
-        b += button(choice_button(rect), label, size)
+        b += button(rect, label, size)
+    # the game writes the country from the field's left edge: the box starts 7 px before it
     l, t, r, bt = COUNTRY
-    b += rrect((l + 2, t + 2, r - 2, bt - 2), 8, fill='url(#well)', stroke=BORDER, stroke_width=2.5)
-    b += text(l + 4, bt + 20, 'русскими буквами', 14, '#9A6A3A', anchor='start')
+    well = (l - 7, t - 1, r + 1, bt + 1)
+    b += rrect(well, 8, fill='#FFFFFF', stroke=BORDER, stroke_width=2.5)
+    b += (f'<path d="M{fmt(well[0] + 4)},{fmt(well[1] + 6)} Q{fmt(well[0] + 4)},{fmt(well[1] + 3)} '
+          f'{fmt(well[0] + 9)},{fmt(well[1] + 3)} L{fmt(well[2] - 9)},{fmt(well[1] + 3)}" fill="none" '
+          f'stroke="#E3CF9E" stroke-width="2" stroke-linecap="round"/>\n')
+    b += text(l - 3, bt + 20, 'русскими буквами', 14, '#9A6A3A', anchor='start')
     return svg(W, H, b, panel_defs())
 
 
@@ -508,7 +526,7 @@ def options_highlights():
     b = ''
     for rect, label in CHOICES[:4]:
         size = 18 if rect[3] - rect[1] > 24 else 15
-        b += button_hi(choice_button(rect), label, size)
+        b += button_hi(rect, label, size)
     return svg(W, H, b, panel_defs())
 
 
@@ -556,14 +574,14 @@ def scores_panel():
         b += f'<rect {attrs(x=l + 2, y=y, width=r - l - 4, height=23)} fill="#F8EAC3"/>\n'
     for x, label in [(58, '№'), (126, 'Имя'), (410, 'Очки')]:
         b += text(x, t - 6, label, 14, '#9A6A3A', anchor='start')
-    b += button(inset(CLEAR_TABLE, 3), 'Очистить таблицу', 15)
-    b += button(inset(ONLINE_TABLE, 3), 'Таблица рекордов в интернете', 15)
+    b += button(CLEAR_TABLE, 'Очистить таблицу', 15)
+    b += button(ONLINE_TABLE, 'Таблица рекордов в интернете', 15)
     return svg(W, H, b, panel_defs())
 
 
 def scores_highlights():
-    b = button_hi(inset(CLEAR_TABLE, 3), 'Очистить таблицу', 15)
-    b += button_hi(inset(ONLINE_TABLE, 3), 'Таблица рекордов в интернете', 15)
+    b = button_hi(CLEAR_TABLE, 'Очистить таблицу', 15)
+    b += button_hi(ONLINE_TABLE, 'Таблица рекордов в интернете', 15)
     return svg(W, H, b, panel_defs())
 
 
@@ -571,22 +589,26 @@ def scores_highlights():
 
 def help_panel():
     b = panel_title('Помощь')
-    b += button(inset(PREV_PAGE, 3), 'Предыдущая', arrow='left')
-    b += button(inset(NEXT_PAGE, 3), 'Следующая', arrow='right')
+    b += button(PREV_PAGE, 'Предыдущая', arrow='left')
+    b += button(NEXT_PAGE, 'Следующая', arrow='right')
     return svg(W, H, b, panel_defs())
 
 
 def help_highlights():
-    b = button_hi(inset(PREV_PAGE, 3), 'Предыдущая', arrow='left')
-    b += button_hi(inset(NEXT_PAGE, 3), 'Следующая', arrow='right')
+    b = button_hi(PREV_PAGE, 'Предыдущая', arrow='left')
+    b += button_hi(NEXT_PAGE, 'Следующая', arrow='right')
     return svg(W, H, b, panel_defs())
 
 
 # ---------------------------------------------------------------------------------------------
-# The question box. The game writes yellow and green text on it, so its face is dark chocolate: both
-# colours stand out on it, the green by its contrasting hue.
+# The question box, drawn at (210, 200). Its texts run from x = 230 to about 608 on screen, so the box is
+# 430 wide. The game writes yellow questions, red warnings and the green name on its face, a night sky dark
+# enough for all three; the answers sit on a pale bar below, where the chosen one (green) is the plain,
+# strong word and the other (yellow) pales.
 
-DIALOG_W, DIALOG_H = 390, 200
+DIALOG_W, DIALOG_H = 430, 200
+DIALOG_FACE = (11, 11, DIALOG_W - 11, DIALOG_H - 11)
+ANSWER_BAR = (22, 136, DIALOG_W - 22, 184)    # the captions are drawn at y = 340 on screen
 
 
 def star(cx, cy, r, fill, stroke_width=1.5):
@@ -601,15 +623,21 @@ def star(cx, cy, r, fill, stroke_width=1.5):
 
 def dialog():
     defs = (linear('wood', (0, WOOD_HI), (0.5, WOOD), (1, WOOD_SH))
-            + radial('glow', (0, '#4A2A1A'), (1, '#26140B'), cx=0.5, cy=0.35, r=0.75))
+            + radial('night', (0, '#1B1F4A'), (1, '#0E1030'), cx=0.5, cy=0.3, r=0.8)
+            + linear('bar', (0, '#FFF8E0'), (0.5, '#FBEBC0'), (1, '#F1D79C')))
     b = f'<rect x="0" y="0" width="{DIALOG_W}" height="{DIALOG_H}" fill="{INK}"/>\n'
     b += rrect((1.5, 1.5, DIALOG_W - 1.5, DIALOG_H - 1.5), 16, fill='url(#wood)', stroke=INK, stroke_width=3)
-    b += rrect((11, 11, DIALOG_W - 11, DIALOG_H - 11), 9, fill='url(#glow)', stroke=BORDER, stroke_width=3)
-    b += rrect((14, 14, DIALOG_W - 14, DIALOG_H - 14), 7, fill='none', stroke='#5E3A22', stroke_width=1.5)
-    for x, y, r in [(26, 28, 7), (364, 28, 7), (26, 172, 6), (364, 172, 6)]:
+    b += rrect(DIALOG_FACE, 9, fill='url(#night)', stroke=BORDER, stroke_width=3)
+    b += rrect(inset(DIALOG_FACE, 3), 7, fill='none', stroke='#2E3472', stroke_width=1.5)
+    for x, y, r in [(26, 28, 7), (DIALOG_W - 26, 28, 7)]:
         b += star(x, y, r, GOLD)
-    for x, y in [(44, 24), (350, 46), (40, 150), (352, 154)]:
-        b += f'<circle {attrs(cx=x, cy=y)} r="1.6" fill="#FFF3B0"/>\n'
+    for x, y, r in [(46, 22, 1.6), (DIALOG_W - 48, 44, 1.6), (19, 124, 1.3), (DIALOG_W - 18, 100, 1.3),
+                    (DIALOG_W / 2 + 40, 20, 1.2), (DIALOG_W / 2 - 90, 24, 1.2)]:
+        b += f'<circle {attrs(cx=x, cy=y, r=r)} fill="#FFF3B0"/>\n'
+    l, t, r, bt = ANSWER_BAR
+    b += rrect((l + 1, t + 2, r + 1, bt + 2), 10, fill='#05060F', opacity=0.5)
+    b += rrect(ANSWER_BAR, 10, fill='url(#bar)', stroke=BORDER, stroke_width=2.5)
+    b += rrect(inset(ANSWER_BAR, 3), 8, fill='none', stroke='#FFFFFF', stroke_width=1.2, opacity=0.6)
     for x, y in [(6, 6), (DIALOG_W - 6, 6), (6, DIALOG_H - 6), (DIALOG_W - 6, DIALOG_H - 6)]:
         b += f'<circle {attrs(cx=x, cy=y)} r="2.2" fill="#D8CFC2" stroke="{INK}" stroke-width="1"/>\n'
     return svg(DIALOG_W, DIALOG_H, b, defs)

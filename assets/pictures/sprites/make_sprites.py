@@ -243,25 +243,35 @@ def stun(phase):
     return svg(60, 30, body, defs)
 
 
+# The tongue's pictures are drawn rotated with black as the transparent colour, so their silhouettes are
+# drawn without anti-aliasing: a pixel half over black would turn into a dark speck on the rim.
+TONGUE = '#FF6666'          # the colour of the 7-pixel line the game draws between root and tip
+
+
 def tongue_root():
     """The tongue's base, drawn turned along the aim with its bottom edge at the mouth.
 
-    Column 5 is the middle, where the 7-pixel tongue line continues it past the top row."""
-    defs = linear('flesh', [(0, PINK_DK), (0.18, PINK), (0.45, '#FF9A9A'), (0.7, PINK), (1, PINK_DK)], 0, 0, 1, 0)
-    d = 'M 1.5 0 L 8.5 0 L 9.6 70 L 0.4 70 Z'
-    body = path(d, f'fill="url(#flesh)"')
-    body += path('M 1.5 0 L 0.4 70 M 8.5 0 L 9.6 70', f'fill="none" stroke="{PINK_DK}" stroke-width="1.2"')
-    body += path('M 5 3 L 5 66', 'fill="none" stroke="#E0505C" stroke-width="0.8" opacity="0.6"')
+    The game turns it about column 6 while its 7-pixel line is centred one column further left, and doubles
+    every pixel downwards to fill gaps; columns 3..8 are the band that meets the line's edges within a pixel
+    at every aim. It has the line's colour where they meet; a shade fades in towards the mouth."""
+    defs = linear('shade', [(0, TONGUE), (0.4, TONGUE), (1, '#E04E5A')])
+    body = '<g shape-rendering="crispEdges">\n'
+    body += f'<rect x="3" y="0" width="6" height="70" fill="{TONGUE}"/>\n'
+    body += '<rect x="3" y="0" width="1" height="70" fill="url(#shade)"/>\n'
+    body += '<rect x="8" y="0" width="1" height="70" fill="url(#shade)"/>\n'
+    body += '</g>\n'
     return svg(10, 70, body, defs)
 
 
 def tongue_tip():
-    """The sticky end; the game pivots it at (10, 21), where the tongue line meets its bottom."""
-    defs = radial('tip', [(0, '#FFC0C0'), (0.45, '#FF7F7F'), (1, '#D8404C')], cx=0.4, cy=0.35, r=0.7)
-    blob = 'M 8 22 L 8 17 C 1.5 15.5 0.8 9 1.5 6.5 C 3 1.2 8 0.6 11.5 0.6 C 15 0.6 20 1.2 21.5 6.5 ' \
-           'C 22.2 9 21.5 15.5 15 17 L 15 22 Z'
-    body = path(blob, f'fill="url(#tip)" stroke="{PINK_DK}" stroke-width="1.4" stroke-linejoin="round"')
-    body += path('M 8.7 22 L 8.7 17.6 M 14.3 22 L 14.3 17.6', f'fill="none" stroke="{PINK}" stroke-width="1.4"')
+    """The sticky end; the game pivots it at (10, 21), where the tongue line meets its bottom (columns 8..14)."""
+    defs = radial('tip', [(0, '#FFC0C0'), (0.45, '#FF7F7F'), (1, '#E8505C')], cx=0.4, cy=0.35, r=0.7)
+    head = 'M 8 17 C 1.5 15.5 0.8 9 1.5 6.5 C 3 1.2 8 0.6 11.5 0.6 C 15 0.6 20 1.2 21.5 6.5 ' \
+           'C 22.2 9 21.5 15.5 15 17 Z'
+    body = path(head, f'fill="url(#tip)" stroke="{PINK_DK}" stroke-width="1.4" stroke-linejoin="round" '
+                      'shape-rendering="crispEdges"')
+    # the neck, as wide as the line and in its colour
+    body += '<rect x="8" y="16" width="7" height="6" fill="{}" shape-rendering="crispEdges"/>\n'.format(TONGUE)
     body += ellipse(8, 6, 3.4, 2.2, 'fill="#FFFFFF" opacity="0.75" transform="rotate(-25 8 6)"')
     body += circle(15.5, 11, 1.2, 'fill="#FFE0E0"') + circle(6.5, 12, 0.9, 'fill="#FFE0E0"')
     return svg(24, 22, body, defs)

@@ -1,0 +1,8 @@
+#include "audio/MixerSound.h"
+
+namespace gw::audio {
+
+MixerSound::MixerSound(EffectVoices& voices, ModulePlayer& player)
+    : effects_(voices, MaxPlayingCounts(BuiltInEffects())), music_(player) {}
+
+}  // namespace gw::audio

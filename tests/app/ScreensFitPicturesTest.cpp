@@ -1,0 +1,390 @@
+// The build's own pictures measured against what the game draws on them: every question's texts lie inside
+// its panel and read well (the chosen answer the plainest), and every painted control covers the rectangle
+// that answers the mouse. Set GW_SCREENSHOTS to a folder to keep the drawn question screens as BMP files.
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "game/GameFixture.h"
+#include "gfx/Draw.h"
+#include "support/Headless.h"
+
+namespace gw::app {
+namespace {
+
+namespace fs = std::filesystem;
+using gfx::Pixel;
+using gfx::Rect;
+using namespace platform::vk;
+
+constexpr int kW = 800, kH = 600;
+constexpr int kDialogX = 210, kDialogY = 200;
+// The panel's wooden rim: texts belong on the face inside it, clear of it by a margin.
+constexpr int kRim = 12;
+constexpr int kMargin = 2;
+
+double Linear(int channel) {
+  const double c = channel / 255.0;
+  return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+double Luminance(Pixel p) {
+  return 0.2126 * Linear(static_cast<int>((p >> 16) & 0xFF)) + 0.7152 * Linear(static_cast<int>((p >> 8) & 0xFF)) +
+         0.0722 * Linear(static_cast<int>(p & 0xFF));
+}
+
+double Contrast(double a, double b) { return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05); }
+
+bool Near(Pixel a, Pixel b, int tolerance) {
+  for (int shift : {16, 8, 0}) {
+    if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > tolerance)
+      return false;
+  }
+  return true;
+}
+
+std::string Describe(const Rect& r) {
+  return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " + std::to_string(r.right) + ", " +
+         std::to_string(r.bottom) + ")";
+}
+
+void SaveShot(const std::vector<Pixel>& frame, const std::string& name) {
+  const char* dir = std::getenv("GW_SCREENSHOTS");
+  if (!dir || frame.size() != static_cast<std::size_t>(kW) * kH) return;
+  std::vector<Pixel> copy = frame;
+  SDL_Surface* s = SDL_CreateRGBSurfaceFrom(copy.data(), kW, kH, 32, kW * 4, 0xFF0000, 0xFF00, 0xFF, 0);
+  if (!s) return;
+  SDL_SaveBMP(s, (fs::path(dir) / (name + ".bmp")).c_str());
+  SDL_FreeSurface(s);
+}
+
+// The game on the build's own pack, on its main menu.
+struct RealScreens : test::HeadlessGame {
+  RealScreens() : HeadlessGame(fs::path(GW_GAME_DIR) / "Data" / "Data.pp") {
+    program.ScreenState = screen::kMenu;
+    form->FormMouseMove(5, 5);  // out of every control's way
+  }
+  const gfx::Surface& Screen(int slot) const { return *program.Images.Screen(slot); }
+  void StartGame() {
+    form->FormKeyDown(kReturn, false);
+    program.Game->Score = 12340;
+  }
+};
+
+// One question screen as the player meets it.
+struct Question {
+  const char* name;
+  std::int32_t state;
+  int background;  // ScreenImages slot behind the panel, or -1 for the frozen frame
+  enum Pair { None, YesNo, OkCancel } pair;
+};
+
+const Question kQuestions[] = {
+    {"quit", screen::kQuitConfirm, 0, Question::YesNo},
+    {"clear_table", screen::kClearConfirm, -1, Question::OkCancel},
+    {"name_entry", screen::kNameEntry, 22, Question::OkCancel},
+    {"send", screen::kSendConfirm, 22, Question::YesNo},
+    {"quit_game", screen::kQuitGameConfirm, -1, Question::YesNo},
+    {"retry", screen::kRetryConfirm, 22, Question::YesNo},
+    {"wait", screen::kWait, 22, Question::None},
+};
+
+// Where a question's drawing differs from its bare panel, and what lies under its fully drawn text pixels.
+struct Drawn {
+  std::optional<Rect> box;  // every changed pixel near the panel
+  double under[3] = {0, 0, 0};  // mean luminance under text pixels: first caption, second caption, the rest
+  int count[3] = {0, 0, 0};
+  double underName = 0;
+  int countName = 0;
+};
+
+Drawn Measure(const std::vector<Pixel>& frame, const std::vector<Pixel>& bare, const ui::TDDTextBtnCollection* pair,
+              const Rect& nameField) {
+  Drawn d;
+  for (int y = kDialogY - 60; y < kDialogY + 260; ++y) {
+    for (int x = kDialogX - 80; x < kDialogX + 500; ++x) {
+      const std::size_t i = static_cast<std::size_t>(y) * kW + static_cast<std::size_t>(x);
+      if (frame[i] == bare[i]) continue;
+      if (!d.box) d.box = Rect{x, y, x + 1, y + 1};
+      d.box->left = std::min(d.box->left, x);
+      d.box->top = std::min(d.box->top, y);
+      d.box->right = std::max(d.box->right, x + 1);
+      d.box->bottom = std::max(d.box->bottom, y + 1);
+      const Pixel p = frame[i];
+      if (p != gfx::kYellow && p != gfx::kGreen && p != gfx::kRed) continue;
+      const double l = Luminance(bare[i]);
+      if (x >= nameField.left && x < nameField.right && y >= nameField.top && y < nameField.bottom) {
+        d.underName += l;
+        ++d.countName;
+        continue;
+      }
+      int group = 2;
+      if (pair && y >= pair->Rect1.top && y < pair->Rect1.top + 40) group = x < pair->Rect2.left ? 0 : 1;
+      d.under[group] += l;
+      ++d.count[group];
+    }
+  }
+  for (int g = 0; g < 3; ++g) d.under[g] /= std::max(d.count[g], 1);
+  d.underName /= std::max(d.countName, 1);
+  return d;
+}
+
+TEST(QuestionScreens, TextsLieOnThePanelsFaceAndTheChosenAnswerStandsOut) {
+  RealScreens g;
+  g.StartGame();
+  g.form->Display().Snapshot().BltFast(0, 0, g.Screen(22), nullptr, gfx::kBltFastWait);
+  const gfx::Surface& panel = g.Screen(19);
+  const Rect face{kDialogX + kRim + kMargin, kDialogY + kRim + kMargin, kDialogX + panel.Width() - kRim - kMargin,
+                  kDialogY + panel.Height() - kRim - kMargin};
+  ui::TDDEdit& name = *g.program.Controls.NameEdit;
+  for (char letter : {'D', 'F', 'Y', 'Z', 'E', 'N'}) name.AddKey(letter, g.form->Ui());
+
+  for (const Question& q : kQuestions) {
+    for (const bool first : {true, false}) {
+      if (q.pair == Question::None && !first) continue;
+      SCOPED_TRACE(std::string(q.name) + (first ? ", first answer chosen" : ", second answer chosen"));
+      ui::TDDTextBtnCollection* pair = q.pair == Question::YesNo      ? g.program.Controls.YesNoButtons.get()
+                                       : q.pair == Question::OkCancel ? g.program.Controls.OkCancelButtons.get()
+                                                                      : nullptr;
+      if (pair) pair->Choice = first;
+      g.program.ScreenState = q.state;
+      ASSERT_TRUE(g.Frame());
+      const std::vector<Pixel>& frame = g.window.lastFrame;
+      SaveShot(frame, std::string(q.name) + (pair ? (first ? "_first" : "_second") : ""));
+
+      // The same screen without its texts: the background, then the panel.
+      const gfx::Surface& background = q.background < 0 ? g.form->Display().Snapshot() : g.Screen(q.background);
+      std::vector<Pixel> bare(static_cast<std::size_t>(kW) * kH);
+      for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) bare[static_cast<std::size_t>(y) * kW + static_cast<std::size_t>(x)] = background.At(x, y);
+      for (int y = 0; y < panel.Height(); ++y)
+        for (int x = 0; x < panel.Width(); ++x)
+          bare[static_cast<std::size_t>(kDialogY + y) * kW + static_cast<std::size_t>(kDialogX + x)] = panel.At(x, y);
+
+      const Rect field = q.state == screen::kNameEntry ? name.Bounds : Rect{};
+      const Drawn d = Measure(frame, bare, pair, field);
+      ASSERT_TRUE(d.box.has_value());
+      EXPECT_GE(d.box->left, face.left) << "drawn " << Describe(*d.box) << ", face " << Describe(face);
+      EXPECT_GE(d.box->top, face.top) << "drawn " << Describe(*d.box) << ", face " << Describe(face);
+      EXPECT_LE(d.box->right, face.right) << "drawn " << Describe(*d.box) << ", face " << Describe(face);
+      EXPECT_LE(d.box->bottom, face.bottom) << "drawn " << Describe(*d.box) << ", face " << Describe(face);
+
+      // Questions and warnings read clearly on the face.
+      ASSERT_GT(d.count[2], 100);
+      const Pixel textColour = q.state == screen::kRetryConfirm || q.state == screen::kWait ? gfx::kRed : gfx::kYellow;
+      EXPECT_GE(Contrast(Luminance(textColour), d.under[2]), 3.0);
+      if (pair) {
+        // The chosen caption is green, the other yellow: green must be the one that stands out.
+        const int chosen = first ? 0 : 1;
+        ASSERT_GT(d.count[0], 20);
+        ASSERT_GT(d.count[1], 20);
+        const double green = Contrast(Luminance(gfx::kGreen), d.under[chosen]);
+        const double yellow = Contrast(Luminance(gfx::kYellow), d.under[1 - chosen]);
+        EXPECT_GE(green, 3.0);
+        EXPECT_GE(green, 1.5 * yellow) << "green " << green << ", yellow " << yellow;
+      }
+      if (q.state == screen::kNameEntry) {
+        ASSERT_GT(d.countName, 50);
+        EXPECT_GE(Contrast(Luminance(gfx::kGreen), d.underName), 3.0);
+      }
+    }
+  }
+}
+
+// Share of the rectangle's pixels, kept 2 px clear of its edges, where `painted` differs from `bare` (both given
+// in screen coordinates through their top-left corners on the screen).
+double Covered(const gfx::Surface& painted, int px, int py, const gfx::Surface& bare, int bx, int by, const Rect& r) {
+  int differ = 0, all = 0;
+  for (int y = r.top + 2; y < r.bottom - 2; ++y)
+    for (int x = r.left + 2; x < r.right - 2; ++x) {
+      ++all;
+      differ += Near(painted.At(x - px, y - py), bare.At(x - bx, y - by), 24) ? 0 : 1;
+    }
+  return all ? static_cast<double>(differ) / all : 0.0;
+}
+
+TEST(PaintedControls, MainMenuBoardsCoverTheirRectanglesAndEndThere) {
+  RealScreens g;
+  const gfx::Surface& menu = g.Screen(0);
+  const gfx::Surface& landscape = g.Screen(22);  // the same sky and meadow without the signpost
+  for (const ui::TDDButton& b : g.program.Controls.MainMenu->Buttons()) {
+    const Rect& r = b.Bounds;
+    SCOPED_TRACE("menu button " + Describe(r));
+    EXPECT_GE(Covered(menu, 0, 0, landscape, 0, 0, r), 0.98);
+    // beyond either end of the rectangle (4 px and more) lies the bare landscape
+    int painted = 0, all = 0;
+    for (int y = r.top + 4; y < r.bottom - 4; ++y)
+      for (int x : {r.left - 12, r.left - 8, r.left - 5, r.right + 4, r.right + 8, r.right + 12}) {
+        ++all;
+        painted += Near(menu.At(x, y), landscape.At(x, y), 24) ? 0 : 1;
+      }
+    EXPECT_LE(painted, all / 20) << painted << " of " << all << " pixels beside the rectangle are painted";
+  }
+}
+
+TEST(PaintedControls, EachMenuHighlightLightsExactlyItsBoard) {
+  RealScreens g;
+  const gfx::Surface& menu = g.Screen(0);
+  ui::TDDBtnCollection& m = *g.program.Controls.MainMenu;
+  for (int item = 0; item < m.Count; ++item) {
+    const Rect& r = m.Buttons()[static_cast<std::size_t>(item)].Bounds;
+    SCOPED_TRACE("menu item " + std::to_string(item));
+    m.SetIndex(item, g.form->Ui());
+    g.Frame();
+    g.Frame();  // a change of item shows from the next frame on
+    const std::vector<Pixel>& frame = g.window.lastFrame;
+    SaveShot(frame, "menu_lit_" + std::to_string(item));
+    int outside = 0, lit = 0, all = 0;
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x) {
+        const bool same = frame[static_cast<std::size_t>(y) * kW + static_cast<std::size_t>(x)] == menu.At(x, y);
+        const bool in = x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+        if (!in) {
+          outside += same ? 0 : 1;
+        } else if (x >= r.left + 3 && x < r.right - 3 && y >= r.top + 3 && y < r.bottom - 3) {
+          ++all;
+          lit += same ? 0 : 1;
+        }
+      }
+    EXPECT_EQ(outside, 0);
+    EXPECT_GE(lit, all * 9 / 10) << "the lit face covers " << lit << " of " << all << " pixels of the board";
+  }
+}
+
+TEST(PaintedControls, TheCountryTextHasRoomInItsBox) {
+  RealScreens g;
+  g.program.ScreenState = screen::kOptions;
+  ui::TDDOptBtnCollection& o = *g.program.Controls.OptionButtons;
+  o.ItemIndex = ui::TDDOptBtnCollection::kFieldItem;
+  o.Edit.Text.clear();
+  o.Edit.CharCount = 0;
+  g.Frame();
+  const std::vector<Pixel> empty = g.window.lastFrame;
+  for (char letter : {'H', 'J', 'C', 'C', 'B', 'Z'}) o.Edit.AddKey(letter, g.form->Ui());  // РОССИЯ
+  o.Edit.Editing = true;
+  g.Frame();
+  const std::vector<Pixel>& typed = g.window.lastFrame;
+  SaveShot(typed, "options_country");
+  const Rect& field = o.Edit.Bounds;
+  int left = kW, top = kH, bottom = 0;
+  for (int y = field.top; y < field.bottom; ++y)
+    for (int x = field.left - 10; x < field.left + 60; ++x) {
+      const std::size_t i = static_cast<std::size_t>(y) * kW + static_cast<std::size_t>(x);
+      if (typed[i] == empty[i]) continue;
+      left = std::min(left, x);
+      top = std::min(top, y);
+      bottom = std::max(bottom, y + 1);
+    }
+  ASSERT_LT(left, kW) << "no text drawn";
+  // The box's own pixels, from 4 px before the text up to it, are its plain white face, not its border.
+  const gfx::Surface& panel = g.Screen(7);
+  for (int y = top; y < bottom; y += 3)
+    for (int x = left - 4; x < left; ++x)
+      EXPECT_TRUE(Near(panel.At(x - 29, y - 156), gfx::Rgb(255, 255, 255), 16)) << "at (" << x << ", " << y << ")";
+}
+
+TEST(PaintedControls, PanelButtonsCoverTheirRectangles) {
+  RealScreens g;
+  const gfx::Surface& options = g.Screen(7);
+  const gfx::Surface& scores = g.Screen(10);
+  const gfx::Surface& help = g.Screen(13);
+  constexpr int kX = 29, kY = 156;  // where the panels are drawn
+  const ui::TDDOptBtnCollection& o = *g.program.Controls.OptionButtons;
+  // The help panel has nothing where the options are, the options panel nothing where the other buttons are.
+  for (const ui::TDDToggleButton& row : o.Rows) {
+    for (const Rect& r : {row.OnBounds, row.OffBounds}) {
+      SCOPED_TRACE("options choice " + Describe(r));
+      EXPECT_GE(Covered(options, kX, kY, help, kX, kY, r), 0.95);
+    }
+  }
+  {
+    SCOPED_TRACE("country field");
+    EXPECT_GE(Covered(options, kX, kY, help, kX, kY, o.Edit.Bounds), 0.95);
+  }
+  for (const ui::TDDButton& b : g.program.Controls.HiScoreButtons->Buttons()) {
+    if (b.Bounds == o.BackButton.Bounds) continue;
+    SCOPED_TRACE("high-score button " + Describe(b.Bounds));
+    EXPECT_GE(Covered(scores, kX, kY, options, kX, kY, b.Bounds), 0.95);
+  }
+  for (const ui::TDDButton& b : g.program.Controls.HelpButtons->Buttons()) {
+    if (b.Bounds == o.BackButton.Bounds) continue;
+    SCOPED_TRACE("help button " + Describe(b.Bounds));
+    EXPECT_GE(Covered(help, kX, kY, options, kX, kY, b.Bounds), 0.95);
+  }
+  // The back button sits on the frame's corner, whose rim and face run straight down: the rows just above
+  // the button show the panel without it.
+  const Rect back = o.BackButton.Bounds;
+  int differ = 0, all = 0;
+  for (int y = back.top + 2; y < back.bottom - 2; ++y)
+    for (int x = back.left + 2; x < back.right - 2; ++x) {
+      ++all;
+      differ += Near(options.At(x - kX, y - kY), options.At(x - kX, back.top - 10 - kY), 24) ? 0 : 1;
+    }
+  EXPECT_GE(static_cast<double>(differ) / all, 0.95) << "back button " << Describe(back);
+}
+
+// The tongue's pixels across the aim at `along` pixels from the mouth: the middle and the width of the run of
+// tongue-coloured pixels (red, as the line, the root and the tip's rim are).
+struct Section {
+  double middle = 0;
+  double width = -1;
+};
+
+Section Across(const gfx::Surface& s, double angle, double along) {
+  const double dx = std::cos(-angle), dy = std::sin(-angle);  // the aim on screen
+  const double cx = 394 + dx * along, cy = 480 + dy * along;
+  double low = 99, high = -99;
+  for (double t = -9; t <= 9; t += 0.25) {
+    const Pixel p = s.At(static_cast<int>(std::lround(cx - dy * t)), static_cast<int>(std::lround(cy + dx * t)));
+    const int r = static_cast<int>(p >> 16 & 0xFF), g = static_cast<int>(p >> 8 & 0xFF), b = static_cast<int>(p & 0xFF);
+    if (r >= 190 && g >= 50 && g <= 140 && b >= 50 && b <= 150) {
+      low = std::min(low, t);
+      high = std::max(high, t);
+    }
+  }
+  return high < low ? Section{} : Section{(low + high) / 2, high - low};
+}
+
+TEST(Tongue, RootAndLineMeetWithoutAStepAtEveryAim) {
+  test::GameDriver d(fs::path(GW_GAME_DIR) / "Data" / "Data.pp");
+  d.StartQuietPlay();
+  game::TGame& game = d.Game();
+  const gfx::Surface& playfield = *d.g.program.Images.Screen(22);
+  for (const float angle : {0.45f, test::kStraightUp, 2.7f}) {
+    SCOPED_TRACE("aim " + std::to_string(angle));
+    game.Eye.Angle = angle;
+    game.Fire();
+    game.Up.TongueLength = 150;
+    d.screen.BltFast(0, 0, playfield, nullptr, gfx::kBltFastWait);
+    d.Frame();
+    SaveShot(std::vector<Pixel>(d.screen.Data(), d.screen.Data() + kW * kH),
+             "tongue_" + std::to_string(static_cast<int>(std::lround(angle * 100))));
+    // the root ends 70 px from the mouth, where the line goes on
+    // the root ends 70 px from the mouth, where the line goes on: compare their sections on either side
+    Section root{0, 0};
+    for (const double at : {56.0, 60.0, 62.0, 64.0, 66.0}) {
+      const Section s = Across(d.screen, angle, at);
+      ASSERT_GT(s.width, 0) << at;
+      root.middle += s.middle / 5;
+      root.width += s.width / 5;
+    }
+    const Section line = Across(d.screen, angle, 80.0);
+    ASSERT_GT(line.width, 0);
+    EXPECT_LE(std::abs(root.width - line.width), 1.0) << "root " << root.width << " wide, line " << line.width;
+    EXPECT_LE(std::abs(root.middle - line.middle), 1.0) << "root at " << root.middle << ", line at " << line.middle;
+    game.Up.TongueOut = false;
+    game.Eye.Held = false;
+  }
+}
+
+}  // namespace
+}  // namespace gw::app
