@@ -1,5 +1,6 @@
 #include "gfx/ImagePack.h"
 
+#include <algorithm>
 #include <fstream>
 #include <optional>
 #include <vector>
@@ -65,6 +66,11 @@ HResult CopyBitmapToSurface(Surface* surface, const platform::DecodedImage* bitm
     const std::int64_t sy = y + row * height / surfaceHeight;
     Pixel* to = surface->Row(static_cast<int>(row));
     const std::uint32_t* from = bitmap->pixels.data() + sy * sourceWidth + x;
+    if (width == surfaceWidth) {
+      // The loader's case: one to one, a plain row copy.
+      std::copy_n(from, width, to);
+      continue;
+    }
     for (std::int64_t col = 0; col < surfaceWidth; ++col) to[col] = from[col * width / surfaceWidth];
   }
   return kOk;
