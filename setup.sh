@@ -11,6 +11,7 @@ case "$mode" in run|test|build) ;; *) echo "usage: bash setup.sh run|test|build"
 packages=(
   build-essential cmake pkg-config
   libsdl2-dev libsdl2-mixer-dev libfreetype-dev libfontconfig-dev libxmp-dev libcurl4-openssl-dev
+  libcpp-httplib-dev libsqlite3-dev nlohmann-json3-dev
   librsvg2-dev libcairo2-dev fonts-comfortaa
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
@@ -19,12 +20,36 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+apt_wait_s=${APT_WAIT_S:-300}
+
+# apt-get that waits (up to apt_wait_s seconds) while another package manager holds its lock, then goes on.
+# apt waits for dpkg's lock by itself when told to; the package lists' lock it only reports, so that one is
+# retried here.
+apt_get() {
+  local deadline=$((SECONDS + apt_wait_s)) left log rc
+  log=$(mktemp)
+  while :; do
+    left=$((deadline - SECONDS))
+    ((left > 0)) || left=0
+    rc=0
+    "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout="$left" "$@" 2>"$log" || rc=$?
+    cat "$log" >&2
+    if ((rc == 0)); then rm -f "$log"; return 0; fi
+    if ! grep -q 'Could not get lock\|Unable to acquire\|Unable to lock' "$log" || ((SECONDS >= deadline)); then
+      rm -f "$log"
+      return "$rc"
+    fi
+    echo "Another package manager is busy; waiting for it..." >&2
+    sleep 5
+  done
+}
+
 if ((${#missing[@]})); then
   echo "Installing: ${missing[*]}"
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
+  apt_get update -qq
+  apt_get install -y -qq "${missing[@]}"
 fi
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -3,9 +3,11 @@
 
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <memory>
 
 #include "app/Form.h"
+#include "app/GameFolder.h"
 #include "platform/sdl/SdlServices.h"
 #include "platform/sdl/SdlWindow.h"
 #include "platform/sdl/SoundSystem.h"
@@ -15,6 +17,12 @@ namespace {
 int Fatal(const char* what) {
   std::fprintf(stderr, "Grom Wumbler cannot run: %s\n", what);
   return 1;
+}
+
+// The folder the program file is in; empty when the system cannot tell.
+std::filesystem::path ProgramFolder() {
+  const std::unique_ptr<char, gw::platform::sdl::Deleter<SDL_free>> base(SDL_GetBasePath());
+  return base ? std::filesystem::path(base.get()) : std::filesystem::path();
 }
 
 }  // namespace
@@ -30,6 +38,7 @@ int main(int, char**) {
     return Fatal(e.what());
   }
   try {
+    app::EnterGameFolder(ProgramFolder());
     platform::sdl::SdlClock clock;
     platform::sdl::SdlShell shell;
     platform::sdl::SdlImageDecoder decoder;

@@ -61,8 +61,6 @@ bool MainForm::FormCloseQuery() {
   }
 }
 
-bool MainForm::FormCanResize() const { return !(Ready && p_.Options.Windowed); }
-
 void MainForm::OpenIfExists(const std::string& path) {
   std::error_code ec;
   if (std::filesystem::is_regular_file(path, ec)) s_.shell.OpenFile(path);

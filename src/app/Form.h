@@ -3,12 +3,15 @@
 // its screens, the menu actions, input, activation and the display mode.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "app/Program.h"
 #include "audio/Sound.h"
 #include "gfx/Display.h"
 #include "gfx/Font.h"
+#include "net/HttpClient.h"
+#include "net/ServerAddress.h"
 #include "platform/Clock.h"
 #include "platform/ImageDecoder.h"
 #include "platform/Shell.h"
@@ -35,8 +38,6 @@ class MainForm final : public platform::WindowEvents {
 
   void FormCreate();
   bool FormCloseQuery();
-  // False when the user may not resize the window (the windowed game keeps its size).
-  bool FormCanResize() const;
   bool RunFrame();
   void DoMenuAction();
   void FormKeyDown(std::uint16_t key, bool alt);
@@ -88,6 +89,10 @@ class MainForm final : public platform::WindowEvents {
   Services s_;
   Program& p_;
   gfx::Display display_;
+  // The score server for this run, for the exchange and the records page alike.
+  net::ServerAddress scoreServer_ = net::ConfiguredScoreServer();
+  // Made at the first submission; keeps the server's cookies for the rest of the run.
+  std::unique_ptr<net::HttpClient> http_;
 };
 
 }  // namespace gw::app

@@ -38,6 +38,9 @@ void MainForm::FormKeyDown(std::uint16_t key, bool alt) {
     s_.clock.Sleep(kAltStallMs);
     if (key == kReturn && p_.Controls.OptionButtons) SetWindowed(!p_.Controls.OptionButtons->Rows[0].IsOn);
     s_.clock.Sleep(kAltStallMs);
+    // Alt+Enter is the display switch and nothing more: it must not also answer the question on screen
+    // (on the clear question that would empty the table).
+    if (key == kReturn) return;
   }
   const ui::UiContext ui = Ui();
   ui::Controls& c = p_.Controls;

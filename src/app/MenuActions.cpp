@@ -1,15 +1,9 @@
 // Carries out the choice confirmed in the current screen's control group.
 
 #include "app/Form.h"
+#include "net/ScoreProtocol.h"
 
 namespace gw::app {
-
-namespace {
-
-const std::string kScorePage =
-    std::string("http://") + GW_SCORE_HOST + "/cgi/version.pl?prg=GromWumbler&show&type=0";
-
-}  // namespace
 
 void MainForm::StartNewGame() {
   if (p_.Options.Music) s_.sound.PlaySong("1.xm");
@@ -75,7 +69,7 @@ void MainForm::DoMenuAction() {
           display_.Snapshot().CopyFrom(display_.BackBuffer());
           p_.ScreenState = screen::kClearConfirm;
           break;
-        case 1: OpenLink(kScorePage); break;
+        case 1: OpenLink(scoreServer_.Url(net::kRecordsPageQuery)); break;
         default: p_.ScreenState = screen::kMenu; break;
       }
       break;

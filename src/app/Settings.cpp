@@ -77,9 +77,4 @@ void MainForm::AddHiScore() {
   SaveOptions();
 }
 
-void MainForm::SubmitScore() {
-  // The score exchange with the server is not part of this build yet: it answers as an unreachable server.
-  p_.ScreenState = screen::kRetryConfirm;
-}
-
 }  // namespace gw::app

@@ -2,10 +2,22 @@
 
 namespace gw::gfx {
 
+namespace {
+
+// A fresh frame surface that keeps what the old one held, so a display switch on the pause screen or a
+// question keeps the frozen picture behind it.
+std::unique_ptr<Surface> Renewed(const std::unique_ptr<Surface>& old) {
+  auto fresh = std::make_unique<Surface>(platform::kFrameWidth, platform::kFrameHeight);
+  if (old) fresh->CopyFrom(*old);  // a lost surface has nothing worth keeping: the fresh one stays black
+  return fresh;
+}
+
+}  // namespace
+
 void Display::SetupDisplay(bool windowed) {
   window_.Setup(windowed);
-  backBuffer_ = std::make_unique<Surface>(platform::kFrameWidth, platform::kFrameHeight);
-  snapshot_ = std::make_unique<Surface>(platform::kFrameWidth, platform::kFrameHeight);
+  backBuffer_ = Renewed(backBuffer_);
+  snapshot_ = Renewed(snapshot_);
 }
 
 HResult Display::ClearBackBuffer() { return backBuffer_->Fill(0); }

@@ -14,7 +14,8 @@ class Display {
  public:
   explicit Display(platform::Window& window) : window_(window) {}
 
-  // Sets the window up for the mode and makes a new back buffer and snapshot.
+  // Sets the window up for the mode and makes a new back buffer and snapshot, each holding the old one's
+  // pixels.
   void SetupDisplay(bool windowed);
   // The whole back buffer becomes black; fails while the back buffer is lost.
   HResult ClearBackBuffer();

@@ -314,7 +314,7 @@ class FreeTypeFont final : public GameFont {
     s.scaleY = std::abs(height) / units;
     s.scaleX = width == 0 ? s.scaleY : std::abs(width) / static_cast<double>(design_.avgWidth);
     s.ascent = static_cast<int>(std::lround(design_.ascent * s.scaleY));
-    if (weight >= 600 && !design_.bold) {
+    if (weight >= 600 && !DrawsBoldAsItIs()) {
       // Synthetic bold: thicken strokes by about a 24th of the em, at least one pixel, and
       // widen the advance to match.
       const double em = face_->units_per_EM * s.scaleX;
@@ -323,6 +323,10 @@ class FreeTypeFont final : public GameFont {
     }
     return &s;
   }
+
+  // A bold face draws bold text as it is, except the stand-in: it is a bold face standing in for a normal
+  // one (the game's texts need its strokes), so its bold text is thickened once more.
+  bool DrawsBoldAsItIs() const { return design_.bold && !substituted_; }
 
   int Kerning(const Strike& strike, FT_UInt left, FT_UInt right) const {
     if (left == 0 || !FT_HAS_KERNING(face_.get())) return 0;

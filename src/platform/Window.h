@@ -61,6 +61,10 @@ class Window {
   virtual void Minimize() = 0;
   // Runs the message loop until Close is called.
   virtual void RunMessageLoop(WindowEvents& events) = 0;
+  // While the game waits for work on another thread: handles the window's messages for at most waitMs so the
+  // desktop sees a live window, drops the player's keys and clicks, and returns whether the user asked to close
+  // the window (the caller answers that request once the wait is over).
+  virtual bool PumpWhileBusy(std::uint32_t waitMs) = 0;
   virtual void Close() = 0;
   // A message box over the window, for the error that stops the game.
   virtual void ShowError(const std::string& message) = 0;

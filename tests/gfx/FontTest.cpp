@@ -297,6 +297,22 @@ TEST(FontRegularFaceTest, BoldThickensAFaceThatIsNotBold) {
   EXPECT_LE(bold.right, 20 + regular->TextWidth(32, 20, 700, ToCp1251("Ш")) + 3);
 }
 
+TEST(FontStandInTest, BoldTextIsBolderThanNormalTextWhichIsTheBoldFaceAsItIs) {
+  const auto font = GameFont::Load();
+  if (!font->Substituted()) GTEST_SKIP() << "the game's own face is installed";
+  // The name field's text against the other texts: visibly heavier, and the same letters still fit.
+  const Ink normal = LetterInk(*font, 32, 20, 400, "Ш");
+  const Ink bold = LetterInk(*font, 32, 20, 700, "Ш");
+  EXPECT_GT(bold.count, normal.count + normal.count / 10);
+  EXPECT_LE(bold.bottom, 20 + 32);
+  const std::string name = ToCp1251("ЙЦУКЕНГШЩЗ");
+  EXPECT_GT(font->TextWidth(32, 20, 700, name), font->TextWidth(32, 20, 400, name));
+  EXPECT_LT(font->TextWidth(32, 20, 700, name), 328 - 5);  // the name field's width
+  const auto boldFile = GameFont::LoadFile(kBoldFace);
+  const Ink asFile = LetterInk(*boldFile, 32, 20, 400, "Ш");
+  EXPECT_EQ(normal.count, asFile.count);
+}
+
 TEST_F(FontTest, CachedGlyphsDrawWhatFreshOnesDraw) {
   const std::string text = ToCp1251("Ваш результат: 120");
   Surface fresh = Filled(400, 60, kBackground);

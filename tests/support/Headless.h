@@ -49,6 +49,10 @@ class FakeWindow final : public platform::Window {
   void MoveWindowTo(int left, int top) override { rect = {left, top, left + 800, top + 600}; }
   void Minimize() override { ++minimized; }
   void RunMessageLoop(platform::WindowEvents& e) override { events = &e; }
+  bool PumpWhileBusy(std::uint32_t) override {
+    ++busyPumps;
+    return closeWhileBusy;
+  }
   void Close() override {
     if (events && events->OnCloseQuery()) closed = true;
   }
@@ -60,6 +64,8 @@ class FakeWindow final : public platform::Window {
   int setups = 0;
   int minimized = 0;
   int presents = 0;
+  int busyPumps = 0;
+  bool closeWhileBusy = false;  // the user closes the window during every wait
   int cursorCounter = 0;
   std::string keysDown;
   std::vector<std::pair<int, int>> warps;

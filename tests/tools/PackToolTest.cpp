@@ -226,6 +226,9 @@ struct BrokenCase {
   const char* says;  // part of the error message
 };
 
+// What ctest shows for a case: its name, not its bytes.
+void PrintTo(const BrokenCase& c, std::ostream* out) { *out << c.name; }
+
 class PackToolBroken : public PackToolRun, public ::testing::WithParamInterface<BrokenCase> {};
 
 TEST_P(PackToolBroken, FailsLoudlyAndLeavesNoPack) {

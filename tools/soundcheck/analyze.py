@@ -90,6 +90,21 @@ def main():
     song_at("music switched on again", marks["music_on"] + 0.5, 3.0, "2.xm", lag_near=0.5)
     song_at("a new game, after the level jingle", marks["new_game"] + 2.5, 3.0, "1.xm", lag_near=2.5)
 
+    # Losing stops the song at once; the sad phrase is shorter than the game-over display, so a moment of
+    # silence comes before the menu song starts again from its beginning.
+    after = part(marks["new_game"] + 10, marks["end"] - marks["new_game"] - 10)
+    quiet = np.abs(after) < 10 ** (-60 / 20)
+    longest = run = 0
+    for q in quiet:
+        run = run + 1 if q else 0
+        longest = max(longest, run)
+    check(longest > 0.15 * RATE, f"the lost game: {longest / RATE * 1000:.0f} ms of silence between its song and the menu's")
+    seg_start = marks["end"] - 3.5
+    seg = part(seg_start, 3.0)
+    score, lag = best_match(seg, songs["2.xm"][: 30 * RATE])
+    check(score > 0.9 and lag < 12.0,
+          f"after the lost game the menu song again: matches 2.xm {score:.2f} at {lag:.2f} s of the song")
+
     whole = np.max(np.abs(sound))
     check(whole < 1.0, f"nothing clips: peak of the whole recording {db(float(whole)):.1f} dBFS")
     if failures:

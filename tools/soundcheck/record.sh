@@ -2,7 +2,7 @@
 # Plays the game as a player would, under Xvfb with openbox, and records what it sounds like through SDL's disk
 # audio driver; then checks the recording (analyze.py): the menu song after the splash, near-silence with music
 # switched off apart from the beeps of menu moves, the menu song again from its start when music comes back on,
-# and the game song at a new game.
+# the game song at a new game, and, once that game is lost, a moment of silence and the menu song from its start.
 #   bash tools/soundcheck/record.sh [build folder, default build]
 # Needs a built game (bash setup.sh build). Leaves the recording and its marks in build/soundcheck/.
 set -euo pipefail
@@ -90,7 +90,7 @@ key Up             # "Новая игра"
 sleep 0.5
 key Return
 mark new_game
-sleep 7
+sleep 30           # level 1 runs out with nothing eaten: the game is lost, then back to the menu
 mark end
 kill "$game"
 wait "$game" 2>/dev/null || true

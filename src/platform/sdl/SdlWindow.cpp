@@ -1,5 +1,6 @@
 #include "platform/sdl/SdlWindow.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -48,7 +49,7 @@ bool IsSoftwareOpenGl(SDL_Renderer* renderer) {
 
 }  // namespace
 
-SdlWindow::SdlWindow() {
+SdlWindow::SdlWindow(std::function<std::uint64_t()> now) : now_(std::move(now)) {
   SDL_SetHint(SDL_HINT_APP_NAME, "GromWumbler");
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
   window_ = Checked(WindowPtr(SDL_CreateWindow("Grom Wumbler", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
@@ -70,10 +71,18 @@ SdlWindow::SdlWindow() {
 
 void SdlWindow::Setup(bool windowed) {
   SDL_Window* w = window_.get();
+  // The window changes under the cursor now, and the system may move the cursor with it: the motion
+  // reported meanwhile is not the player's.
+  heldPointer_ = PointerOnScreen();
+  settleUntil_ = now_() + kSettleMs;
   if (windowed) {
     SDL_SetWindowFullscreen(w, 0);
+    // Full screen may have come from the maximise button; the window goes back to its own size.
+    if ((SDL_GetWindowFlags(w) & SDL_WINDOW_MAXIMIZED) != 0) SDL_RestoreWindow(w);
     SDL_SetWindowBordered(w, SDL_TRUE);
-    SDL_SetWindowResizable(w, SDL_FALSE);
+    // Resizable, or the window manager offers no maximise (which switches to full screen); a dragged
+    // edge scales the picture with its aspect kept.
+    SDL_SetWindowResizable(w, SDL_TRUE);
     SDL_SetWindowSize(w, kFrameWidth, kFrameHeight);
     SDL_SetWindowPosition(w, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
   } else {
@@ -104,8 +113,34 @@ void SdlWindow::WarpMouse(int x, int y) {
   const float scale = std::min(static_cast<float>(ww) / kFrameWidth, static_cast<float>(wh) / kFrameHeight);
   const float offX = (static_cast<float>(ww) - kFrameWidth * scale) / 2;
   const float offY = (static_cast<float>(wh) - kFrameHeight * scale) / 2;
-  SDL_WarpMouseInWindow(window_.get(), static_cast<int>(offX + static_cast<float>(x) * scale),
-                        static_cast<int>(offY + static_cast<float>(y) * scale));
+  const int wx = static_cast<int>(offX + static_cast<float>(x) * scale);
+  const int wy = static_cast<int>(offY + static_cast<float>(y) * scale);
+  SDL_WarpMouseInWindow(window_.get(), wx, wy);
+  int left = 0, top = 0;
+  SDL_GetWindowPosition(window_.get(), &left, &top);
+  heldPointer_ = {left + wx, top + wy};
+}
+
+std::pair<int, int> SdlWindow::PointerOnScreen() {
+  // SDL's own record of the cursor in the window, updated as each motion arrives, plus where the window
+  // is. (SDL's global cursor query may answer from a cache that real moves do not refresh.)
+  int left = 0, top = 0, x = 0, y = 0;
+  SDL_GetWindowPosition(window_.get(), &left, &top);
+  SDL_GetMouseState(&x, &y);
+  return {left + x, top + y};
+}
+
+bool SdlWindow::IsPlayersMove() {
+  if (now_() < settleUntil_) {
+    heldPointer_ = PointerOnScreen();
+    return false;
+  }
+  if (!heldPointer_) return true;
+  if (PointerOnScreen() == *heldPointer_) return false;
+  // The player has moved the cursor away: from now on every motion is theirs, also the ones still queued
+  // (the later ones end where the hand did).
+  heldPointer_.reset();
+  return true;
 }
 
 bool SdlWindow::IsLetterKeyDown(char letter) {
@@ -149,24 +184,48 @@ void SdlWindow::Dispatch(const SDL_Event& e, WindowEvents& events) {
       events.OnKeyDown(VirtualKey(e.key.keysym), (e.key.keysym.mod & KMOD_ALT) != 0);
       break;
     case SDL_MOUSEMOTION:
-      events.OnMouseMove(e.motion.x, e.motion.y);
+      if (IsPlayersMove()) events.OnMouseMove(e.motion.x, e.motion.y);
       break;
     case SDL_MOUSEBUTTONDOWN:
       events.OnMouseDown();
       break;
     case SDL_WINDOWEVENT:
-      switch (e.window.event) {
-        case SDL_WINDOWEVENT_CLOSE: Close(); break;
-        case SDL_WINDOWEVENT_FOCUS_GAINED: events.OnActivate(); break;
-        case SDL_WINDOWEVENT_FOCUS_LOST: events.OnDeactivate(); break;
-        case SDL_WINDOWEVENT_RESTORED: events.OnRestore(); break;
-        case SDL_WINDOWEVENT_MAXIMIZED: events.OnMaximize(); break;
-        case SDL_WINDOWEVENT_MOVED: events.OnMove(); break;
-        default: break;
-      }
+      DispatchWindowEvent(e.window, events);
       break;
     default:
       break;
+  }
+}
+
+void SdlWindow::DispatchWindowEvent(const SDL_WindowEvent& e, WindowEvents& events) {
+  switch (e.event) {
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_MOVED:
+    case SDL_WINDOWEVENT_RESIZED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      // The window manager answers a display change late and in steps; the change settles from the last.
+      settleUntil_ = std::max(settleUntil_, now_() + kSettleMs);
+      break;
+    default:
+      break;
+  }
+  switch (e.event) {
+    case SDL_WINDOWEVENT_CLOSE: Close(); break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED: events.OnActivate(); break;
+    case SDL_WINDOWEVENT_FOCUS_LOST: events.OnDeactivate(); break;
+    case SDL_WINDOWEVENT_MINIMIZED: minimized_ = true; break;
+    case SDL_WINDOWEVENT_RESTORED:
+      // Also sent when a maximised window gets its size back; only the return from the taskbar counts.
+      if (minimized_) {
+        minimized_ = false;
+        events.OnRestore();
+      }
+      break;
+    case SDL_WINDOWEVENT_MAXIMIZED:
+      if ((SDL_GetWindowFlags(window_.get()) & SDL_WINDOW_FULLSCREEN) == 0) events.OnMaximize();
+      break;
+    case SDL_WINDOWEVENT_MOVED: events.OnMove(); break;
+    default: break;
   }
 }
 
@@ -181,6 +240,21 @@ void SdlWindow::RunMessageLoop(WindowEvents& events) {
     if (!events.OnIdle()) SDL_WaitEventTimeout(nullptr, static_cast<int>(MsUntilNextTick(SDL_GetTicks64())));
   }
   events_ = nullptr;
+}
+
+bool SdlWindow::PumpWhileBusy(std::uint32_t waitMs) {
+  bool closeAsked = false;
+  SDL_Event e;
+  if (!SDL_WaitEventTimeout(&e, static_cast<int>(waitMs))) return false;
+  do {
+    if (e.type == SDL_QUIT || (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE)) {
+      closeAsked = true;
+    } else if (e.type == SDL_WINDOWEVENT && events_) {
+      DispatchWindowEvent(e.window, *events_);
+    }
+    // Keys, clicks and mouse motion are not taken while the game waits.
+  } while (SDL_PollEvent(&e));
+  return closeAsked;
 }
 
 }  // namespace gw::platform::sdl

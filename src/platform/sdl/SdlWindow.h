@@ -1,15 +1,22 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <utility>
+
 #include "platform/Window.h"
 #include "platform/sdl/SdlHandles.h"
 
 namespace gw::platform::sdl {
 
-// The game window over SDL2: a streaming texture holds the frame, the renderer scales it to full screen
-// with its aspect kept, and mouse positions come back in frame coordinates.
+// The game window over SDL2: a streaming texture holds the frame, the renderer scales it to the window
+// (full screen, or a window the player has resized) with its aspect kept, and mouse positions come back in
+// frame coordinates.
 class SdlWindow final : public Window {
  public:
-  SdlWindow();
+  // now: milliseconds since start; the window's own clock for how long a display change takes to settle.
+  explicit SdlWindow(std::function<std::uint64_t()> now = SDL_GetTicks64);
 
   void Setup(bool windowed) override;
   void Present(const std::uint32_t* pixels, int pitchBytes) override;
@@ -22,11 +29,17 @@ class SdlWindow final : public Window {
   void MoveWindowTo(int left, int top) override;
   void Minimize() override;
   void RunMessageLoop(WindowEvents& events) override;
+  bool PumpWhileBusy(std::uint32_t waitMs) override;
   void Close() override;
   void ShowError(const std::string& message) override;
 
  private:
   void Dispatch(const SDL_Event& e, WindowEvents& events);
+  void DispatchWindowEvent(const SDL_WindowEvent& e, WindowEvents& events);
+  // Motion events also come when our warp moves the cursor or the window changes under a still cursor;
+  // neither is the player's movement. They are told apart by where the cursor is on the screen.
+  std::pair<int, int> PointerOnScreen();
+  bool IsPlayersMove();
 
   SdlSubsystems video_{SDL_INIT_VIDEO | SDL_INIT_EVENTS};
   WindowPtr window_;
@@ -35,6 +48,12 @@ class SdlWindow final : public Window {
   WindowEvents* events_ = nullptr;
   bool quit_ = false;
   int cursorCounter_ = 0;
+  std::optional<std::pair<int, int>> heldPointer_;  // screen point the cursor was left at, not by the player
+  // How long after a display change the motion it causes keeps coming (the window manager answers late).
+  static constexpr std::uint64_t kSettleMs = 500;
+  std::function<std::uint64_t()> now_;
+  std::uint64_t settleUntil_ = 0;
+  bool minimized_ = false;
 };
 
 }  // namespace gw::platform::sdl

@@ -1,0 +1,64 @@
+// Load on the real score server over loopback: each iteration is one whole submission as the game makes it
+// (the version request, then the encoded record), by 32 clients at once, each with its own connection and
+// cookies. Reports exchanges per second (items_per_second), the 99th-percentile exchange time in ms
+// ("p99_ms") and whether every answered submission is in the database ("all_stored", 1 when so).
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <vector>
+
+#include "net/ScoreExchange.h"
+#include "support/ScoreServerRunner.h"
+
+namespace {
+
+constexpr int kClients = 32;
+constexpr char kName[] = "\xC8\xE2\xE0\xED";
+constexpr char kRussia[] = "\xD0\xEE\xF1\xF1\xE8\xFF";
+
+std::unique_ptr<gw::test::ScoreServerRunner> server;
+std::vector<std::vector<double>> latencies(kClients);
+std::atomic<std::int64_t> sent{0};
+
+void BM_ScoreExchanges(benchmark::State& state) {
+  const int me = state.thread_index();
+  if (me == 0) {
+    gw::scores::ServiceSettings settings;
+    settings.submissionsPerHour = 1'000'000'000;  // one address sends everything here
+    server = std::make_unique<gw::test::ScoreServerRunner>(settings);
+    for (auto& l : latencies) l.clear();
+    sent = 0;
+  }
+  gw::net::HttpClient http;
+  std::int32_t score = me * 1000;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    const auto result = gw::net::ExchangeScore(http, {"127.0.0.1", server->Port()}, {kName, ++score, 'G', "", kRussia});
+    latencies[static_cast<std::size_t>(me)].push_back(
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    if (result == gw::net::ExchangeResult::Sent) {
+      ++sent;
+    } else {
+      state.SkipWithError("an exchange failed");
+      break;
+    }
+  }
+  state.SetItemsProcessed(state.iterations());
+  if (me == 0) {
+    std::vector<double> all;
+    for (const auto& l : latencies) all.insert(all.end(), l.begin(), l.end());
+    std::sort(all.begin(), all.end());
+    const double p99 = all.empty() ? 0 : all[all.size() * 99 / 100];
+    state.counters["p99_ms"] = benchmark::Counter(p99);
+    state.counters["all_stored"] = benchmark::Counter(server->Store().Count() == sent.load() ? 1 : 0);
+    server.reset();
+  }
+}
+
+}  // namespace
+
+BENCHMARK(BM_ScoreExchanges)->Threads(kClients)->UseRealTime()->MinTime(3.0);

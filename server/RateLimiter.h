@@ -1,0 +1,27 @@
+#pragma once
+// At most N submissions per address in each clock hour.
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+namespace gw::scores {
+
+class RateLimiter {
+ public:
+  explicit RateLimiter(int perHour) : perHour_(perHour) {}
+  // Counts one attempt; false when the address has used up its hour.
+  bool Allow(const std::string& address, std::int64_t now);
+
+ private:
+  struct Window {
+    std::int64_t hour = 0;
+    int count = 0;
+  };
+  int perHour_;
+  std::mutex lock_;
+  std::unordered_map<std::string, Window> windows_;
+};
+
+}  // namespace gw::scores

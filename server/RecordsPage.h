@@ -1,0 +1,19 @@
+#pragma once
+// The records as a web page and as JSON.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ScoreStore.h"
+
+namespace gw::scores {
+
+// A complete UTF-8 HTML page with the week's and the all-time best; `now` dates the page.
+std::string RecordsPageHtml(const std::vector<ScoreRow>& week, const std::vector<ScoreRow>& allTime,
+                            std::int64_t now);
+
+// [{"rank":1,"name":…,"country":…,"score":…,"time":…}, …]
+std::string ScoresJson(const std::vector<ScoreRow>& rows);
+
+}  // namespace gw::scores

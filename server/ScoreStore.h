@@ -1,0 +1,50 @@
+#pragma once
+// Where the score server keeps its scores. A small interface, so that a deployment that outgrows one machine
+// can put a shared database server behind it; SQLite is the one back end today.
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace gw::scores {
+
+// One accepted submission; texts in UTF-8.
+struct Submission {
+  std::string name;
+  std::string country;
+  std::int32_t score = 0;
+  std::int64_t time = 0;  // seconds since the Unix epoch
+  std::string token;      // the one-time token it used
+  std::string address;    // where it came from
+};
+
+struct ScoreRow {
+  std::string name;
+  std::string country;
+  std::int32_t score = 0;
+  std::int64_t time = 0;
+};
+
+enum class AddResult { Stored, TokenUsed };
+
+class StoreError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class ScoreStore {
+ public:
+  virtual ~ScoreStore() = default;
+  // Stores the whole submission, durably, before returning Stored; stores nothing when its token was used
+  // before. Throws StoreError when the store fails.
+  virtual AddResult Add(const Submission& submission) = 0;
+  // The best `limit` rows with a time of `since` or later: highest score first, earlier first among equals.
+  virtual std::vector<ScoreRow> Best(std::int64_t since, int limit) = 0;
+  virtual std::int64_t Count() = 0;
+  // The key that signs tokens: made once and kept in the store, so every server over the same store (and
+  // the same server after a restart) accepts the tokens the others issued.
+  virtual std::string Secret() = 0;
+};
+
+}  // namespace gw::scores

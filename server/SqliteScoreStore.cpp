@@ -1,0 +1,161 @@
+#include "SqliteScoreStore.h"
+
+#include <sqlite3.h>
+
+
+namespace gw::scores {
+
+namespace {
+
+constexpr int kBusyTimeoutMs = 5000;
+
+constexpr const char* kSchema = R"sql(
+CREATE TABLE IF NOT EXISTS scores (
+  id      INTEGER PRIMARY KEY,
+  name    TEXT    NOT NULL,
+  country TEXT    NOT NULL,
+  score   INTEGER NOT NULL,
+  time    INTEGER NOT NULL,
+  token   TEXT    NOT NULL UNIQUE,
+  address TEXT    NOT NULL
+);
+CREATE INDEX IF NOT EXISTS scores_by_score ON scores (score DESC, time);
+CREATE INDEX IF NOT EXISTS scores_by_time ON scores (time);
+CREATE TABLE IF NOT EXISTS settings (name TEXT PRIMARY KEY, value BLOB NOT NULL);
+)sql";
+
+void Check(int rc, sqlite3* db, const char* what) {
+  if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) {
+    throw StoreError(std::string(what) + ": " + (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
+  }
+}
+
+void Exec(sqlite3* db, const char* sql) {
+  char* message = nullptr;
+  const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &message);
+  if (rc != SQLITE_OK) {
+    const std::string text = message ? message : sqlite3_errstr(rc);
+    sqlite3_free(message);
+    throw StoreError(text);
+  }
+}
+
+// Binds, runs once and resets a statement, whatever happens.
+class Run {
+ public:
+  explicit Run(sqlite3_stmt* s) : s_(s) {}
+  ~Run() {
+    sqlite3_reset(s_);
+    sqlite3_clear_bindings(s_);
+  }
+  Run(const Run&) = delete;
+  Run& operator=(const Run&) = delete;
+  void Text(int i, const std::string& v) {
+    Check(sqlite3_bind_text(s_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT), nullptr, "bind");
+  }
+  void Int(int i, std::int64_t v) { Check(sqlite3_bind_int64(s_, i, v), nullptr, "bind"); }
+  int Step() { return sqlite3_step(s_); }
+  std::string Column(int i) {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s_, i));
+    return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(s_, i))) : std::string();
+  }
+
+ private:
+  sqlite3_stmt* s_;
+};
+
+}  // namespace
+
+void SqliteScoreStore::DbDeleter::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+void SqliteScoreStore::StmtDeleter::operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
+
+SqliteScoreStore::Db SqliteScoreStore::Open(const std::string& path) {
+  sqlite3* raw = nullptr;
+  const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                                 nullptr);
+  Db db(raw);
+  if (rc != SQLITE_OK) throw StoreError("cannot open " + path + ": " + (raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)));
+  sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
+  sqlite3_extended_result_codes(db.get(), 1);
+  return db;
+}
+
+SqliteScoreStore::Stmt SqliteScoreStore::Prepare(sqlite3* db, const char* sql) {
+  sqlite3_stmt* raw = nullptr;
+  Check(sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &raw, nullptr), db, "prepare");
+  return Stmt(raw);
+}
+
+SqliteScoreStore::SqliteScoreStore(const std::string& path) : writer_(Open(path)) {
+  // WAL with NORMAL syncing: a commit is in the log file before Add returns, which a killed process cannot
+  // undo; only a power loss may take the last moments back.
+  Exec(writer_.get(), "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
+  Exec(writer_.get(), kSchema);
+  reader_ = Open(path);
+  insert_ = Prepare(writer_.get(),
+                    "INSERT INTO scores (name, country, score, time, token, address) VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+  best_ = Prepare(reader_.get(),
+                  "SELECT name, country, score, time FROM scores WHERE time >= ?1 ORDER BY score DESC, time, id "
+                  "LIMIT ?2");
+  count_ = Prepare(reader_.get(), "SELECT count(*) FROM scores");
+}
+
+SqliteScoreStore::~SqliteScoreStore() {
+  // Statements before their connections; the last connection to close folds the log into the database.
+  std::scoped_lock lock(writeLock_, readLock_);
+  insert_.reset();
+  best_.reset();
+  count_.reset();
+  reader_.reset();
+  writer_.reset();
+}
+
+AddResult SqliteScoreStore::Add(const Submission& s) {
+  std::lock_guard lock(writeLock_);
+  Run run(insert_.get());
+  run.Text(1, s.name);
+  run.Text(2, s.country);
+  run.Int(3, s.score);
+  run.Int(4, s.time);
+  run.Text(5, s.token);
+  run.Text(6, s.address);
+  const int rc = run.Step();
+  if (rc == SQLITE_DONE) return AddResult::Stored;
+  if (rc == SQLITE_CONSTRAINT_UNIQUE) return AddResult::TokenUsed;
+  Check(rc, writer_.get(), "store a score");
+  return AddResult::Stored;
+}
+
+std::vector<ScoreRow> SqliteScoreStore::Best(std::int64_t since, int limit) {
+  std::lock_guard lock(readLock_);
+  Run run(best_.get());
+  run.Int(1, since);
+  run.Int(2, limit);
+  std::vector<ScoreRow> rows;
+  int rc;
+  while ((rc = run.Step()) == SQLITE_ROW) {
+    rows.push_back({run.Column(0), run.Column(1), sqlite3_column_int(best_.get(), 2),
+                    sqlite3_column_int64(best_.get(), 3)});
+  }
+  Check(rc, reader_.get(), "read the scores");
+  return rows;
+}
+
+std::int64_t SqliteScoreStore::Count() {
+  std::lock_guard lock(readLock_);
+  Run run(count_.get());
+  Check(run.Step(), reader_.get(), "count the scores");
+  return sqlite3_column_int64(count_.get(), 0);
+}
+
+std::string SqliteScoreStore::Secret() {
+  std::lock_guard lock(writeLock_);
+  // randomblob draws from SQLite's own cryptographic generator.
+  Exec(writer_.get(), "INSERT OR IGNORE INTO settings (name, value) VALUES ('token key', randomblob(32))");
+  Stmt read = Prepare(writer_.get(), "SELECT value FROM settings WHERE name = 'token key'");
+  Check(sqlite3_step(read.get()), writer_.get(), "read the token key");
+  const auto* p = static_cast<const char*>(sqlite3_column_blob(read.get(), 0));
+  return std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(read.get(), 0)));
+}
+
+}  // namespace gw::scores

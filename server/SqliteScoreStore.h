@@ -1,0 +1,50 @@
+#pragma once
+// Scores in one SQLite file in WAL mode: readers never wait for the writer, and every answered submission
+// is in the log before the answer goes out, so a killed server loses none.
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "ScoreStore.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace gw::scores {
+
+class SqliteScoreStore final : public ScoreStore {
+ public:
+  // Opens the file, creating it and its tables on the first start. Throws StoreError.
+  explicit SqliteScoreStore(const std::string& path);
+  ~SqliteScoreStore() override;
+
+  AddResult Add(const Submission& submission) override;
+  std::vector<ScoreRow> Best(std::int64_t since, int limit) override;
+  std::int64_t Count() override;
+  std::string Secret() override;
+
+ private:
+  struct DbDeleter {
+    void operator()(sqlite3* db) const;
+  };
+  struct StmtDeleter {
+    void operator()(sqlite3_stmt* s) const;
+  };
+  using Db = std::unique_ptr<sqlite3, DbDeleter>;
+  using Stmt = std::unique_ptr<sqlite3_stmt, StmtDeleter>;
+
+  static Db Open(const std::string& path);
+  static Stmt Prepare(sqlite3* db, const char* sql);
+
+  // One connection writes, one reads: WAL lets them work side by side.
+  std::mutex writeLock_;
+  Db writer_;
+  Stmt insert_;
+  std::mutex readLock_;
+  Db reader_;
+  Stmt best_;
+  Stmt count_;
+};
+
+}  // namespace gw::scores

@@ -1,0 +1,146 @@
+#include "net/HttpClient.h"
+
+#include <curl/curl.h>
+
+#include <string_view>
+
+namespace gw::net {
+
+namespace {
+
+struct EasyDeleter {
+  void operator()(CURL* h) const { curl_easy_cleanup(h); }
+};
+struct ListDeleter {
+  void operator()(curl_slist* l) const { curl_slist_free_all(l); }
+};
+struct UrlDeleter {
+  void operator()(CURLU* u) const { curl_url_cleanup(u); }
+};
+struct CurlTextDeleter {
+  void operator()(char* p) const { curl_free(p); }
+};
+using EasyPtr = std::unique_ptr<CURL, EasyDeleter>;
+using ListPtr = std::unique_ptr<curl_slist, ListDeleter>;
+using UrlPtr = std::unique_ptr<CURLU, UrlDeleter>;
+using CurlText = std::unique_ptr<char, CurlTextDeleter>;
+
+// What one transfer collects.
+struct Reply {
+  std::string body;
+  std::size_t maxBody = 0;
+  bool tooLong = false;
+  bool hasLocation = false;
+};
+
+std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) {
+  auto& reply = *static_cast<Reply*>(user);
+  const std::size_t n = size * count;
+  if (reply.body.size() + n > reply.maxBody) {
+    reply.tooLong = true;
+    return 0;  // stops the transfer
+  }
+  reply.body.append(data, n);
+  return n;
+}
+
+std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user) {
+  auto& reply = *static_cast<Reply*>(user);
+  const std::size_t n = size * count;
+  const std::string_view line(data, n);
+  auto startsWith = [&](std::string_view prefix) {
+    if (line.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+      const char a = line[i] >= 'A' && line[i] <= 'Z' ? static_cast<char>(line[i] + 32) : line[i];
+      if (a != prefix[i]) return false;
+    }
+    return true;
+  };
+  if (startsWith("http/")) reply.hasLocation = false;  // a new status line: an interim reply is over
+  if (startsWith("location:")) reply.hasLocation = true;
+  return n;
+}
+
+template <typename T>
+void Set(CURL* h, CURLoption option, T value) {
+  if (curl_easy_setopt(h, option, value) != CURLE_OK) throw HttpError("libcurl refused an option");
+}
+
+}  // namespace
+
+std::string HostHeaderValue(const std::string& url) {
+  UrlPtr u(curl_url());
+  if (!u || curl_url_set(u.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) throw HttpError("bad URL " + url);
+  char* raw = nullptr;
+  if (curl_url_get(u.get(), CURLUPART_HOST, &raw, 0) != CURLUE_OK) throw HttpError("no host in " + url);
+  const CurlText host(raw);
+  std::string value = host.get();
+  raw = nullptr;
+  if (curl_url_get(u.get(), CURLUPART_PORT, &raw, 0) == CURLUE_OK) {
+    const CurlText port(raw);
+    if (std::string_view(port.get()) != "80") value += ":" + std::string(port.get());
+  }
+  return value;
+}
+
+struct HttpClient::Impl {
+  HttpLimits limits;
+  EasyPtr easy;
+};
+
+HttpClient::HttpClient(HttpLimits limits) : impl_(std::make_unique<Impl>()) {
+  impl_->limits = limits;
+  impl_->easy.reset(curl_easy_init());
+  if (!impl_->easy) throw HttpError("libcurl cannot start");
+  CURL* h = impl_->easy.get();
+  // An empty file name switches the cookie engine on without reading anything: cookies live in memory.
+  Set(h, CURLOPT_COOKIEFILE, "");
+  Set(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+  Set(h, CURLOPT_FOLLOWLOCATION, 0L);
+  Set(h, CURLOPT_PROXY, "");  // no proxy, whatever the environment says
+  Set(h, CURLOPT_PROTOCOLS_STR, "http");
+  Set(h, CURLOPT_NOSIGNAL, 1L);  // the request runs off the main thread
+  Set(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.connect.count()));
+  Set(h, CURLOPT_TIMEOUT_MS, static_cast<long>(limits.total.count()));
+  Set(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBody));
+  Set(h, CURLOPT_WRITEFUNCTION, &OnBody);
+  Set(h, CURLOPT_HEADERFUNCTION, &OnHeader);
+}
+
+HttpClient::~HttpClient() = default;
+
+std::string HttpClient::HttpGet(const std::string& url) {
+  CURL* h = impl_->easy.get();
+  // The server expects this order. The empty "Host:" entry stops libcurl from placing Host itself, so the
+  // real one goes out where the list puts it; libcurl adds the Cookie header when stored cookies apply.
+  const std::string host = "Host: " + HostHeaderValue(url);
+  ListPtr headers;
+  for (const char* line : {"Content-Type: text/html", "Host:", host.c_str(), "Accept: text/html, */*",
+                           "User-Agent: Mozilla/3.0 (compatible; Indy Library)"}) {
+    curl_slist* grown = curl_slist_append(headers.get(), line);
+    if (!grown) throw HttpError("out of memory");
+    (void)headers.release();
+    headers.reset(grown);
+  }
+  Reply reply;
+  reply.maxBody = impl_->limits.maxBody;
+  Set(h, CURLOPT_URL, url.c_str());
+  Set(h, CURLOPT_HTTPGET, 1L);
+  Set(h, CURLOPT_HTTPHEADER, headers.get());
+  Set(h, CURLOPT_WRITEDATA, static_cast<void*>(&reply));
+  Set(h, CURLOPT_HEADERDATA, static_cast<void*>(&reply));
+  const CURLcode result = curl_easy_perform(h);
+  // The list and the reply die with this call: the handle must not point at them afterwards.
+  Set(h, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
+  Set(h, CURLOPT_WRITEDATA, static_cast<void*>(nullptr));
+  Set(h, CURLOPT_HEADERDATA, static_cast<void*>(nullptr));
+  if (reply.tooLong || result == CURLE_FILESIZE_EXCEEDED) throw HttpError("reply body too long");
+  if (result != CURLE_OK) throw HttpError(curl_easy_strerror(result));
+  long status = 0;
+  curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+  if (status < 200 || status > 299) throw HttpError("status " + std::to_string(status));
+  if (reply.hasLocation) throw HttpError("redirect");
+  return std::move(reply.body);
+}
+
+}  // namespace gw::net

@@ -1,0 +1,44 @@
+#pragma once
+// One HTTP GET at a time over libcurl, with the request headers the score server knows, cookies kept in
+// memory for the client's lifetime, no redirects, and bounded waits.
+
+#include <chrono>
+#include <cstddef>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace gw::net {
+
+struct HttpLimits {
+  std::chrono::milliseconds connect{5000};  // giving up on reaching the server
+  std::chrono::milliseconds total{10000};   // one whole request, connecting included
+  std::size_t maxBody = 64 * 1024;          // a longer reply body fails the request
+};
+
+class HttpError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The Host header's value for a URL: the host, with ":" and the port only when the port is not 80.
+std::string HostHeaderValue(const std::string& url);
+
+class HttpClient {
+ public:
+  explicit HttpClient(HttpLimits limits = {});
+  ~HttpClient();
+  HttpClient(const HttpClient&) = delete;
+  HttpClient& operator=(const HttpClient&) = delete;
+
+  // GETs a plain-HTTP URL and returns the body of a 2xx reply that has no "Location" header. Anything else
+  // (no connection, time-out, redirect, error status, broken or oversized transfer) throws HttpError.
+  // Not for two threads at once.
+  std::string HttpGet(const std::string& url);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace gw::net

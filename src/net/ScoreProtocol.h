@@ -1,0 +1,17 @@
+#pragma once
+// The addresses of the score exchange, shared by the game and the score server.
+
+#include <string_view>
+
+namespace gw::net {
+
+inline constexpr std::string_view kScoreProgram = "GromWumbler";
+inline constexpr std::string_view kScoreScript = "/cgi/version.pl";
+// First request: its reply carries the one-time field that the record echoes back.
+inline constexpr std::string_view kVersionQuery = "/cgi/version.pl?version&prg=GromWumbler";
+// Second request: the encoded record follows.
+inline constexpr std::string_view kSubmitQuery = "/cgi/version.pl?hs&prg=GromWumbler&inf=";
+// The records page, opened in the player's browser.
+inline constexpr std::string_view kRecordsPageQuery = "/cgi/version.pl?prg=GromWumbler&show&type=0";
+
+}  // namespace gw::net

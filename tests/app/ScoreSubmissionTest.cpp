@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <initializer_list>
+#include <memory>
+#include <string>
+
+#include "net/ServerAddress.h"
+#include "support/Headless.h"
+#include "support/LoopbackServer.h"
+#include "support/ScoreServerRunner.h"
+
+namespace gw::app {
+namespace {
+
+using namespace platform::vk;
+
+// Points the game at a score server for the fixture's lifetime; set before the game starts, as a player would.
+struct ServerVariable {
+  explicit ServerVariable(const std::string& hostPort) { setenv(net::kScoreServerVariable, hostPort.c_str(), 1); }
+  ~ServerVariable() { unsetenv(net::kScoreServerVariable); }
+};
+
+// A game that has just ended with a new high score, on its name entry.
+struct AfterAGame : ServerVariable, test::HeadlessGame {
+  explicit AfterAGame(const std::string& hostPort) : ServerVariable(hostPort) {
+    program.ScreenState = screen::kMenu;
+    Keys({kReturn});  // a new game
+    program.Game->Score = 1200;
+    program.ScreenState = screen::kNameEntry;
+  }
+  void Keys(std::initializer_list<std::uint16_t> keys) {
+    for (std::uint16_t k : keys) form->FormKeyDown(k, false);
+  }
+  std::int32_t State() const { return program.ScreenState; }
+};
+
+TEST(ScoreSubmission, YesSendsTheScoreThroughTheWaitScreenToTheTable) {
+  test::ScoreServerRunner server;
+  AfterAGame g(server.HostPort());
+  g.Keys({Letter('D'), Letter('F'), Letter('Y'), kReturn});  // ВАН, OK
+  ASSERT_EQ(g.State(), screen::kSendConfirm);
+  const int presents = g.window.presents;
+  g.Keys({kReturn});  // ДА
+  EXPECT_EQ(g.State(), screen::kHiScores);
+  EXPECT_EQ(g.window.presents, presents + 1);  // the wait screen, shown before the exchange
+  EXPECT_GE(g.window.busyPumps, 1);            // the window was kept alive meanwhile
+  const auto rows = server.Store().Best(0, 10);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].name, "ВАН");
+  EXPECT_EQ(rows[0].country, "Россия");
+  EXPECT_EQ(rows[0].score, 1200);
+}
+
+TEST(ScoreSubmission, AnUnreachableServerAsksAgainUntilNo) {
+  AfterAGame g("127.0.0.1:" + std::to_string(test::ClosedPort()));
+  g.Keys({Letter('D'), kReturn, kReturn});  // name, OK, ДА
+  EXPECT_EQ(g.State(), screen::kRetryConfirm);
+  g.Keys({kReturn});  // ДА: the whole exchange again
+  EXPECT_EQ(g.State(), screen::kRetryConfirm);
+  const int presents = g.window.presents;
+  g.Keys({kRight, kReturn});  // НЕТ: through the wait screen to the table
+  EXPECT_EQ(g.State(), screen::kHiScores);
+  EXPECT_EQ(g.window.presents, presents + 1);
+}
+
+TEST(ScoreSubmission, ClosingTheWindowDuringTheWaitAsksToQuitAfterIt) {
+  test::ScoreServerRunner server;
+  AfterAGame g(server.HostPort());
+  g.window.closeWhileBusy = true;
+  g.Keys({Letter('D'), kReturn, kReturn});
+  EXPECT_EQ(g.State(), screen::kQuitConfirm);
+  EXPECT_FALSE(g.window.closed);
+  EXPECT_EQ(server.Store().Count(), 1);  // the score went out all the same
+}
+
+TEST(ScoreSubmission, TheTableScreenOpensTheRecordsPageOfTheSameServer) {
+  AfterAGame g("scores.test:8123");
+  g.program.ScreenState = screen::kHiScores;
+  g.Keys({kDown, kReturn});
+  ASSERT_FALSE(g.shell.opened.empty());
+  EXPECT_EQ(g.shell.opened.back(), "http://scores.test:8123/cgi/version.pl?prg=GromWumbler&show&type=0");
+}
+
+}  // namespace
+}  // namespace gw::app

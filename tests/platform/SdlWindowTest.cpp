@@ -1,0 +1,95 @@
+#include "platform/sdl/SdlWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace gw::platform::sdl {
+namespace {
+
+// Runs the window's message loop for a script of idle passes and records the mouse moves it hands on.
+class Script final : public WindowEvents {
+ public:
+  Script(SdlWindow& window, std::vector<std::function<void()>> steps) : window_(window), steps_(std::move(steps)) {}
+
+  void OnKeyDown(std::uint16_t, bool) override {}
+  void OnMouseMove(int x, int y) override { moves.emplace_back(x, y); }
+  void OnMouseDown() override {}
+  bool OnCloseQuery() override { return true; }
+  bool OnIdle() override {
+    if (next_ < steps_.size()) {
+      steps_[next_++]();
+    } else {
+      window_.Close();
+    }
+    return true;
+  }
+  void OnActivate() override {}
+  void OnDeactivate() override {}
+  void OnRestore() override {}
+  void OnMaximize() override {}
+  void OnMove() override {}
+
+  std::vector<std::pair<int, int>> moves;
+
+ private:
+  SdlWindow& window_;
+  std::vector<std::function<void()>> steps_;
+  std::size_t next_ = 0;
+};
+
+SDL_Window* GameWindow() {
+  for (Uint32 id = 1; id < 16; ++id) {
+    SDL_Window* w = SDL_GetWindowFromID(id);
+    if (w && std::string_view(SDL_GetWindowTitle(w)) == "Grom Wumbler") return w;
+  }
+  return nullptr;
+}
+
+// The player's hand moves the cursor: the system moves it and reports the motion.
+void PlayerMovesTo(int x, int y) { SDL_WarpMouseInWindow(GameWindow(), x, y); }
+
+// The window changes under a cursor that stays put (a display switch): a motion event, the cursor still.
+void WindowMovesUnderTheCursor(int x, int y) {
+  SDL_Event e{};
+  e.type = SDL_MOUSEMOTION;
+  e.motion.x = x;
+  e.motion.y = y;
+  SDL_PushEvent(&e);
+}
+
+TEST(SdlWindowMouse, OnlyThePlayersMovesReachTheGame) {
+  SDL_setenv("SDL_VIDEODRIVER", "dummy", 1);
+  std::uint64_t now = 0;
+  SdlWindow window([&] { return now; });
+  window.Setup(true);
+  ASSERT_NE(GameWindow(), nullptr);
+  Script script(window, {
+                            [&] { WindowMovesUnderTheCursor(400, 300); },  // it appears under the cursor
+                            [&] { now = 1000; },
+                            [&] { window.WarpMouse(400, 300); },  // held in the middle during play
+                            [&] { PlayerMovesTo(120, 80); },
+                            [&] { window.WarpMouse(400, 300); },
+                            [&] { WindowMovesUnderTheCursor(250, 167); },
+                            [&] { PlayerMovesTo(250, 190); },
+                            [&] { PlayerMovesTo(260, 200); },
+                            // A display switch: whatever moves meanwhile is the switch's doing.
+                            [&] { window.Setup(true); },
+                            [&] { PlayerMovesTo(500, 400); },
+                            [&] { now = 1499; },
+                            [&] { WindowMovesUnderTheCursor(250, 167); },
+                            [&] { now = 1500; },
+                            [&] { WindowMovesUnderTheCursor(500, 400); },
+                            [&] { PlayerMovesTo(510, 410); },
+                        });
+  window.RunMessageLoop(script);
+  const std::vector<std::pair<int, int>> expected = {{120, 80}, {250, 190}, {260, 200}, {510, 410}};
+  EXPECT_EQ(script.moves, expected);
+}
+
+}  // namespace
+}  // namespace gw::platform::sdl
