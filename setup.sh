@@ -15,6 +15,7 @@ packages=(
   librsvg2-dev libcairo2-dev fonts-comfortaa
   libgtest-dev libgmock-dev libbenchmark-dev
   lintian desktop-file-utils appstream man-db
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -50,6 +50,7 @@ std::optional<DecodedImage> SdlImageDecoder::DecodeBmp(std::span<const std::uint
     error = SDL_GetError();
     return std::nullopt;
   }
+  loaded.reset();  // only one copy of a large picture at a time besides the result
   DecodedImage image;
   image.width = rgb->w;
   image.height = rgb->h;
