@@ -14,6 +14,8 @@ packages=(
   libcpp-httplib-dev libsqlite3-dev nlohmann-json3-dev
   librsvg2-dev libcairo2-dev fonts-comfortaa
   libgtest-dev libgmock-dev libbenchmark-dev
+  lintian desktop-file-utils appstream man-db
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

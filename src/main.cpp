@@ -2,10 +2,14 @@
 // outside documents after it.
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <memory>
+#include <string_view>
+#include <vector>
 
+#include "app/CommandLine.h"
 #include "app/Form.h"
 #include "app/GameFolder.h"
 #include "platform/sdl/SdlServices.h"
@@ -27,8 +31,15 @@ std::filesystem::path ProgramFolder() {
 
 }  // namespace
 
-int main(int, char**) {
+int main(int argc, char** argv) {
   using namespace gw;
+  const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const app::CommandLineAnswer answer = app::ReadCommandLine(args);
+  if (!answer.runGame) {
+    std::fputs(answer.out.c_str(), stdout);
+    std::fputs(answer.err.c_str(), stderr);
+    return answer.exitCode;
+  }
   std::unique_ptr<gfx::GameFont> font;
   std::unique_ptr<platform::sdl::SdlWindow> window;
   try {
@@ -38,12 +49,14 @@ int main(int, char**) {
     return Fatal(e.what());
   }
   try {
-    app::EnterGameFolder(ProgramFolder());
+    const app::GameFolder folder =
+        app::EnterGameFolder(ProgramFolder(), app::PlayerFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")));
     platform::sdl::SdlClock clock;
     platform::sdl::SdlShell shell;
     platform::sdl::SdlImageDecoder decoder;
     platform::sdl::SoundSystem sound;
     app::Program program;
+    program.ConfigFile = folder.configFile;
     app::MainForm form({clock, *window, shell, decoder, sound.Sound(), *font}, program);
     window->RunMessageLoop(form);
     form.OpenIfExists("tolvex.exe");

@@ -1,6 +1,7 @@
 #pragma once
-// The game folder: where the picture pack, the songs and Config.cfg live. The game runs with it as the
-// current folder, so every relative path keeps its meaning.
+// The game folder: where the picture pack and the songs live. The game runs with it as the current folder, so
+// every relative path keeps its meaning. A portable game folder also holds Config.cfg; an installed game's data
+// folder is shared and read-only, so there Config.cfg is kept in the player's own folder instead.
 
 #include <filesystem>
 #include <stdexcept>
@@ -12,9 +13,22 @@ class GameFolderError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The player's own folder of an installed game, under $XDG_DATA_HOME (a relative value does not count, as the
+// XDG rules say), else under $HOME/.local/share; empty when neither is set. Either argument may be null.
+std::filesystem::path PlayerFolder(const char* xdgDataHome, const char* home);
+
+struct GameFolder {
+  // Where Config.cfg is kept: the bare name (the current folder) in a portable game folder, the player's own
+  // folder when the game runs from its installed data folder.
+  std::filesystem::path configFile;
+  bool installed = false;
+};
+
 // Makes the game folder the current folder: the current folder when it holds the picture pack, else the
-// program's own folder when that does. Throws GameFolderError naming the folders looked in when neither
-// does. Writes nothing.
-void EnterGameFolder(const std::filesystem::path& programFolder);
+// program's own folder when that does (both portable), else the installed data folder beside the program's
+// folder (kDataFromProgram), which keeps Config.cfg in playerFolder, made here when missing. Throws
+// GameFolderError naming the folders looked in when none holds the pack, or when the player has no folder.
+// Writes nothing else.
+GameFolder EnterGameFolder(const std::filesystem::path& programFolder, const std::filesystem::path& playerFolder);
 
 }  // namespace gw::app

@@ -3,12 +3,14 @@
 // and the table, the picture tables, the controls and the one game.
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 
 #include "app/Random.h"
 #include "game/Game.h"
 #include "gfx/ImageTables.h"
 #include "platform/Window.h"
+#include "store/ConfigFile.h"
 #include "store/Options.h"
 #include "ui/Controls.h"
 #include "ui/UiContext.h"
@@ -30,6 +32,8 @@ struct Program {
   std::int32_t ScreenState = screen::kSplash;
   store::TOptions Options = store::InitialOptions();
   store::HiScoreTable HiScores{};
+  // Config.cfg: the bare name in a portable game folder, the player's own file for an installed game.
+  std::filesystem::path ConfigFile{store::kConfigFileName};
   std::uint16_t DesktopWidth = 0;
   std::uint16_t DesktopHeight = 0;
   std::int32_t SplashColour = 0;

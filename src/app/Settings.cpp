@@ -11,7 +11,7 @@ namespace gw::app {
 
 void MainForm::LoadOptions() {
   p_.FirstCreate = false;
-  const std::filesystem::path path{store::kConfigFileName};
+  const std::filesystem::path& path = p_.ConfigFile;
   store::ConfigData data;
   std::string error;
   switch (store::ReadConfigFile(path, data, error)) {
@@ -54,7 +54,7 @@ void MainForm::ApplyOptions() {
 
 void MainForm::SaveOptions() {
   std::error_code ec;
-  if (std::filesystem::exists(store::kConfigFileName, ec)) {
+  if (std::filesystem::exists(p_.ConfigFile, ec)) {
     // The options screen's field reaches the settings only here.
     if (p_.Controls.OptionButtons) p_.Options.Country = p_.Controls.OptionButtons->Edit.Text;
   } else {
@@ -66,7 +66,7 @@ void MainForm::SaveOptions() {
 
 void MainForm::WriteSettings() {
   std::string error;
-  if (!store::WriteConfigFile(std::filesystem::path{store::kConfigFileName}, p_.Options, p_.HiScores, error)) {
+  if (!store::WriteConfigFile(p_.ConfigFile, p_.Options, p_.HiScores, error)) {
     std::cerr << "Grom Wumbler: the settings were not saved: " << error << "\n";
   }
 }

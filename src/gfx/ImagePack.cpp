@@ -1,23 +1,48 @@
 #include "gfx/ImagePack.h"
 
+#include <algorithm>
 #include <fstream>
+#include <optional>
 #include <vector>
 
+#include "gfx/BmpHeader.h"
 #include "gfx/SpriteTransform.h"
 
 namespace gw::gfx {
 
 namespace {
 
-[[noreturn]] void Fail(const std::filesystem::path& pack, int index, const std::string& what) {
-  throw PackError("picture pack " + pack.string() + ", record " + std::to_string(index) + ": " + what);
+// The largest record a picture within the side limit can need: its 32-bit pixels and room for headers.
+constexpr std::int64_t kMaxRecordBytes =
+    std::int64_t{kMaxPictureSide} * kMaxPictureSide * 4 + (std::int64_t{1} << 20);
+
+[[noreturn]] void Fail(const std::string& pack, int index, const std::string& what) {
+  throw PackError("picture pack " + pack + ", record " + std::to_string(index) + ": " + what);
 }
 
-std::int32_t ReadLength(std::ifstream& in) {
+// Empty when the file ends before four more bytes.
+std::optional<std::int32_t> ReadLength(std::istream& in) {
   unsigned char b[4];
-  if (!in.read(reinterpret_cast<char*>(b), 4)) return -1;
+  if (!in.read(reinterpret_cast<char*>(b), 4)) return std::nullopt;
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
                                    static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24);
+}
+
+// Why a record's length cannot be used, or empty when it can: it must be positive and no more than the file
+// still holds, checked before anything of that size is allocated.
+std::string RefusedLength(std::int32_t length, std::int64_t left) {
+  if (length <= 0) {
+    return "claims a length of " + std::to_string(length) + " bytes; a record holds a whole BMP file";
+  }
+  if (length > left) {
+    return "claims " + std::to_string(length) + " bytes, but the file holds only " + std::to_string(left) +
+           " more";
+  }
+  if (length > kMaxRecordBytes) {
+    return "claims " + std::to_string(length) + " bytes, more than any picture of at most " +
+           std::to_string(kMaxPictureSide) + " pixels a side needs";
+  }
+  return {};
 }
 
 }  // namespace
@@ -28,14 +53,25 @@ HResult CopyBitmapToSurface(Surface* surface, const platform::DecodedImage* bitm
   surface->Restore();
   if (width == 0) width = bitmap->width;
   if (height == 0) height = bitmap->height;
-  if (width <= 0 || height <= 0 || x < 0 || y < 0 || x + width > bitmap->width || y + height > bitmap->height) {
+  // 64-bit sums and products: the sizes come from files, and row * height overflows 32 bits for tall pictures.
+  const std::int64_t sourceWidth = bitmap->width;
+  if (width <= 0 || height <= 0 || x < 0 || y < 0 || std::int64_t{x} + width > sourceWidth ||
+      std::int64_t{y} + height > bitmap->height ||
+      static_cast<std::int64_t>(bitmap->pixels.size()) < sourceWidth * bitmap->height) {
     return kInvalidRect;
   }
-  for (int row = 0; row < surface->Height(); ++row) {
-    const int sy = y + row * height / surface->Height();
-    Pixel* to = surface->Row(row);
-    const std::uint32_t* from = bitmap->pixels.data() + static_cast<std::ptrdiff_t>(sy) * bitmap->width;
-    for (int col = 0; col < surface->Width(); ++col) to[col] = from[x + col * width / surface->Width()];
+  const std::int64_t surfaceWidth = surface->Width();
+  const std::int64_t surfaceHeight = surface->Height();
+  for (std::int64_t row = 0; row < surfaceHeight; ++row) {
+    const std::int64_t sy = y + row * height / surfaceHeight;
+    Pixel* to = surface->Row(static_cast<int>(row));
+    const std::uint32_t* from = bitmap->pixels.data() + sy * sourceWidth + x;
+    if (width == surfaceWidth) {
+      // The loader's case: one to one, a plain row copy.
+      std::copy_n(from, width, to);
+      continue;
+    }
+    for (std::int64_t col = 0; col < surfaceWidth; ++col) to[col] = from[col * width / surfaceWidth];
   }
   return kOk;
 }
@@ -47,29 +83,58 @@ HResult SetColorKey(Surface* surface, Pixel colour) {
   return kOk;
 }
 
-std::unique_ptr<Surface> LoadPackImage(const std::filesystem::path& pack, int index, platform::ImageDecoder& decoder) {
-  std::ifstream in(pack, std::ios::binary);
-  if (!in) Fail(pack, index, "the file cannot be opened");
+std::unique_ptr<Surface> ReadPackImage(std::istream& in, const std::string& pack, int index,
+                                       platform::ImageDecoder& decoder) {
+  in.clear();
+  if (!in.seekg(0, std::ios::end)) Fail(pack, index, "the file cannot be read");
+  const std::int64_t fileBytes = in.tellg();
+  if (fileBytes < 0) Fail(pack, index, "the file cannot be read");
+  in.seekg(0, std::ios::beg);
+  std::int64_t position = 0;
   for (int skipped = 0; skipped < index; ++skipped) {
-    const std::int32_t length = ReadLength(in);
-    if (length < 0 || !in.seekg(length, std::ios::cur)) {
-      Fail(pack, index, "the file ends at record " + std::to_string(skipped));
+    const auto length = ReadLength(in);
+    if (!length) Fail(pack, index, "the file ends at record " + std::to_string(skipped));
+    position += 4;
+    // An empty record can be stepped over; only the one that is read must hold a picture.
+    if (*length != 0) {
+      const std::string refused = RefusedLength(*length, fileBytes - position);
+      if (!refused.empty()) Fail(pack, index, "record " + std::to_string(skipped) + " before it " + refused);
     }
+    position += *length;
+    in.seekg(*length, std::ios::cur);
   }
-  const std::int32_t length = ReadLength(in);
-  if (length <= 0) Fail(pack, index, "the file ends before this record");
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length));
-  if (!in.read(reinterpret_cast<char*>(bytes.data()), length)) {
-    Fail(pack, index, "the record is cut short (" + std::to_string(in.gcount()) + " of " + std::to_string(length) +
+  const auto length = ReadLength(in);
+  if (!length) Fail(pack, index, "the file ends before this record");
+  position += 4;
+  const std::string refused = RefusedLength(*length, fileBytes - position);
+  if (!refused.empty()) Fail(pack, index, "the record " + refused);
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(*length));
+  if (!in.read(reinterpret_cast<char*>(bytes.data()), *length)) {
+    Fail(pack, index, "the record is cut short (" + std::to_string(in.gcount()) + " of " + std::to_string(*length) +
                           " bytes)");
   }
-  std::string error;
-  const auto bitmap = decoder.DecodeBmp(bytes, error);
-  if (!bitmap) Fail(pack, index, "not a BMP picture (" + error + ")");
+  std::string why;
+  const auto header = CheckBmpHeader(bytes, why);
+  if (!header) Fail(pack, index, "refused before decoding: " + why);
+  const auto bitmap = decoder.DecodeBmp(bytes, why);
+  if (!bitmap) Fail(pack, index, "not a BMP picture (" + why + ")");
+  if (bitmap->width != header->width || bitmap->height != header->height) {
+    Fail(pack, index, "decoded to " + std::to_string(bitmap->width) + " x " + std::to_string(bitmap->height) +
+                          " pixels, not the " + std::to_string(header->width) + " x " +
+                          std::to_string(header->height) + " its header claims");
+  }
   auto surface = std::make_unique<Surface>(bitmap->width, bitmap->height);
-  CopyBitmapToSurface(surface.get(), &*bitmap, 0, 0, 0, 0);
+  if (Failed(CopyBitmapToSurface(surface.get(), &*bitmap, 0, 0, 0, 0))) {
+    Fail(pack, index, "the decoded picture does not hold its own pixels");
+  }
   SetColorKey(surface.get(), kColorKey);
   return surface;
+}
+
+std::unique_ptr<Surface> LoadPackImage(const std::filesystem::path& pack, int index, platform::ImageDecoder& decoder) {
+  std::ifstream in(pack, std::ios::binary);
+  if (!in) Fail(pack.string(), index, "the file cannot be opened");
+  return ReadPackImage(in, pack.string(), index, decoder);
 }
 
 void LoadAllImages(ImageTables& tables, const std::filesystem::path& pack, platform::ImageDecoder& decoder) {

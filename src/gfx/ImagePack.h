@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <istream>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -33,7 +34,12 @@ HResult CopyBitmapToSurface(Surface* surface, const platform::DecodedImage* bitm
 HResult SetColorKey(Surface* surface, Pixel colour);
 
 // Reads record `index` into a new surface of the bitmap's size with the colour key set; throws PackError.
+// Every length is checked against what the file still holds and every picture header against the size limit
+// (gfx/BmpHeader.h) before anything of the claimed size is allocated or decoded.
 std::unique_ptr<Surface> LoadPackImage(const std::filesystem::path& pack, int index, platform::ImageDecoder& decoder);
+// The same from an open pack; `pack` names it in messages.
+std::unique_ptr<Surface> ReadPackImage(std::istream& in, const std::string& pack, int index,
+                                       platform::ImageDecoder& decoder);
 
 // Fills the three tables, releasing what each slot held; the mirrored slots become left-right mirrors of the
 // enemy pictures. Throws PackError and leaves the tables as far as they got.

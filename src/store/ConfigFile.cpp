@@ -102,30 +102,14 @@ LoadStatus ReadConfigFile(const std::filesystem::path& path, ConfigData& out, st
 }
 
 bool WriteConfigFile(const std::filesystem::path& path, const TOptions& options, const HiScoreTable& table,
+                     std::string& error, FileCalls& calls) {
+  return ReplaceFileDurably(path, EncodeConfig(options, table), error, calls);
+}
+
+bool WriteConfigFile(const std::filesystem::path& path, const TOptions& options, const HiScoreTable& table,
                      std::string& error) {
-  const std::vector<std::uint8_t> bytes = EncodeConfig(options, table);
-  std::filesystem::path temp = path;
-  temp += ".new";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) {
-      error = "cannot write " + temp.string();
-      out.close();
-      std::error_code ignored;
-      std::filesystem::remove(temp, ignored);
-      return false;
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, path, ec);
-  if (ec) {
-    error = "cannot replace " + path.string() + ": " + ec.message();
-    std::filesystem::remove(temp, ec);
-    return false;
-  }
-  return true;
+  FileCalls system;
+  return WriteConfigFile(path, options, table, error, system);
 }
 
 std::filesystem::path KeepDamagedFile(const std::filesystem::path& path) {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "store/DurableFile.h"
 #include "store/Options.h"
 
 namespace gw::store {
@@ -35,9 +36,12 @@ std::optional<ConfigData> DecodeConfig(std::span<const std::uint8_t> bytes, std:
 
 enum class LoadStatus { Loaded, Missing, Damaged };
 LoadStatus ReadConfigFile(const std::filesystem::path& path, ConfigData& out, std::string& error);
-// Writes a new file beside the old one and renames it over it, so a failed save keeps the last good file.
+// Replaces the file durably (store/DurableFile.h): a failed save reports why and keeps the last good file,
+// and neither a kill nor a power loss at any moment leaves a damaged one.
 bool WriteConfigFile(const std::filesystem::path& path, const TOptions& options, const HiScoreTable& table,
                      std::string& error);
+bool WriteConfigFile(const std::filesystem::path& path, const TOptions& options, const HiScoreTable& table,
+                     std::string& error, FileCalls& calls);
 // Moves a damaged file aside under a new name; returns that name (empty when it could not be moved).
 std::filesystem::path KeepDamagedFile(const std::filesystem::path& path);
 

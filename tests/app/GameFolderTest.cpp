@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 
+#include "app/BuildInfo.h"
 #include "support/Headless.h"
 
 namespace gw::app {
@@ -23,14 +24,30 @@ struct Folders {
   test::TempFolder root;
   fs::path program = root.Path() / "game";
   fs::path elsewhere = root.Path() / "repo";
+  fs::path player = root.Path() / "home" / "GromWumbler";
+};
+
+// An installed game: the program alone in prefix/bin, the pack in the data folder beside it.
+struct Installation {
+  Installation() {
+    fs::create_directories(program);
+    fs::create_directories(data / "Data");
+    std::ofstream(data / "Data" / "Data.pp") << "pack";
+    fs::create_directories(elsewhere);
+  }
+  test::TempFolder root;
+  fs::path program = root.Path() / "prefix" / "bin";
+  fs::path data = (program / kDataFromProgram).lexically_normal();
+  fs::path elsewhere = root.Path() / "start";
+  fs::path player = root.Path() / "home" / ".local" / "share" / "GromWumbler";
 };
 
 bool IsEmpty(const fs::path& folder) { return fs::is_empty(folder); }
 
 // What EnterGameFolder says when it refuses; empty when it does not.
-std::string RefusalOf(const fs::path& programFolder) {
+std::string RefusalOf(const fs::path& programFolder, const fs::path& playerFolder = "/nowhere") {
   try {
-    EnterGameFolder(programFolder);
+    EnterGameFolder(programFolder, playerFolder);
   } catch (const GameFolderError& e) {
     return e.what();
   }
@@ -42,16 +59,21 @@ TEST(GameFolder, StaysWhereThePackIs) {
   fs::create_directories(f.elsewhere / "Data");
   std::ofstream(f.elsewhere / "Data" / "Data.pp") << "pack";
   fs::current_path(f.elsewhere);
-  EnterGameFolder(f.program);
+  const GameFolder folder = EnterGameFolder(f.program, f.player);
   EXPECT_TRUE(fs::equivalent(fs::current_path(), f.elsewhere));
+  EXPECT_EQ(folder.configFile, fs::path("Config.cfg"));
+  EXPECT_FALSE(folder.installed);
+  EXPECT_FALSE(fs::exists(f.player));
 }
 
 TEST(GameFolder, StartedFromAnotherFolderEntersTheProgramsOwn) {
   Folders f;
   fs::current_path(f.elsewhere);
-  EnterGameFolder(f.program);
+  const GameFolder folder = EnterGameFolder(f.program, f.player);
   EXPECT_TRUE(fs::equivalent(fs::current_path(), f.program));
+  EXPECT_EQ(folder.configFile, fs::path("Config.cfg"));
   EXPECT_TRUE(IsEmpty(f.elsewhere));
+  EXPECT_FALSE(fs::exists(f.player));
 }
 
 TEST(GameFolder, WithoutAPackAnywhereNamesTheFoldersAndWritesNothing) {
@@ -72,7 +94,76 @@ TEST(GameFolder, StartedInTheProgramsOwnFolderWithoutAPackNamesItOnce) {
   fs::remove_all(f.program / "Data");
   fs::current_path(f.program);
   // The program's folder as the system names it, with a trailing separator.
-  EXPECT_EQ(RefusalOf(f.program / ""), "the picture pack Data/Data.pp is not in " + fs::current_path().string());
+  EXPECT_EQ(RefusalOf(f.program / ""), "the picture pack Data/Data.pp is neither in " + fs::current_path().string() +
+                                           " nor in the installed data folder " +
+                                           (f.program / kDataFromProgram).lexically_normal().string());
+}
+
+TEST(GameFolder, InstalledReadsTheDataFolderAndKeepsConfigInThePlayersOwnFolder) {
+  Installation i;
+  fs::current_path(i.elsewhere);
+  const GameFolder folder = EnterGameFolder(i.program / "", i.player);
+  EXPECT_TRUE(folder.installed);
+  EXPECT_TRUE(fs::equivalent(fs::current_path(), i.data));
+  EXPECT_EQ(folder.configFile, i.player / "Config.cfg");
+  // The player's folder is made, empty: Config.cfg itself comes with the settings' first save.
+  EXPECT_TRUE(fs::is_directory(i.player));
+  EXPECT_TRUE(IsEmpty(i.player));
+  EXPECT_TRUE(IsEmpty(i.elsewhere));
+  EXPECT_TRUE(IsEmpty(i.program));
+}
+
+TEST(GameFolder, APortableFolderComesBeforeTheInstalledOne) {
+  Installation i;
+  fs::create_directories(i.elsewhere / "Data");
+  std::ofstream(i.elsewhere / "Data" / "Data.pp") << "pack";
+  fs::current_path(i.elsewhere);
+  EXPECT_FALSE(EnterGameFolder(i.program, i.player).installed);
+  EXPECT_TRUE(fs::equivalent(fs::current_path(), i.elsewhere));
+
+  fs::create_directories(i.program / "Data");
+  std::ofstream(i.program / "Data" / "Data.pp") << "pack";
+  fs::current_path(i.root.Path());
+  EXPECT_FALSE(EnterGameFolder(i.program, i.player).installed);
+  EXPECT_TRUE(fs::equivalent(fs::current_path(), i.program));
+  EXPECT_FALSE(fs::exists(i.player));
+}
+
+TEST(GameFolder, StartedInsideTheInstalledDataFolderStaysTheInstalledGame) {
+  Installation i;
+  fs::current_path(i.data);
+  const GameFolder folder = EnterGameFolder(i.program, i.player);
+  EXPECT_TRUE(folder.installed);
+  EXPECT_EQ(folder.configFile, i.player / "Config.cfg");
+}
+
+TEST(GameFolder, InstalledWithoutAPlayersFolderRefusesAndWritesNothing) {
+  Installation i;
+  fs::current_path(i.elsewhere);
+  EXPECT_EQ(RefusalOf(i.program, ""),
+            "no folder for the settings and high scores: neither XDG_DATA_HOME nor HOME is set");
+  EXPECT_TRUE(fs::equivalent(fs::current_path(), i.elsewhere));
+  EXPECT_FALSE(fs::exists(i.root.Path() / "home"));
+}
+
+TEST(GameFolder, ThePlayersFolderFollowsXdgDataHomeElseHome) {
+  const struct {
+    const char* xdg;
+    const char* home;
+    fs::path expected;
+  } cases[] = {
+      {"/data/anna", "/home/anna", "/data/anna/GromWumbler"},
+      {nullptr, "/home/anna", "/home/anna/.local/share/GromWumbler"},
+      {"", "/home/anna", "/home/anna/.local/share/GromWumbler"},
+      {"relative/data", "/home/anna", "/home/anna/.local/share/GromWumbler"},  // not absolute: ignored
+      {"/data/anna", nullptr, "/data/anna/GromWumbler"},
+      {nullptr, nullptr, ""},
+      {nullptr, "", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(PlayerFolder(c.xdg, c.home), c.expected)
+        << (c.xdg ? c.xdg : "(unset)") << " " << (c.home ? c.home : "(unset)");
+  }
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <sys/resource.h>
+
+#include <string>
 
 #include "gfx/ImagePack.h"
 #include "gfx/SpriteTransform.h"
@@ -12,6 +14,7 @@ namespace gw::gfx {
 namespace {
 
 using test::MakeBmp;
+using test::MakeRle8Bmp;
 
 class ImagePackTest : public testing::Test {
  protected:
@@ -49,37 +52,101 @@ TEST_F(ImagePackTest, ReadsFirstAndLastRecordsAndTheirPixels) {
     for (int x = 0; x < 5; ++x) EXPECT_EQ(dst.At(5 + x, 5 + y), last->At(x, y));
 }
 
+struct Refused {
+  const char* file;
+  int record;
+  const char* says;
+};
+
+// Each record is refused with a message that names the file, the record and what it says.
+void ExpectRefusals(std::initializer_list<Refused> cases, platform::ImageDecoder& decoder) {
+  for (const Refused& c : cases) {
+    std::string what = "loaded";
+    try {
+      LoadPackImage(c.file, c.record, decoder);
+    } catch (const PackError& e) {
+      what = e.what();
+    }
+    EXPECT_NE(what.find(std::string("picture pack ") + c.file + ", record " + std::to_string(c.record) + ": "),
+              std::string::npos)
+        << what;
+    EXPECT_NE(what.find(c.says), std::string::npos) << c.file << ": " << what;
+  }
+}
+
+// The largest the process has ever been, in KiB.
+long PeakKiB() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
 TEST_F(ImagePackTest, BadPacksNameTheFileAndTheRecord) {
   auto bmp = MakeBmp(4, 4, [](int, int) { return 1u; });
   test::WritePack("good.pp", {bmp});
-  {
-    std::ofstream cut("cut.pp", std::ios::binary);
-    const unsigned char length[4] = {static_cast<unsigned char>(bmp.size()), static_cast<unsigned char>(bmp.size() >> 8), 0, 0};
-    cut.write(reinterpret_cast<const char*>(length), 4);
-    cut.write(reinterpret_cast<const char*>(bmp.data()), 20);
-  }
+  test::WritePackClaiming("cut.pp", {{static_cast<std::int32_t>(bmp.size()), {bmp.begin(), bmp.begin() + 20}}});
   test::WritePack("junk.pp", {std::vector<std::uint8_t>(64, 0x41)});
-  struct Case {
-    const char* file;
-    int record;
-    const char* says;
-  };
-  const Case cases[] = {{"missing.pp", 0, "cannot be opened"},
-                        {"good.pp", 1, "ends before this record"},
-                        {"good.pp", 3, "ends at record 1"},
-                        {"cut.pp", 0, "cut short"},
-                        {"junk.pp", 0, "not a BMP"}};
-  for (const Case& c : cases) {
-    try {
-      LoadPackImage(c.file, c.record, decoder);
-      ADD_FAILURE() << c.file << " loaded";
-    } catch (const PackError& e) {
-      const std::string what = e.what();
-      EXPECT_NE(what.find(c.file), std::string::npos) << what;
-      EXPECT_NE(what.find("record " + std::to_string(c.record)), std::string::npos) << what;
-      EXPECT_NE(what.find(c.says), std::string::npos) << what;
-    }
-  }
+  ExpectRefusals({{"missing.pp", 0, "cannot be opened"},
+                  {"good.pp", 1, "ends before this record"},
+                  {"good.pp", 3, "ends at record 1"},
+                  {"cut.pp", 0, "claims 102 bytes, but the file holds only 20 more"},
+                  {"junk.pp", 0, "no BMP file header"}},
+                 decoder);
+}
+
+// Small crafted records that claim much: each is refused from its lengths and headers alone, before anything
+// of the claimed size is allocated, with a message that says what was claimed.
+TEST_F(ImagePackTest, HostileRecordsAreRefusedBeforeTheyCostMemory) {
+  const std::vector<std::uint32_t> palette = {0x000000, 0xFFFFFF};
+  const std::vector<std::uint8_t> endOfPicture = {0, 1};
+  const auto good = MakeBmp(2, 2, [](int, int) { return 7u; });
+  // A 24-bit uncompressed header claiming 2000 x 2000 with no pixels behind it.
+  auto hollow = MakeBmp(1, 1, [](int, int) { return 0u; });
+  hollow[18] = 0xD0, hollow[19] = 0x07, hollow[22] = 0xD0, hollow[23] = 0x07;
+  auto upsideDownEmpty = MakeBmp(1, 1, [](int, int) { return 0u; });
+  upsideDownEmpty[22] = 0, upsideDownEmpty[18] = 0xFB, upsideDownEmpty[19] = 0xFF, upsideDownEmpty[20] = 0xFF,
+  upsideDownEmpty[21] = 0xFF;  // width -5, height 0
+  auto minHeight = MakeRle8Bmp(1, 1, palette, endOfPicture);
+  minHeight[22] = 0, minHeight[23] = 0, minHeight[24] = 0, minHeight[25] = 0x80;  // height -2^31
+  test::WritePack("tall.pp", {MakeRle8Bmp(1, 50000, palette, endOfPicture)});
+  test::WritePack("wide.pp", {MakeRle8Bmp(50000, 1, palette, endOfPicture)});
+  test::WritePack("huge.pp", {MakeRle8Bmp(16384, 16384, palette, endOfPicture)});
+  test::WritePack("hollow.pp", {hollow});
+  test::WritePack("empty.pp", {upsideDownEmpty});
+  test::WritePack("minheight.pp", {minHeight});
+  // 66 bytes that claim 2 GB.
+  test::WritePackClaiming("claims2g.pp", {{0x7FFFFFFF, std::vector<std::uint8_t>(62, 0x42)}});
+  test::WritePackClaiming("zero.pp", {{0, {}}, {static_cast<std::int32_t>(good.size()), good}});
+  test::WritePackClaiming("minus.pp", {{-1, good}});
+  test::WritePackClaiming("skip2g.pp", {{0x7FFFFFFF, good}, {static_cast<std::int32_t>(good.size()), good}});
+  const long before = PeakKiB();
+  ExpectRefusals(
+      {{"tall.pp", 0, "it claims a picture of 1 x 50000 pixels, more than 2048 on a side"},
+       {"wide.pp", 0, "it claims a picture of 50000 x 1 pixels, more than 2048 on a side"},
+       {"huge.pp", 0, "it claims a picture of 16384 x 16384 pixels, more than 2048 on a side"},
+       {"hollow.pp", 0, "2000 x 2000 pixels at 24 bits need 12000000 bytes of pixels, but the record holds 4"},
+       {"empty.pp", 0, "it claims a picture of -5 x 0 pixels; both sides must be positive"},
+       {"minheight.pp", 0, "1 x -2147483648 pixels, more than 2048 on a side"},
+       {"claims2g.pp", 0, "the record claims 2147483647 bytes, but the file holds only 62 more"},
+       {"zero.pp", 0, "the record claims a length of 0 bytes"},
+       {"minus.pp", 0, "the record claims a length of -1 bytes"},
+       {"minus.pp", 1, "record 0 before it claims a length of -1 bytes"},
+       {"skip2g.pp", 1, "record 0 before it claims 2147483647 bytes, but the file holds only 144 more"}},
+      decoder);
+  EXPECT_LT(PeakKiB() - before, 64 * 1024) << "refusing the records took memory of the size they claim";
+  // An empty record may be stepped over to reach the one after it.
+  EXPECT_EQ(LoadPackImage("zero.pp", 1, decoder)->At(1, 1), 7u);
+}
+
+TEST_F(ImagePackTest, RunLengthPicturesWithinTheLimitDecode) {
+  // Bottom row: three of colour 1; top row: two of colour 2, one of colour 0.
+  test::WritePack("rle.pp", {MakeRle8Bmp(3, 2, {0x112233, 0x445566, 0xFF00CC}, {3, 1, 0, 0, 2, 2, 1, 0, 0, 1})});
+  const auto picture = LoadPackImage("rle.pp", 0, decoder);
+  ASSERT_EQ(picture->Width(), 3);
+  ASSERT_EQ(picture->Height(), 2);
+  EXPECT_EQ(picture->At(0, 1), 0x445566u);
+  EXPECT_EQ(picture->At(1, 0), kColorKey);
+  EXPECT_EQ(picture->At(2, 0), 0x112233u);
 }
 
 TEST_F(ImagePackTest, AllImagesFillTheTablesAndMirrorTheEnemies) {
@@ -107,6 +174,22 @@ TEST(CopyBitmap, MissingPartsFailAndSizesStretch) {
   EXPECT_EQ(CopyBitmapToSurface(&s, &bitmap, 0, 0, 0, 0), kOk);
   EXPECT_EQ(s.At(1, 0), 5u);
   EXPECT_EQ(s.At(2, 0), 6u);
+}
+
+TEST(CopyBitmap, RowsOfATallPictureComeFromTheirOwnRows) {
+  // Scaling row 46342 and later by the height overflows 32 bits.
+  constexpr int kTall = 50000;
+  platform::DecodedImage bitmap{1, kTall, {}};
+  for (int row = 0; row < kTall; ++row) bitmap.pixels.push_back(static_cast<std::uint32_t>(row));
+  Surface s(1, kTall);
+  ASSERT_EQ(CopyBitmapToSurface(&s, &bitmap, 0, 0, 0, 0), kOk);
+  for (int row : {0, 46341, 46342, kTall - 1}) EXPECT_EQ(s.At(0, row), static_cast<std::uint32_t>(row)) << row;
+  platform::DecodedImage wide{kTall, 1, bitmap.pixels};
+  Surface w(kTall, 1);
+  ASSERT_EQ(CopyBitmapToSurface(&w, &wide, 0, 0, 0, 0), kOk);
+  EXPECT_EQ(w.At(kTall - 1, 0), static_cast<std::uint32_t>(kTall - 1));
+  platform::DecodedImage short_{2, 2, {1, 2, 3}};
+  EXPECT_EQ(CopyBitmapToSurface(&s, &short_, 0, 0, 0, 0), kInvalidRect) << "fewer pixels than its size";
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
+#include <map>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -181,6 +184,105 @@ TEST_F(ConfigOnDisk, AFailedSaveKeepsTheLastGoodFile) {
   EXPECT_FALSE(WriteConfigFile(path, changed, DefaultTable(), error));
   EXPECT_FALSE(error.empty());
   EXPECT_EQ(FileBytes(path), good);
+}
+
+// The real system calls, each logged with the file it touches; the one named by failAt fails with EIO.
+class LoggedCalls final : public FileCalls {
+ public:
+  int Open(const char* path, int flags, mode_t mode) override {
+    if (Fails("open " + std::string(path))) return -1;
+    const int fd = FileCalls::Open(path, flags, mode);
+    if (fd >= 0) names[fd] = path;
+    return fd;
+  }
+  ssize_t Write(int fd, const void* data, std::size_t size) override {
+    // One byte at a time, so partial writes are met too.
+    return Fails("write " + names[fd]) ? -1 : FileCalls::Write(fd, data, std::min<std::size_t>(size, 1));
+  }
+  int Sync(int fd) override { return Fails("sync " + names[fd]) ? -1 : FileCalls::Sync(fd); }
+  int Close(int fd) override {
+    const bool fails = Fails("close " + names[fd]);
+    FileCalls::Close(fd);  // a close that reports an error has still closed
+    return fails ? -1 : 0;
+  }
+  int Rename(const char* from, const char* to) override {
+    return Fails("rename " + std::string(from) + " " + to) ? -1 : FileCalls::Rename(from, to);
+  }
+  int Unlink(const char* path) override { return Fails("unlink " + std::string(path)) ? -1 : FileCalls::Unlink(path); }
+
+  std::vector<std::string> log;
+  std::string failAt;
+
+ private:
+  bool Fails(const std::string& call) {
+    if (log.empty() || log.back() != call) log.push_back(call);  // repeated writes log once
+    if (call != failAt) return false;
+    errno = EIO;
+    return true;
+  }
+  std::map<int, std::string> names;
+};
+
+TEST_F(ConfigOnDisk, ASaveReachesTheDiskBeforeItReplacesTheOldFile) {
+  LoggedCalls calls;
+  std::string error;
+  ASSERT_TRUE(WriteConfigFile(path, InitialOptions(), DefaultTable(), error, calls)) << error;
+  EXPECT_EQ(FileBytes(path), EncodeConfig(InitialOptions(), DefaultTable()));
+  const std::vector<std::string> expected = {
+      "unlink Config.cfg.new", "open Config.cfg.new", "write Config.cfg.new",
+      "sync Config.cfg.new",   "close Config.cfg.new", "rename Config.cfg.new Config.cfg",
+      "open .",                "sync .",              "close ."};
+  EXPECT_EQ(calls.log, expected);
+}
+
+TEST_F(ConfigOnDisk, AFailureAtAnyStepIsAFailedSave) {
+  const Bytes good = EncodeConfig(InitialOptions(), DefaultTable());
+  TOptions changed = InitialOptions();
+  changed.Country = "x";
+  const Bytes wanted = EncodeConfig(changed, DefaultTable());
+  struct Case {
+    const char* call;
+    const char* says;
+    bool replaced;  // the step comes after the rename, which cannot be undone
+  };
+  const Case cases[] = {{"unlink Config.cfg.new", "cannot remove the stale Config.cfg.new", false},
+                        {"open Config.cfg.new", "cannot create Config.cfg.new", false},
+                        {"write Config.cfg.new", "cannot write Config.cfg.new", false},
+                        {"sync Config.cfg.new", "cannot flush to disk Config.cfg.new", false},
+                        {"close Config.cfg.new", "cannot close Config.cfg.new", false},
+                        {"rename Config.cfg.new Config.cfg", "cannot rename Config.cfg.new over Config.cfg", false},
+                        {"open .", "cannot open the folder .", true},
+                        {"sync .", "cannot flush to disk the folder .", true},
+                        {"close .", "cannot close the folder .", true}};
+  for (const Case& c : cases) {
+    WriteBytes(path, good);
+    LoggedCalls calls;
+    calls.failAt = c.call;
+    std::string error;
+    EXPECT_FALSE(WriteConfigFile(path, changed, DefaultTable(), error, calls)) << c.call;
+    EXPECT_NE(error.find(c.says), std::string::npos) << error;
+    EXPECT_NE(error.find("Input/output error"), std::string::npos) << error;
+    EXPECT_EQ(FileBytes(path), c.replaced ? wanted : good) << c.call;
+    EXPECT_FALSE(std::filesystem::exists("Config.cfg.new")) << c.call;
+  }
+}
+
+TEST_F(ConfigOnDisk, AStaleNewFileFromACrashDoesNoHarm) {
+  // Left by a crash: longer than a save, read-only, or a link to another file.
+  WriteBytes("Config.cfg.new", Bytes(2000, 0x55));
+  std::filesystem::permissions("Config.cfg.new", std::filesystem::perms::owner_read);
+  std::string error;
+  ASSERT_TRUE(WriteConfigFile(path, InitialOptions(), DefaultTable(), error)) << error;
+  EXPECT_EQ(FileBytes(path), EncodeConfig(InitialOptions(), DefaultTable()));
+  EXPECT_FALSE(std::filesystem::exists("Config.cfg.new"));
+  ConfigData data;
+  EXPECT_EQ(ReadConfigFile(path, data, error), LoadStatus::Loaded);
+
+  WriteBytes("other", Bytes{1, 2, 3});
+  std::filesystem::create_symlink("other", "Config.cfg.new");
+  ASSERT_TRUE(WriteConfigFile(path, InitialOptions(), DefaultTable(), error)) << error;
+  EXPECT_EQ(FileBytes("other"), (Bytes{1, 2, 3}));
+  EXPECT_FALSE(std::filesystem::is_symlink(path));
 }
 
 TEST_F(ConfigOnDisk, MissingShortOrNonFileConfigsAreToldApart) {

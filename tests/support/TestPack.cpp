@@ -61,14 +61,46 @@ std::vector<std::uint8_t> MakeBmp(int width, int height, const std::function<std
   return b;
 }
 
-void WritePack(const std::filesystem::path& path, const std::vector<std::vector<std::uint8_t>>& records) {
+std::vector<std::uint8_t> MakeRle8Bmp(int width, int height, const std::vector<std::uint32_t>& palette,
+                                      const std::vector<std::uint8_t>& runs) {
+  const auto offset = static_cast<std::uint32_t>(54 + 4 * palette.size());
+  std::vector<std::uint8_t> b;
+  b.push_back('B');
+  b.push_back('M');
+  Put32(b, offset + static_cast<std::uint32_t>(runs.size()));
+  Put32(b, 0);
+  Put32(b, offset);
+  Put32(b, 40);
+  Put32(b, static_cast<std::uint32_t>(width));
+  Put32(b, static_cast<std::uint32_t>(height));
+  Put16(b, 1);
+  Put16(b, 8);
+  Put32(b, 1);  // run-length, 8 bits
+  Put32(b, static_cast<std::uint32_t>(runs.size()));
+  Put32(b, 2835);
+  Put32(b, 2835);
+  Put32(b, static_cast<std::uint32_t>(palette.size()));
+  Put32(b, 0);
+  for (const std::uint32_t colour : palette) Put32(b, colour);
+  b.insert(b.end(), runs.begin(), runs.end());
+  return b;
+}
+
+void WritePackClaiming(const std::filesystem::path& path,
+                       const std::vector<std::pair<std::int32_t, std::vector<std::uint8_t>>>& records) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  for (const auto& r : records) {
+  for (const auto& [claimed, bytes] : records) {
     std::vector<std::uint8_t> length;
-    Put32(length, static_cast<std::uint32_t>(r.size()));
+    Put32(length, static_cast<std::uint32_t>(claimed));
     out.write(reinterpret_cast<const char*>(length.data()), 4);
-    out.write(reinterpret_cast<const char*>(r.data()), static_cast<std::streamsize>(r.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   }
+}
+
+void WritePack(const std::filesystem::path& path, const std::vector<std::vector<std::uint8_t>>& records) {
+  std::vector<std::pair<std::int32_t, std::vector<std::uint8_t>>> claimed;
+  for (const auto& r : records) claimed.emplace_back(static_cast<std::int32_t>(r.size()), r);
+  WritePackClaiming(path, claimed);
 }
 
 std::pair<int, int> RecordSize(int index) { return kSizes.at(static_cast<std::size_t>(index)); }

@@ -13,8 +13,17 @@ namespace gw::test {
 // A complete 24-bit bottom-up BMP file of the given size; pixel(x, y) gives 0x00RRGGBB.
 std::vector<std::uint8_t> MakeBmp(int width, int height, const std::function<std::uint32_t(int, int)>& pixel);
 
+// An 8-bit run-length BMP file that claims width x height pixels: the palette, then the run data as given
+// (count, index pairs; 00 00 ends a row, 00 01 the picture). A few bytes can claim a picture of any size.
+std::vector<std::uint8_t> MakeRle8Bmp(int width, int height, const std::vector<std::uint32_t>& palette,
+                                      const std::vector<std::uint8_t>& runs);
+
 // Writes records as length-prefixed files.
 void WritePack(const std::filesystem::path& path, const std::vector<std::vector<std::uint8_t>>& records);
+
+// Writes records each behind a length of the test's choosing, which may differ from the bytes that follow.
+void WritePackClaiming(const std::filesystem::path& path,
+                       const std::vector<std::pair<std::int32_t, std::vector<std::uint8_t>>>& records);
 
 // The size of each of the 46 pictures of the game's pack.
 std::pair<int, int> RecordSize(int index);

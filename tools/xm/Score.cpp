@@ -245,7 +245,8 @@ void Compiler::instrument(const std::vector<std::string_view>& w, int line) {
     static constexpr std::string_view Common[] = {"vol", "pan", "env", "sus", "loop", "fade", "vib"};
     if (std::find(std::begin(Common), std::end(Common), key) != std::end(Common)) continue;
     const auto params = voiceParams(kind);
-    const auto p = std::find_if(params.begin(), params.end(), [&](const VoiceParam& vp) { return vp.name == key; });
+    const auto p =
+        std::find_if(params.begin(), params.end(), [&name = key](const VoiceParam& vp) { return vp.name == name; });
     if (p == params.end()) {
       std::string known = "vol, pan, env, sus, loop, fade, vib";
       for (const VoiceParam& vp : params) known += ", " + std::string(vp.name);

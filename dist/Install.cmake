@@ -1,0 +1,104 @@
+# Installation and the Debian packages.
+#   cmake --install build --prefix DIR   the game in DIR/bin, its pictures and songs in DIR/share/gromwumbler
+#                                        (DIR/games and DIR/share/games/gromwumbler with GW_GAMES_LAYOUT),
+#                                        the menu entry, icons, AppStream file, manual pages; the score server
+#                                        and its systemd unit beside it
+#   cd build && cpack -G DEB             gromwumbler_<version>_<arch>.deb and gromwumbler-scores_<...>.deb, from a
+#                                        build configured with -DCMAKE_INSTALL_PREFIX=/usr -DGW_GAMES_LAYOUT=ON
+# The installed game finds its data relative to its own folder, so the tree may be moved as a whole.
+
+set(GW_DIST_DIR ${PROJECT_SOURCE_DIR}/dist/linux)
+set(GW_DIST_OUT ${CMAKE_BINARY_DIR}/dist)
+set(GW_FULL_DATADIR ${CMAKE_INSTALL_PREFIX}/${GW_INSTALL_GAMEDATADIR})
+set(GW_FULL_BINDIR ${CMAKE_INSTALL_FULL_BINDIR})
+set(GW_MAINTAINER "Grom Wumbler maintainers <maintainers@users.noreply.c-seed-131633e2.example>")
+set(GW_SYSTEMD_UNITDIR lib/systemd/system CACHE STRING "Where the score server's unit is installed, under the prefix")
+
+if(NOT GW_RELEASE_DATE MATCHES "^[0-9]+-[0-9]+-[0-9]+$")
+  message(FATAL_ERROR "GW_RELEASE_DATE must be YYYY-MM-DD")
+endif()
+
+# Texts that carry the version, the folders or the score settings.
+configure_file(${GW_DIST_DIR}/metainfo.xml.in ${GW_DIST_OUT}/${GW_APP_ID}.metainfo.xml @ONLY)
+configure_file(${GW_DIST_DIR}/changelog.in ${GW_DIST_OUT}/changelog @ONLY)
+foreach(page gromwumbler.6 gromwumbler-scores.8)
+  configure_file(${GW_DIST_DIR}/${page}.in ${GW_DIST_OUT}/${page} @ONLY)
+endforeach()
+configure_file(${GW_DIST_DIR}/gromwumbler-scores.service.in ${GW_DIST_OUT}/gromwumbler-scores.service @ONLY)
+# Manual pages and the changelog go in compressed, without a time stamp, so the package is reproducible.
+foreach(text gromwumbler.6 gromwumbler-scores.8 changelog)
+  execute_process(COMMAND gzip -9 -n -c INPUT_FILE ${GW_DIST_OUT}/${text} OUTPUT_FILE ${GW_DIST_OUT}/${text}.gz
+                  RESULT_VARIABLE gzipped)
+  if(NOT gzipped EQUAL 0)
+    message(FATAL_ERROR "cannot compress ${text}")
+  endif()
+endforeach()
+
+# ---- The game -----------------------------------------------------------------------------------------------
+install(TARGETS gromwumbler RUNTIME DESTINATION ${GW_INSTALL_GAMEBINDIR} COMPONENT game)
+foreach(file ${GW_DATA_FILES})
+  file(RELATIVE_PATH inGame ${GW_GAME_DIR} ${file})
+  get_filename_component(folder ${inGame} DIRECTORY)
+  install(FILES ${file} DESTINATION ${GW_INSTALL_GAMEDATADIR}/${folder} COMPONENT game)
+endforeach()
+install(FILES ${GW_DIST_DIR}/gromwumbler.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
+        RENAME ${GW_APP_ID}.desktop COMPONENT game)
+install(FILES ${GW_DIST_OUT}/${GW_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT game)
+foreach(size ${GW_ICON_SIZES})
+  install(FILES ${GW_ICON_DIR}/${size}.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+          RENAME gromwumbler.png COMPONENT game)
+endforeach()
+install(FILES ${GW_ICON_SVG} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT game)
+install(FILES ${GW_DIST_OUT}/gromwumbler.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6 COMPONENT game)
+install(FILES ${GW_DIST_DIR}/copyright ${GW_DIST_OUT}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/gromwumbler COMPONENT game)
+
+# ---- The score server ---------------------------------------------------------------------------------------
+set(GW_COMPONENTS game)
+if(TARGET gromwumbler-scores)
+  list(APPEND GW_COMPONENTS server)
+  install(TARGETS gromwumbler-scores RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT server)
+  install(FILES ${GW_DIST_OUT}/gromwumbler-scores.service DESTINATION ${GW_SYSTEMD_UNITDIR} COMPONENT server)
+  install(FILES ${GW_DIST_OUT}/gromwumbler-scores.8.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man8 COMPONENT server)
+  install(FILES ${GW_DIST_DIR}/copyright ${GW_DIST_OUT}/changelog.gz
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/gromwumbler-scores COMPONENT server)
+endif()
+
+# ---- Debian packages ----------------------------------------------------------------------------------------
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME gromwumbler)
+set(CPACK_PACKAGE_VENDOR "The Grom Wumbler developers")
+set(CPACK_PACKAGE_CONTACT "${GW_MAINTAINER}")
+set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/dist/CPackProject.cmake)
+set(CPACK_GW_GAMES_LAYOUT ${GW_GAMES_LAYOUT})
+set(CPACK_STRIP_FILES ON)
+set(CPACK_COMPONENTS_ALL ${GW_COMPONENTS})
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+
+set(CPACK_DEBIAN_GAME_PACKAGE_NAME gromwumbler)
+set(CPACK_DEBIAN_GAME_PACKAGE_SECTION games)
+# The game's face; fontconfig finds it, nothing links it.
+set(CPACK_DEBIAN_GAME_PACKAGE_DEPENDS "fonts-comfortaa")
+# CPack indents the description's lines itself.
+set(CPACK_COMPONENT_GAME_DESCRIPTION "arcade game: catch flying creatures with a tongue
+Grom sits at the bottom of the field, his aim swings to and fro by itself,
+and with one button he shoots his tongue to catch and eat one of the
+creatures flying across. Every level asks for more points in a longer time;
+a level that ends below its target ends the game. Each player keeps their
+own settings and high-score table. All texts of the game are Russian.")
+
+set(CPACK_DEBIAN_SERVER_PACKAGE_NAME gromwumbler-scores)
+set(CPACK_DEBIAN_SERVER_PACKAGE_SECTION net)
+set(CPACK_DEBIAN_SERVER_PACKAGE_CONTROL_EXTRA
+    ${GW_DIST_DIR}/server-scripts/postinst ${GW_DIST_DIR}/server-scripts/prerm ${GW_DIST_DIR}/server-scripts/postrm)
+set(CPACK_COMPONENT_SERVER_DESCRIPTION "score server of the Grom Wumbler game
+Receives the scores that players of Grom Wumbler send over plain HTTP, keeps
+them in an SQLite database and shows the table of records as a web page.
+Runs as a sandboxed systemd service under a user of its own.")
+
+include(CPack)

@@ -1,0 +1,39 @@
+#include "app/CommandLine.h"
+
+#include "app/BuildInfo.h"
+
+namespace gw::app {
+
+namespace {
+
+std::string Usage() {
+  return std::string("Usage: ") + kProgramName + " [OPTION]\n" +
+         "Grom Wumbler, a 2-D arcade game: Grom shoots his tongue to catch and eat the creatures flying by.\n"
+         "\n"
+         "  -h, --help     show this help and exit\n"
+         "  -v, --version  show the version and exit\n"
+         "\n"
+         "Without options the game starts. It reads its pictures (Data/Data.pp) and songs (sound/1.xm,\n"
+         "sound/2.xm) from the current folder when that holds them, else from the program's own folder (a\n"
+         "portable game folder), else from the installed data folder (" +
+         kDataFromProgram + " beside the program's folder).\n"
+         "Settings and high scores are kept in Config.cfg: in the portable game folder itself, or for an\n"
+         "installed game in the player's own folder, $XDG_DATA_HOME/GromWumbler (~/.local/share/GromWumbler).\n";
+}
+
+}  // namespace
+
+CommandLineAnswer ReadCommandLine(std::span<const std::string_view> args) {
+  if (args.empty()) return {};
+  const std::string_view first = args.front();
+  if (first == "-h" || first == "--help") return {false, 0, Usage(), ""};
+  if (first == "-v" || first == "--version") {
+    return {false, 0, std::string(kProgramName) + " (Grom Wumbler) " + kVersion + "\n", ""};
+  }
+  const std::string what = first.starts_with('-') ? "unknown option '" : "unexpected argument '";
+  return {false, 2, "",
+          std::string(kProgramName) + ": " + what + std::string(first) + "'\nTry '" + kProgramName +
+              " --help' for more information.\n"};
+}
+
+}  // namespace gw::app

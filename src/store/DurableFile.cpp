@@ -1,0 +1,93 @@
+#include "store/DurableFile.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace gw::store {
+
+int FileCalls::Open(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
+ssize_t FileCalls::Write(int fd, const void* data, std::size_t size) { return ::write(fd, data, size); }
+int FileCalls::Sync(int fd) { return ::fsync(fd); }
+int FileCalls::Close(int fd) { return ::close(fd); }
+int FileCalls::Rename(const char* from, const char* to) { return ::rename(from, to); }
+int FileCalls::Unlink(const char* path) { return ::unlink(path); }
+
+namespace {
+
+std::string Reason(const std::string& step, const std::filesystem::path& path) {
+  return "cannot " + step + " " + path.string() + ": " + std::strerror(errno);
+}
+
+bool WriteAll(int fd, std::span<const std::uint8_t> bytes, FileCalls& calls) {
+  while (!bytes.empty()) {
+    const ssize_t written = calls.Write(fd, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      if (written == 0) errno = EIO;
+      return false;
+    }
+    bytes = bytes.subspan(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+// Writes, flushes and closes the new file; on failure it is removed again.
+bool WriteNewFile(const std::filesystem::path& temp, std::span<const std::uint8_t> bytes, std::string& error,
+                  FileCalls& calls) {
+  // Removed rather than truncated: a stale one may be read-only, or a link pointing elsewhere.
+  if (calls.Unlink(temp.c_str()) != 0 && errno != ENOENT) {
+    error = Reason("remove the stale", temp);
+    return false;
+  }
+  const int fd = calls.Open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    error = Reason("create", temp);
+    return false;
+  }
+  bool ok = WriteAll(fd, bytes, calls);
+  if (!ok) error = Reason("write", temp);
+  if (ok && calls.Sync(fd) != 0) {
+    ok = false;
+    error = Reason("flush to disk", temp);
+  }
+  // A close can report a write that failed late (a full disk, a network folder).
+  if (calls.Close(fd) != 0 && ok) {
+    ok = false;
+    error = Reason("close", temp);
+  }
+  if (!ok) calls.Unlink(temp.c_str());
+  return ok;
+}
+
+}  // namespace
+
+bool ReplaceFileDurably(const std::filesystem::path& path, std::span<const std::uint8_t> bytes, std::string& error,
+                        FileCalls& calls) {
+  std::filesystem::path temp = path;
+  temp += ".new";
+  if (!WriteNewFile(temp, bytes, error, calls)) return false;
+  if (calls.Rename(temp.c_str(), path.c_str()) != 0) {
+    error = Reason("rename " + temp.string() + " over", path);
+    calls.Unlink(temp.c_str());
+    return false;
+  }
+  // The rename is only on the disk once the folder that holds the name is.
+  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+  const int dir = calls.Open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+  if (dir < 0) {
+    error = Reason("open the folder", folder);
+    return false;
+  }
+  bool ok = calls.Sync(dir) == 0;
+  if (!ok) error = Reason("flush to disk the folder", folder);
+  if (calls.Close(dir) != 0 && ok) {
+    ok = false;
+    error = Reason("close the folder", folder);
+  }
+  return ok;
+}
+
+}  // namespace gw::store

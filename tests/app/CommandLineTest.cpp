@@ -1,0 +1,70 @@
+#include "app/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/BuildInfo.h"
+
+namespace gw::app {
+namespace {
+
+CommandLineAnswer Read(std::vector<std::string_view> args) { return ReadCommandLine(args); }
+
+TEST(CommandLine, WithoutArgumentsTheGameRunsAndNothingIsPrinted) {
+  const CommandLineAnswer a = Read({});
+  EXPECT_TRUE(a.runGame);
+  EXPECT_EQ(a.out, "");
+  EXPECT_EQ(a.err, "");
+}
+
+TEST(CommandLine, HelpAndVersionAnswerOnStdoutAndEndTheProgram) {
+  for (std::string_view flag : {"--help", "-h"}) {
+    const CommandLineAnswer a = Read({flag});
+    EXPECT_FALSE(a.runGame) << flag;
+    EXPECT_EQ(a.exitCode, 0) << flag;
+    EXPECT_TRUE(a.out.starts_with("Usage: gromwumbler [OPTION]\n")) << a.out;
+    EXPECT_NE(a.out.find("--version"), std::string::npos) << a.out;
+    EXPECT_NE(a.out.find("$XDG_DATA_HOME/GromWumbler"), std::string::npos) << a.out;
+    EXPECT_EQ(a.err, "");
+  }
+  for (std::string_view flag : {"--version", "-v"}) {
+    const CommandLineAnswer a = Read({flag});
+    EXPECT_FALSE(a.runGame) << flag;
+    EXPECT_EQ(a.exitCode, 0) << flag;
+    EXPECT_EQ(a.out, std::string("gromwumbler (Grom Wumbler) ") + kVersion + "\n");
+    EXPECT_EQ(a.err, "");
+  }
+}
+
+TEST(CommandLine, TheVersionIsTheProjects) {
+  // Three numbers, as CMake's project(VERSION) gives them.
+  const std::string version = kVersion;
+  EXPECT_EQ(std::count(version.begin(), version.end(), '.'), 2) << version;
+  EXPECT_EQ(version.find_first_not_of("0123456789."), std::string::npos) << version;
+}
+
+TEST(CommandLine, AnythingElseIsRefusedOnStderrWithStatusTwo) {
+  const struct {
+    std::string_view arg;
+    const char* says;
+  } cases[] = {
+      {"--fullscreen", "gromwumbler: unknown option '--fullscreen'\n"},
+      {"-x", "gromwumbler: unknown option '-x'\n"},
+      {"Config.cfg", "gromwumbler: unexpected argument 'Config.cfg'\n"},
+      {"", "gromwumbler: unexpected argument ''\n"},
+  };
+  for (const auto& c : cases) {
+    const CommandLineAnswer a = Read({c.arg});
+    EXPECT_FALSE(a.runGame) << c.arg;
+    EXPECT_EQ(a.exitCode, 2) << c.arg;
+    EXPECT_EQ(a.out, "") << c.arg;
+    EXPECT_EQ(a.err, std::string(c.says) + "Try 'gromwumbler --help' for more information.\n");
+  }
+}
+
+}  // namespace
+}  // namespace gw::app

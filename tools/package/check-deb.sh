@@ -1,0 +1,177 @@
+#!/usr/bin/env bash
+# Makes the Debian packages and checks them as a Debian 12 machine's owner and player would: lintian finds no
+# errors, apt installs the game, its menu entry and AppStream file validate, the installed game started from the
+# menu entry's command under Xvfb in an empty folder shows the menu, keeps Config.cfg in the player's folder and
+# writes nothing where it was started, and quits through its menu; then the package is removed again.
+#   sudo bash tools/package/check-deb.sh [build folder, default build-deb]
+# Run as root on a Debian 12 machine that has what `bash setup.sh build` installs.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+repo=$(pwd)
+[ "$(id -u)" -eq 0 ] || { echo "run as root: it installs and removes the package" >&2; exit 2; }
+build=$(realpath -m "${1:-build-deb}")
+
+step() { printf '\n== %s\n' "$*"; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+tools=(lintian desktop-file-utils appstream xvfb openbox xdotool x11-utils imagemagick curl)
+missing=()
+for p in "${tools[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+fi
+for p in gromwumbler gromwumbler-scores; do
+  if dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    fail "$p is installed already; this check installs and removes it"
+  fi
+done
+
+step "Building the packages in $build"
+cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr -DGW_GAMES_LAYOUT=ON >/dev/null
+cmake --build "$build" -j 2 --target gromwumbler gw_icon $(grep -q 'add_subdirectory(server)' CMakeLists.txt && echo gromwumbler-scores) >/dev/null
+rm -f "$build"/*.deb
+(cd "$build" && cpack -G DEB >/dev/null)
+debs=("$build"/*.deb)
+game_deb=$(ls "$build"/gromwumbler_*.deb)
+for deb in "${debs[@]}"; do
+  echo "$(basename "$deb"):"
+  dpkg-deb -f "$deb" Package Version Architecture Section Depends | sed 's/^/  /'
+done
+
+step "lintian"
+lintian --fail-on error --info "${debs[@]}" || fail "lintian reports errors"
+echo "lintian: no errors"
+
+scratch=$(mktemp -d)
+xvfb= wm= game= installed=
+cleanup() {
+  [ -n "$game" ] && kill "$game" 2>/dev/null || true
+  [ -n "$wm" ] && kill "$wm" 2>/dev/null || true
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+  if [ -n "$installed" ]; then
+    for p in gromwumbler gromwumbler-scores; do
+      DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq "$p" >/dev/null 2>&1 || true
+    done
+  fi
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+step "apt install $(basename "$game_deb")"
+installed=yes
+DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$game_deb" | grep -E '^(Setting up|Unpacking|The following NEW)' || true
+dpkg-query -W -f='${Status}\n' gromwumbler | grep -q 'install ok installed' || fail "not installed"
+
+desktop=$(dpkg -L gromwumbler | grep '^/usr/share/applications/.*\.desktop$')
+metainfo=$(dpkg -L gromwumbler | grep '^/usr/share/metainfo/.*\.metainfo\.xml$')
+step "desktop-file-validate $desktop"
+desktop-file-validate "$desktop" || fail "desktop-file-validate"
+echo "valid"
+step "appstreamcli validate $metainfo"
+appstreamcli validate --no-net "$metainfo" || fail "appstreamcli validate"
+step "the icon and the manual page"
+icon=$(sed -n 's/^Icon=//p' "$desktop")
+ls /usr/share/icons/hicolor/*/apps/"$icon".* | sed 's/^/  /'
+man -w gromwumbler
+
+step "The installed game, from the menu entry's command, under Xvfb in an empty folder"
+# The player: a home folder of their own and the PATH of a Debian session (which holds /usr/games), nothing else
+# of the environment changed, as a desktop session would start the menu entry's command.
+home=$scratch/player
+start=$scratch/started-here
+mkdir -p "$home" "$start"
+command=$(sed -n 's/^Exec=//p' "$desktop")
+# A display of our own: Xvfb picks a free number and tells it.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 3>"$scratch/display" >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 50); do [ -s "$scratch/display" ] && break; sleep 0.1; done
+[ -s "$scratch/display" ] || fail "Xvfb did not start"
+export DISPLAY=:$(cat "$scratch/display")
+openbox >/dev/null 2>&1 &
+wm=$!
+(cd "$start" && exec env -u XDG_DATA_HOME HOME="$home" PATH=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games $command 2>"$scratch/stderr.txt") &
+game=$!
+win=
+for _ in $(seq 100); do
+  win=$(xdotool search --onlyvisible --pid "$game" --name '^Grom Wumbler$' 2>/dev/null | head -1 || true)
+  [ -n "$win" ] && break
+  sleep 0.2
+done
+[ -n "$win" ] || { cat "$scratch/stderr.txt" >&2; fail "the game window did not appear"; }
+echo "window $win: $(xdotool getwindowname "$win"), process $(ps -o args= -p "$(xdotool getwindowpid "$win")")"
+xdotool windowfocus --sync "$win"
+sleep 8  # the splash, then the menu
+shot=$scratch/menu.png
+timeout 10 import -window "$win" "$shot"
+cp "$shot" "$build/check-deb-menu.png"
+# The menu's sign and sky as the README shows them (the chosen entry and the flyers vary, so only the top band).
+convert "$shot" -crop 800x150+0+0 +repage "$scratch/band.png"
+convert docs/menu.png -crop 800x150+0+0 +repage "$scratch/expected-band.png"
+diff=$(compare -metric RMSE "$scratch/band.png" "$scratch/expected-band.png" null: 2>&1 | sed 's/.*(\(.*\))/\1/' || true)
+echo "menu band against docs/menu.png: RMSE $diff (of 1)"
+awk -v d="$diff" 'BEGIN { exit !(d + 0 < 0.05) }' || fail "the screen is not the menu (see $build/check-deb-menu.png)"
+
+config=$home/.local/share/GromWumbler/Config.cfg
+[ -f "$config" ] || fail "no $config"
+echo "$config: $(stat -c %s "$config") bytes"
+[ -z "$(ls -A "$start")" ] || fail "written into the folder it was started from: $(ls -A "$start")"
+echo "the folder it was started from is empty"
+
+# Quit as a player does: Escape on the menu asks, the left answer "ДА" closes the game.
+xdotool key --window "$win" Escape
+sleep 1
+xdotool key --window "$win" Left
+sleep 0.5
+# The game closes its window on the key's press; the release then finds no window, which xdotool reports.
+xdotool key --window "$win" Return 2>/dev/null || true
+status=0
+for _ in $(seq 50); do kill -0 "$game" 2>/dev/null || break; sleep 0.2; done
+if kill -0 "$game" 2>/dev/null; then fail "the game did not quit through its menu"; fi
+wait "$game" || status=$?
+game=
+echo "quit through the menu, exit status $status"
+[ "$status" = 0 ] || fail "exit status $status"
+[ -z "$(ls -A "$start")" ] || fail "written into the folder it was started from: $(ls -A "$start")"
+[ "$(ls -A "$home/.local/share/GromWumbler")" = Config.cfg ] || fail "the player's folder holds $(ls -A "$home/.local/share/GromWumbler")"
+
+step "apt remove"
+DEBIAN_FRONTEND=noninteractive apt-get purge -y -q gromwumbler | grep -E '^(Removing|Purging)' || true
+installed=
+! dpkg-query -W -f='${Status}\n' gromwumbler 2>/dev/null | grep -q 'install ok installed' || fail "still installed"
+[ ! -e /usr/games/gromwumbler ] && [ ! -e /usr/share/games/gromwumbler ] || fail "files left behind"
+echo "removed, nothing left in /usr/games or /usr/share/games/gromwumbler"
+
+server_deb=$(ls "$build"/gromwumbler-scores_*.deb 2>/dev/null || true)
+if [ -n "$server_deb" ]; then
+  step "apt install $(basename "$server_deb")"
+  installed=yes
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$server_deb" | grep -E '^(Setting up|Unpacking)' || true
+  unit=$(dpkg -L gromwumbler-scores | grep '/systemd/system/gromwumbler-scores\.service$')
+  echo "unit $unit"
+  systemd-analyze verify "$unit" || fail "systemd-analyze verify"
+  echo "systemd-analyze verify: no complaints"
+  wants=/etc/systemd/system/multi-user.target.wants/gromwumbler-scores.service
+  [ -L "$wants" ] || fail "the unit is not enabled"
+  echo "enabled: $wants"
+  grep -E '^(DynamicUser|StateDirectory|ExecStart|ProtectSystem|ProtectHome|PrivateTmp|NoNewPrivileges)=' "$unit" | sed 's/^/  /'
+  # What the unit starts, run once by hand: it answers on loopback and keeps its database where it is told.
+  port=$((20000 + RANDOM % 20000))
+  gromwumbler-scores --listen "127.0.0.1:$port" --db "$scratch/scores.db" 2>"$scratch/server.txt" &
+  game=$!
+  for _ in $(seq 50); do curl -fs "http://127.0.0.1:$port/" >/dev/null && break; sleep 0.1; done
+  curl -fs "http://127.0.0.1:$port/" >/dev/null || { cat "$scratch/server.txt" >&2; fail "the server does not answer"; }
+  kill "$game"
+  wait "$game" || true
+  game=
+  [ -f "$scratch/scores.db" ] || fail "no database"
+  echo "the installed server answers and keeps $scratch/scores.db"
+  DEBIAN_FRONTEND=noninteractive apt-get purge -y -q gromwumbler-scores | grep -E '^(Removing|Purging)' || true
+  installed=
+  [ ! -e /usr/bin/gromwumbler-scores ] && [ ! -e "$unit" ] && [ ! -L "$wants" ] || fail "server files left behind"
+  echo "removed, the unit and its enablement gone"
+fi
+
+printf '\nALL CHECKS PASSED\n'
