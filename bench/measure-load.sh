@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # What the running game costs: CPU of the game and of the display server (Xvfb), each in % of one core, on
 # the main menu at rest and in play at level 1, and the game's peak resident memory after a menu, a game
-# and the high-score table. Runs its own Xvfb with openbox; sound goes to SDL's dummy driver.
+# and the high-score table. Runs its own Xvfb with openbox; sound goes to SDL's dummy driver (a silent game), or,
+# with MEASURE_AUDIO=disk, through the real mixer into /dev/null at the pace of a sound card.
 #   bash bench/measure-load.sh [game-folder] [samples] [seconds-per-sample]
 # Needs Xvfb, openbox and xdotool. CPU figures are medians of per-process CPU time (utime + stime from
 # /proc/<pid>/stat) over fixed wall intervals, so other load on the machine moves them little.
@@ -43,7 +44,7 @@ sleep 1
 # The pointer stays off the window, so no button is hovered and Enter on the menu starts a new game.
 DISPLAY=$display xdotool mousemove 1 1
 
-(cd "$run_dir" && DISPLAY=$display SDL_AUDIODRIVER=dummy exec "$game_dir/gromwumbler") >/dev/null 2>&1 &
+(cd "$run_dir" && DISPLAY=$display SDL_AUDIODRIVER=${MEASURE_AUDIO:-dummy} SDL_DISKAUDIOFILE=/dev/null exec "$game_dir/gromwumbler") >/dev/null 2>&1 &
 game=$!
 pids+=("$game")
 
