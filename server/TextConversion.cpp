@@ -1,34 +1,16 @@
 #include "TextConversion.h"
 
-#include <iconv.h>
-
-#include <memory>
+#include "gfx/Cp1251.h"
 
 namespace gw::scores {
 
-namespace {
-
-struct IconvCloser {
-  void operator()(void* cd) const { iconv_close(static_cast<iconv_t>(cd)); }
-};
-
-}  // namespace
-
 std::optional<std::string> Cp1251ToUtf8(std::string_view text) {
-  const iconv_t raw = iconv_open("UTF-8", "CP1251");
-  if (raw == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
-  const std::unique_ptr<void, IconvCloser> cd(raw);
-  std::string in(text);
-  std::string out(text.size() * 3, '\0');  // every character of the code page takes at most 3 bytes
-  char* inPtr = in.data();
-  std::size_t inLeft = in.size();
-  char* outPtr = out.data();
-  std::size_t outLeft = out.size();
-  if (iconv(raw, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) || inLeft != 0) {
-    return std::nullopt;
+  // The game's own table; the one byte it leaves unassigned makes the text unusable here.
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte != 0 && gfx::Cp1251ToUnicode(byte) == 0) return std::nullopt;
   }
-  out.resize(out.size() - outLeft);
-  return out;
+  return gfx::Cp1251ToUtf8(text);
 }
 
 std::string HtmlEscape(std::string_view text) {
