@@ -2,9 +2,6 @@
 // Renders the game's icon drawing into square PNG files <output folder>/<size>.png, one per size, for the
 // desktop's icon theme. Small sizes are rendered from the drawing itself, never scaled down from a big one.
 
-#include <cairo.h>
-#include <librsvg/rsvg.h>
-
 #include <charconv>
 #include <filesystem>
 #include <iostream>
@@ -14,24 +11,14 @@
 #include <system_error>
 #include <vector>
 
+#include "svg/SvgHandles.h"
+
 namespace {
 
-struct GObjectDeleter {
-  void operator()(gpointer object) const { g_object_unref(object); }
-};
-struct GErrorDeleter {
-  void operator()(GError* error) const { g_error_free(error); }
-};
-struct SurfaceDeleter {
-  void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
-};
-struct CairoDeleter {
-  void operator()(cairo_t* cr) const { cairo_destroy(cr); }
-};
-using HandlePtr = std::unique_ptr<RsvgHandle, GObjectDeleter>;
-using ErrorPtr = std::unique_ptr<GError, GErrorDeleter>;
-using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
-using CairoPtr = std::unique_ptr<cairo_t, CairoDeleter>;
+using gw::svg::CairoPtr;
+using gw::svg::ErrorPtr;
+using gw::svg::HandlePtr;
+using gw::svg::SurfacePtr;
 
 int ParseSize(const std::string& text) {
   int size = 0;

@@ -8,20 +8,9 @@
 namespace gw::pack {
 namespace {
 
-struct GObjectDeleter {
-  void operator()(gpointer object) const { g_object_unref(object); }
-};
-using HandlePtr = std::unique_ptr<RsvgHandle, GObjectDeleter>;
-
-struct GErrorDeleter {
-  void operator()(GError* error) const { g_error_free(error); }
-};
-using ErrorPtr = std::unique_ptr<GError, GErrorDeleter>;
-
-struct CairoDeleter {
-  void operator()(cairo_t* cr) const { cairo_destroy(cr); }
-};
-using CairoPtr = std::unique_ptr<cairo_t, CairoDeleter>;
+using svg::CairoPtr;
+using svg::ErrorPtr;
+using svg::HandlePtr;
 
 // Drawings are rendered at 96 dpi, so that "px", "pt" and "mm" mean what a browser makes of them.
 constexpr double kDpi = 96.0;

@@ -11,13 +11,11 @@
 #include <vector>
 
 #include "Manifest.h"
+#include "svg/SvgHandles.h"
 
 namespace gw::pack {
 
-struct SurfaceDeleter {
-  void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
-};
-using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
+using svg::SurfacePtr;
 
 // A record's picture before its mode is applied: 0xAARRGGBB with straight (not premultiplied)
 // colour, rows top to bottom.
