@@ -84,11 +84,9 @@ void SdlWindow::WarpMouse(int x, int y) {
   // The frame may be scaled in full screen: map the frame point to window pixels.
   int ww = 0, wh = 0;
   SDL_GetWindowSize(window_.get(), &ww, &wh);
-  const float scale = std::min(static_cast<float>(ww) / kFrameWidth, static_cast<float>(wh) / kFrameHeight);
-  const float offX = (static_cast<float>(ww) - kFrameWidth * scale) / 2;
-  const float offY = (static_cast<float>(wh) - kFrameHeight * scale) / 2;
-  const int wx = static_cast<int>(offX + static_cast<float>(x) * scale);
-  const int wy = static_cast<int>(offY + static_cast<float>(y) * scale);
+  const SDL_Rect area = FrameArea(ww, wh);
+  const int wx = area.x + x * area.w / kFrameWidth;
+  const int wy = area.y + y * area.h / kFrameHeight;
   SDL_WarpMouseInWindow(window_.get(), wx, wy);
   int left = 0, top = 0;
   SDL_GetWindowPosition(window_.get(), &left, &top);
