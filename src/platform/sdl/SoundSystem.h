@@ -15,7 +15,6 @@ class SoundSystem {
  public:
   // Never throws: a machine without sound gets one line on stderr and a silent game.
   SoundSystem();
-  ~SoundSystem();
   SoundSystem(const SoundSystem&) = delete;
   SoundSystem& operator=(const SoundSystem&) = delete;
 
@@ -23,6 +22,8 @@ class SoundSystem {
   bool HasDevice() const { return game_ != nullptr; }
 
  private:
+  // Declared in the order they are made, so they go in reverse: the rules free the song, then the player
+  // unhooks, then the device closes.
   std::unique_ptr<SdlMixer> mixer_;
   std::unique_ptr<XmpSongs> songs_;
   std::unique_ptr<audio::MixerSound> game_;
