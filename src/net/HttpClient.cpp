@@ -1,6 +1,7 @@
 #include "net/HttpClient.h"
 
 #include <curl/curl.h>
+#include <strings.h>
 
 #include <string_view>
 
@@ -47,14 +48,9 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
 std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user) {
   auto& reply = *static_cast<Reply*>(user);
   const std::size_t n = size * count;
-  const std::string_view line(data, n);
+  // Header names and the protocol name are case-insensitive.
   auto startsWith = [&](std::string_view prefix) {
-    if (line.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-      const char a = line[i] >= 'A' && line[i] <= 'Z' ? static_cast<char>(line[i] + 32) : line[i];
-      if (a != prefix[i]) return false;
-    }
-    return true;
+    return n >= prefix.size() && strncasecmp(data, prefix.data(), prefix.size()) == 0;
   };
   if (startsWith("http/")) reply.hasLocation = false;  // a new status line: an interim reply is over
   if (startsWith("location:")) reply.hasLocation = true;
