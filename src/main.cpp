@@ -25,7 +25,7 @@ int Fatal(const char* what) {
 
 // The folder the program file is in; empty when the system cannot tell.
 std::filesystem::path ProgramFolder() {
-  const std::unique_ptr<char, gw::platform::sdl::Deleter<SDL_free>> base(SDL_GetBasePath());
+  const std::unique_ptr<char, gw::platform::Deleter<SDL_free>> base(SDL_GetBasePath());
   return base ? std::filesystem::path(base.get()) : std::filesystem::path();
 }
 

@@ -5,26 +5,16 @@
 
 #include <string_view>
 
+#include "platform/Deleter.h"
+
 namespace gw::net {
 
 namespace {
 
-struct EasyDeleter {
-  void operator()(CURL* h) const { curl_easy_cleanup(h); }
-};
-struct ListDeleter {
-  void operator()(curl_slist* l) const { curl_slist_free_all(l); }
-};
-struct UrlDeleter {
-  void operator()(CURLU* u) const { curl_url_cleanup(u); }
-};
-struct CurlTextDeleter {
-  void operator()(char* p) const { curl_free(p); }
-};
-using EasyPtr = std::unique_ptr<CURL, EasyDeleter>;
-using ListPtr = std::unique_ptr<curl_slist, ListDeleter>;
-using UrlPtr = std::unique_ptr<CURLU, UrlDeleter>;
-using CurlText = std::unique_ptr<char, CurlTextDeleter>;
+using EasyPtr = std::unique_ptr<CURL, platform::Deleter<curl_easy_cleanup>>;
+using ListPtr = std::unique_ptr<curl_slist, platform::Deleter<curl_slist_free_all>>;
+using UrlPtr = std::unique_ptr<CURLU, platform::Deleter<curl_url_cleanup>>;
+using CurlText = std::unique_ptr<char, platform::Deleter<curl_free>>;
 
 // What one transfer collects.
 struct Reply {

@@ -6,15 +6,11 @@
 
 #include <memory>
 
+#include "platform/Deleter.h"
+
 namespace gw::svg {
 
-template <auto Destroy>
-struct Deleter {
-  template <typename T>
-  void operator()(T* p) const {
-    if (p) Destroy(p);
-  }
-};
+using platform::Deleter;
 
 using HandlePtr = std::unique_ptr<RsvgHandle, Deleter<g_object_unref>>;
 using ErrorPtr = std::unique_ptr<GError, Deleter<g_error_free>>;

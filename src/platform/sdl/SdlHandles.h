@@ -7,19 +7,13 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/Deleter.h"
+
 namespace gw::platform::sdl {
 
 class SdlError : public std::runtime_error {
  public:
   explicit SdlError(const std::string& what) : std::runtime_error(what + ": " + SDL_GetError()) {}
-};
-
-template <auto Destroy>
-struct Deleter {
-  template <typename T>
-  void operator()(T* p) const {
-    if (p) Destroy(p);
-  }
 };
 
 using WindowPtr = std::unique_ptr<SDL_Window, Deleter<SDL_DestroyWindow>>;
