@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up a fresh Debian machine, builds the game and either runs it or runs the test suite.
 #   bash setup.sh run    install what is missing, build, start the game from build/game
 #   bash setup.sh test   install what is missing, build, run every test

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The busiest frame of play, set up again before every frame so that each draws the same picture: seven
 // enemies on the field (mirrored ones and ones cut at the edges among them), the tongue out with a catch on

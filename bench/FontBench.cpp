@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text is drawn several times every frame; once its glyphs are cached a line must cost microseconds.
 
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What one whole frame costs: clear, draw the screen, present (the copy into the window's texture is the
 // headless window's copy here).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The busiest frame of play beside two plain 800x600 frame copies, measured in the same run: seven enemies
 // on the field (mirrored ones and ones cut at the edges among them), the tongue out with a catch on it, the
 // score pop-up rising, and the status texts. The counter "x_two_copies" gives the frame's cost in units of

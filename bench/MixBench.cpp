@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the sound costs: the mixer's own thread mixing one second of output with the game song and four effects
 // sounding. The disk driver runs flat out into /dev/null, and the time counted is the mixing thread's CPU time,
 // so the figure is the share of one core that a second of sound takes.

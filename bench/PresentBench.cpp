@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What presenting a frame costs in the game's process: comparing it with the frame before and sending only
 // the changed tiles (both present paths), beside the whole-frame copy through a streaming texture that every
 // frame used to pay. Frames come in pairs that the game really draws one after the other: the menu at rest

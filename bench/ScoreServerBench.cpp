@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Load on the real score server over loopback: each iteration is one whole submission as the game makes it
 // (the version request, then the encoded record), by 32 clients at once, each with its own connection and
 // cookies. Reports exchanges per second (items_per_second), the 99th-percentile exchange time in ms

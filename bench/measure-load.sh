@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What the running game costs: CPU of the game and of the display server (Xvfb), each in % of one core, on
 # the main menu at rest and in play at level 1, and the game's peak resident memory after a menu, a game
 # and the high-score table. Runs its own Xvfb with openbox; sound goes to SDL's dummy driver (a silent game), or,

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Read by cpack: a Debian package lives under /usr and keeps its game where Debian keeps games; the paths inside
 # its files (the unit's ExecStart, the manual pages) come from the configured prefix, so the build must have been
 # configured for both.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installation and the Debian packages.
 #   cmake --install build --prefix DIR   the game in DIR/bin, its pictures and songs in DIR/share/gromwumbler
 #                                        (DIR/games and DIR/share/games/gromwumbler with GW_GAMES_LAYOUT),

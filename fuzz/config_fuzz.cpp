@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file reader on any bytes: it either refuses them with a reason or gives a table that writes
 // back as the same settings.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the fuzzers' seed inputs into fuzz/seeds: settings files and small picture packs of every BMP kind
 the loader meets. Run it again only to change the seeds; the files are kept in the repository."""
 import os

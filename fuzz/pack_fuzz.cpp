@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture pack loader on any bytes, read as a whole pack: each of the first records is loaded as the game
 // loads it, through the real BMP decoder, and either refused with a PackError or made into a surface.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The score server's HTTP side: the two requests of a submission, the records page and its JSON twin.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the score server keeps its scores. A small interface, so that a deployment that outgrows one machine
 // can put a shared database server behind it; SQLite is the one back end today.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Scores in one SQLite file in WAL mode: readers never wait for the writer, and every answered submission
 // is in the log before the answer goes out, so a killed server loses none.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Players' texts arrive in Windows-1251; the page and the store hold UTF-8.
 

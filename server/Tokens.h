@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One-time tokens bound to a session: the token carries its issue time and a random part, signed together
 // with the session it was issued to. The signature needs no table; being used once is the store's business

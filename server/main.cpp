@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // gromwumbler-scores: receives the game's score submissions, keeps them in SQLite and shows the records.
 
 #include <httplib.h>

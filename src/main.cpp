@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Program entry: the font, the window and its services, the message loop, and the installation's
 // outside documents after it.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The checking builds, in build-check/ (clang, AddressSanitizer + UndefinedBehaviorSanitizer, libFuzzer):
 #   bash tools/check.sh sanitize        build everything sanitized and run the whole test suite
 #   bash tools/check.sh fuzz [SECONDS]  run each fuzz target from its seeds for SECONDS (default 60)

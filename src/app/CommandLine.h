@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's few options: --help and --version answer and end the program; without options the game runs
 // exactly as it always has.

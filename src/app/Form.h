@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's logic: creation and destruction, the close and resize questions, the frame loop with
 // its screens, the menu actions, input, activation and the display mode.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The frame loop: at most one frame per 6 ms, each cleared, drawn for the current screen and presented.
 
 #include <string>

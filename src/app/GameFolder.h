@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game folder: where the picture pack and the songs live. The game runs with it as the current folder, so
 // every relative path keeps its meaning. A portable game folder also holds Config.cfg; an installed game's data

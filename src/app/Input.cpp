@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keys and the mouse, interpreted by the current screen.
 
 #include "app/Form.h"

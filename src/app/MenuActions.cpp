@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Carries out the choice confirmed in the current screen's control group.
 
 #include "app/Form.h"

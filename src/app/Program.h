@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Everything the game keeps program-wide, in one place: the shell's flags, the screen state, the settings
 // and the table, the picture tables, the controls and the one game.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's one random generator: a 32-bit linear congruential generator whose draws take the high
 // half of the product with the range, and which play reseeds from the high-resolution counter.

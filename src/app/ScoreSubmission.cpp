@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sending a new high score to the score server while the wait screen stands.
 
 #include <chrono>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Settings and the table between the file and the running program.
 
 #include <filesystem>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The seven sound effects that travel inside the program. Each is a complete RIFF WAVE image (8-bit unsigned mono
 // PCM), synthesised at build time by tools/sfx, so the mixer can load it straight from memory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The built-in effects as the game plays them: each effect keeps a pool of playing copies, oldest first, that
 // grows to the largest overlap seen and is never shrunk; an effect with a playing limit cuts its oldest copy.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the game's sound needs of the machine's mixer and module player, so that the rules of which copy of an
 // effect plays and which song sounds can be driven without a sound device.

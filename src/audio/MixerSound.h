@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game's sound over a real mixer: the effect bank with its pools, and the one song.
 

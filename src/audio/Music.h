@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one song that sounds: loading a song always frees the one before, so a song asked for again restarts.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game's sound as the rest of the program calls it: effects by index and the two songs.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Grom: the lower body that shows whether the level's target is reached, the upper body with the mouth and
 // the tongue, and the eyes whose angle is the aim.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The flying creatures: up to seven at once, each flying an arch across the field, animating, and following
 // the tongue once caught.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The nine kinds of flying creature: frame size, animation, points, and what eating one does besides.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One game in progress: the level, the two scores and the phase of the level, the creature, the enemies,
 // the level clock and the score pop-up.

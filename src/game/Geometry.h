@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The aim's geometry: points along the aim and the rounding the game's positions use.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a BMP file's headers claim, read and checked before the file is decoded, so that a small record
 // cannot make the decoder build a huge picture or read pixel rows the record does not hold.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every 8-bit text of the game is Windows-1251. Source literals are UTF-8 and are converted here, once.
 

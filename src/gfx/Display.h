@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The back buffer every frame is drawn into, the snapshot of the frozen frame behind pause and questions,
 // and presentation of the finished frame in the window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Small drawing helpers used by every screen: shadowed text, frames drawn with a thick pen, thick lines,
 // and the strict point-in-rectangle test of the controls.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game's typeface, rendered with FreeType into our surfaces. Sizes mean what they mean to GDI:
 // a request for height h and width w gives a character cell (win ascent + win descent) of h pixels

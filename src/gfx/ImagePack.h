@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The picture pack: a headerless run of records, each a 4-byte little-endian length and that many bytes of
 // one BMP file. Pictures are read by number, skipping the records before them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The three picture tables every screen draws from: backgrounds and panels, sprites, and the mirrored
 // enemy pictures. A slot is empty until its picture is loaded.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Pixel routines that work on locked surfaces without the blitter: the left-right mirror made once per
 // enemy picture at load time, and the rotated draw of the tongue's pictures.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A software drawing surface with the blit rules the game was tuned for: 32-bit pixels 0x00RRGGBB,
 // an optional source colour key, opaque and keyed blits, colour fill, and a "lost" state that makes

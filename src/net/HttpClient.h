@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One HTTP GET at a time over libcurl, with the request headers the score server knows, cookies kept in
 // memory for the client's lifetime, no redirects, and bounded waits.

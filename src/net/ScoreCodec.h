@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The score record's letter text: every 5 bytes become 8 letters of a 32-letter alphabet (the bit grouping of
 // base32, most significant bit first, with no padding characters).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Sending one score: ask the server for its one-time field, then send the encoded record that echoes it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The submission record: "type=0|name=…|score=…|key=…|p=…|add=…|z=" and "0"s up to a multiple of 5 bytes.
 // Texts are Windows-1251 and go out unescaped, as the server expects them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the score server is: the built-in host, or the one GROMWUMBLER_SCORE_SERVER names for a run.
 

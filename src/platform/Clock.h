@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Time as the game sees it: a millisecond tick, a high-resolution counter for seeding, and sleep.
 

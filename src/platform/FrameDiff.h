@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Which parts of a frame differ from the frame shown before it, so that only those reach the screen. The
 // frame is compared in tiles against a copy of the last one given; changed tiles are merged into as few

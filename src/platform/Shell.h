@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Opening outside documents and web pages with whatever the desktop uses for them.
 

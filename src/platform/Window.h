@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one game window as the game needs it: set up for a display mode, show a finished 800x600 frame,
 // the cursor, the physical keyboard state, and the message loop that calls WindowEvents.

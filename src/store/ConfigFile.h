@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings file: three flag bytes (windowed, music, sound), the country line, then ten table entries of
 // a name and a little-endian 32-bit score. Texts are stored as a length byte and the complemented bytes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Replacing a file so that a crash or a power loss at any moment leaves either the old file or the new one
 // whole: the new bytes go to "<name>.new", are flushed to the disk and closed, renamed over the old file,

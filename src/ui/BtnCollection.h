@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A list of picture buttons: one is current, the mouse hovering over a button makes it current, the arrow
 // keys move through the list with wrap-around, and every change of the current button beeps.

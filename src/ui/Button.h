@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A picture button (its highlight drawn while selected) and a two-choice option row.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The six control groups of the menu screens and the name field, made once with the first pictures and
 // kept (with their state) across every reload.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A one-line text field: letter keys become capital Cyrillic letters by their place on a Russian keyboard,
 // "~" deletes the last letter, and a caret blinks while the field is in typing mode.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The options screen: three two-choice rows (display mode, music, sound), the country field and a back
 // button, items 0..7 (2r and 2r + 1 are the left and right choices of row r, 6 the field, 7 back).

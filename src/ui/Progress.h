@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The level clock: a bar that is full at the start of a level and shrinks from the right.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Two text buttons of a question ("ДА"/"НЕТ", "OK"/"ОТМЕНА"): the chosen one is green, the other yellow.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the on-surface controls need from the rest of the program: the pictures they draw, the font,
 // the "Beep", the last mouse position and the tick for the caret.

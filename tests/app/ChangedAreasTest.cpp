@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Each presented frame tells the window which columns of each row may differ from the frame before, so the
 // window compares only there. Through the real screens and a real game, no pixel may change outside them.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The build's own pictures measured against what the game draws on them: every question's texts lie inside
 // its panel and read well (the chosen answer the plainest), and every painted control covers the rectangle
 // that answers the mouse. Set GW_SCREENSHOTS to a folder to keep the drawn question screens as BMP files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The play rule of the effect bank and the one-song rule, over stand-ins for the mixer and the module player
 // whose voices end when the test says so.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game's sound on the real SDL2_mixer and libxmp: the pool rule on real channels, the volume of each start,
 // the focus rule, the latency of an effect, the balance of song and effects, and songs that cannot be loaded.
 // Voices that must stay sounding run on the dummy driver in real time; output is recorded from the disk driver

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two songs as the game's module player will hear them (libxmp at its default settings), and the composer
 // that writes them refusing a broken score.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The creature: the aim's swing and hold, the pupils and the body's bob, the tongue's lengths and limits,
 // its drawing, and the stun.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The enemies: their birth and the spawn attempts, the arch, the edges that release them, the animation,
 // the drawing with its pictures and clipping, the freeze, and the kinds each level draws from.
 

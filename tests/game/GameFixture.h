@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A game driven frame by frame: the headless program's services around one TGame made directly, drawing into
 // a back buffer of its own. The test sets the tick and the high-resolution counter, which is the seed of every

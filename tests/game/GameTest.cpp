@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Levels and scoring: the intro, the level clock and its end condition, the level end and game over, the
 // catches and the scores they change, the pop-up, and the hand-over to the menu or the name entry.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A surface drawn frame after frame must hold exactly what the same frame drawn on a fresh surface holds:
 // the late clear and the put-back of only what was drawn over an unchanged background must never leave a
 // pixel of an earlier frame behind.

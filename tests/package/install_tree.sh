@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The install tree of `cmake --install` in a scratch prefix: every file where a Linux desktop looks for it, the
 # menu entry, the AppStream file and the manual pages valid, the icon in its sizes, and the installed game run
 # headless from an empty folder keeping Config.cfg in the player's folder and nothing where it was started.

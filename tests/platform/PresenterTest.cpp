@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Presenting only what changed: the frame compare's rectangles, and what each present path leaves in the
 // window after a run of changing frames (read back from the dummy video driver's window).
 

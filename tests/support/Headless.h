@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Stand-ins for the platform services, so the game can be driven frame by frame without a window:
 // a clock the test sets, a window that keeps the presented frames, and a sound that records its calls.

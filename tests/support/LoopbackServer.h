@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A TCP server on 127.0.0.1 that answers each request it reads with the next scripted reply, byte for byte,
 // and keeps what it received: for the HTTP client's exact request and its handling of odd servers.

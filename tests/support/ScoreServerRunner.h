@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The real score server, in this process, on a free port of 127.0.0.1 with a database in a fresh folder.
 

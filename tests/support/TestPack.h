@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Picture packs made by the tests: BMP files written byte by byte, and a whole 46-record pack whose pictures
 // have the game's sizes and a pixel pattern a test can predict.

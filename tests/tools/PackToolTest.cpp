@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture pack: the tool that builds it, and the pack the build made for the game.
 
 #include <SDL.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a control needs around it, without a window: pictures of known solid colours, the real game font,
 // a sound that records the beeps, a mouse the test moves and a clock it sets.

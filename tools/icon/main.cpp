@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // gw_icontool <drawing.svg> <output folder> <size>...
 // Renders the game's icon drawing into square PNG files <output folder>/<size>.png, one per size, for the
 // desktop's icon theme. Small sizes are rendered from the drawing itself, never scaled down from a big one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The picture manifest: scenes composed from drawings, and the pack records cut from them.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Rendering of the SVG drawings and composition of the scenes, with cairo and librsvg.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Splits a picture pack into numbered BMP files (and PNG copies when ImageMagick is present),
 so every record can be looked at: dump_pack.py build/game/Data/Data.pp /tmp/pack"""
 import os

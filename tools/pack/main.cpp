@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // gw_packtool <manifest> <pictures folder> <output pack>
 // Renders the SVG drawings named by the manifest, composes its scenes and writes the picture
 // pack the game loads: records 0..45, each a length-prefixed 24-bit BMP file.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the Debian packages and checks them as a Debian 12 machine's owner and player would: lintian finds no
 # errors, apt installs the game, its menu entry and AppStream file validate, the installed game started from the
 # menu entry's command under Xvfb in an empty folder shows the menu, keeps Config.cfg in the player's folder and

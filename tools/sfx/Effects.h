@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The seven built-in effects: their bank properties and the synthesis that makes their samples.
 

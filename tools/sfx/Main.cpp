@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // gw_sfxgen: synthesises the built-in sound effects and writes them as a C++ source of RIFF WAVE images.
 //
 //   gw_sfxgen <output.cpp> [--wav-dir <folder>]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A complete in-memory RIFF WAVE file for 8-bit mono PCM, the form the mixer loads from memory.
 

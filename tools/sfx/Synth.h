@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Building blocks for the effect generator: a fixed-seed noise source, gliding oscillators, envelopes, filters and
 // the final conversion to 8-bit PCM. Everything is plain double-precision arithmetic on sample buffers, and nothing

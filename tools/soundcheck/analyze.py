@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Checks a recording of the game's sound (16-bit stereo at 44.1 kHz) against the moments marked while it was
 played: which song sounds where (by correlation with renders of the two songs), silence, and beeps.
    analyze.py out.raw marks.txt 1.wav 2.wav"""

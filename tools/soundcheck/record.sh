@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Plays the game as a player would, under Xvfb with openbox, and records what it sounds like through SDL's disk
 # audio driver; then checks the recording (analyze.py): the menu song after the splash, near-silence with music
 # switched off apart from the beeps of menu moves, the menu song again from its start when music comes back on,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Owning pointers for the librsvg and cairo handles that the picture tools render with.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads a score (the text format described in assets/songs/README.md) into a song ready to write.
 #pragma once
 

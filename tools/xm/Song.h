@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The in-memory song the composer builds from a score and writes as an XM module.
 #pragma once
 

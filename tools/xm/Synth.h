@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The composer's instrument voices: every sample is synthesised here, deterministically.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Serialises a song as a FastTracker 2 extended module, version 1.04.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // gw_xmcompose: turns a text score into a FastTracker 2 module.
 //   gw_xmcompose <score> <output.xm>
 // On any mistake in the score it names the line, exits non-zero and leaves no output file behind.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // gw_xmrender: a listening aid. Plays a module through libxmp at its default settings, writes what it hears
 // as a 16-bit stereo WAV and prints the levels that matter for the mix.
 //   gw_xmrender <module.xm> <out.wav> [passes] [solo channel]

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the screen drawings (menu, panels, highlights, help pages, playfield) as SVG files beside
 this script.
 
@@ -119,7 +120,8 @@ def attrs(**kw):
 
 
 def svg(width, height, body, defs=''):
-    return (f'<svg xmlns="http://www.w3.org/2000/svg" width="{width}" height="{height}" '
+    return ('<!-- SPDX-License-Identifier: GPL-3.0-or-later -->\n'
+            f'<svg xmlns="http://www.w3.org/2000/svg" width="{width}" height="{height}" '
             f'viewBox="0 0 {width} {height}">\n'
             + (f'<defs>\n{defs}</defs>\n' if defs else '') + body + '</svg>\n')
 

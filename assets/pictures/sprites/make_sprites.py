@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the sprite drawings (creature parts, tongue, enemy strips) as SVG files beside this script.
 
 The build reads the SVGs, not this script: run it after changing a drawing and commit its output.
@@ -36,7 +37,8 @@ def pts(points):
 
 
 def svg(w, h, body, defs=''):
-    head = (f'<svg xmlns="http://www.w3.org/2000/svg" width="{w}px" height="{h}px" '
+    head = ('<!-- SPDX-License-Identifier: GPL-3.0-or-later -->\n'
+            f'<svg xmlns="http://www.w3.org/2000/svg" width="{w}px" height="{h}px" '
             f'viewBox="0 0 {w} {h}">\n')
     if defs:
         head += f'<defs>\n{defs}</defs>\n'

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One owning pointer type per SDL handle, and a loud failure when SDL cannot make one.
 

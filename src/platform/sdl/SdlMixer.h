@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sound device through SDL2_mixer: opened once, the built-in effects loaded once as chunks, and voices
 // (mixer channels) added on demand that play those chunks without copying their samples.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The two ways a finished frame reaches the window, each sending only what changed since the frame before:
 // through an accelerated renderer (a streaming texture the GPU scales), or, where the GPU is only emulated on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The small SDL-backed services: the clock, opening documents, BMP decoding.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game's sound on this machine: the mixer, the songs and the game's rules over them; or, without a sound
 // device, a silent game that runs exactly as with one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The module player: XM songs rendered by libxmp straight into the mixer's output through its music hook.
 // One song sounds at a time; a song that is played keeps looping until it is freed.
