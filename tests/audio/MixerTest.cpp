@@ -30,7 +30,7 @@ namespace gw::platform::sdl {
 namespace {
 
 namespace fs = std::filesystem;
-using audio::kBeep, audio::kLevel, audio::kDie, audio::kHam1, audio::kBig;
+using audio::kLevel, audio::kDie, audio::kHam1, audio::kBig;
 
 struct Sound {
   SdlMixer mixer{audio::BuiltInEffects()};
@@ -47,12 +47,10 @@ class RealTimeMixer : public testing::Test {
   std::unique_ptr<Sound> sound_;
 };
 
+// The pool rule itself is tested on stand-ins; here, what only the real mixer shows: each copy is a channel
+// of its own that plays the one loaded chunk, and a channel that has ended counts as free.
 TEST_F(RealTimeMixer, PoolsMapOntoChannelsThatShareTheLoadedSamples) {
   audio::MixerSound& game = sound_->game;
-  game.PlayEffect(kBeep);
-  game.PlayEffect(kBeep);
-  EXPECT_EQ(game.Effects().Pool(kBeep).size(), 1u);
-
   for (int i = 0; i < 3; ++i) game.PlayEffect(kHam1);
   const std::vector<int> ham = game.Effects().Pool(kHam1);
   ASSERT_EQ(ham.size(), 3u);
@@ -60,13 +58,12 @@ TEST_F(RealTimeMixer, PoolsMapOntoChannelsThatShareTheLoadedSamples) {
     EXPECT_TRUE(Mix_Playing(channel)) << channel;
     EXPECT_EQ(Mix_GetChunk(channel), sound_->mixer.Chunk(kHam1)) << "a copy plays the one loaded chunk";
   }
-  EXPECT_EQ(sound_->mixer.Voices(), 4);
+  EXPECT_EQ(sound_->mixer.Voices(), 3);
 
   Mix_HaltChannel(-1);  // every copy has ended
   game.PlayEffect(kHam1);
   EXPECT_TRUE(Mix_Playing(ham[0]));
-  EXPECT_FALSE(Mix_Playing(ham[1]));
-  EXPECT_EQ(sound_->mixer.Voices(), 4) << "no channel is made while a copy is free";
+  EXPECT_EQ(sound_->mixer.Voices(), 3) << "no channel is made while a copy is free";
 }
 
 TEST_F(RealTimeMixer, ACopyKeepsItsStartingVolumeAndTheNextStartIsSilent) {
@@ -92,12 +89,6 @@ TEST_F(RealTimeMixer, EffectsAreHeardOnlyWhileTheWindowHasTheFocus) {
   e.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
   SDL_PushEvent(&e);
   EXPECT_EQ(Mix_MasterVolume(-1), MIX_MAX_VOLUME);
-}
-
-TEST(MixerVolume, FullIsTheEffectShareAndSilentIsZero) {
-  EXPECT_EQ(MixerVolume(audio::kFullVolume), std::lround(kEffectGain * MIX_MAX_VOLUME));
-  EXPECT_EQ(MixerVolume(audio::kSilentVolume), 0);
-  EXPECT_EQ(MixerVolume(-600), std::lround(kEffectGain * MIX_MAX_VOLUME * 0.5012));  // -6 dB
 }
 
 // The mixed output, buffer by buffer, as it leaves the mixer.
