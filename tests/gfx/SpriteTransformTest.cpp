@@ -71,8 +71,8 @@ TEST(DrawRotated, NegativeAnglesAreNotReducedAndFillDifferently) {
 
 // Pictures hanging over each edge of an 8 x 8 destination, which starts in a guard colour. At angle 0 a
 // pixel (row i, column j) lands at (x - j, y - i) and fills below; at pi it lands at (x + j - 2 px, y + i - 2 py)
-// and fills to the right. A write past a side edge that is not dropped wraps into the next or previous row,
-// so every pixel of the destination is checked.
+// and fills to the right. A write past a side edge that is not dropped lands in the next or previous row, so
+// every pixel is checked; one past the top or bottom leaves the pixels altogether (the sanitizer build's catch).
 TEST(DrawRotated, WritesOutsideTheDestinationAreDropped) {
   constexpr Pixel kGuard = 0xABCDEF, kInk = 5;
   struct Case {
