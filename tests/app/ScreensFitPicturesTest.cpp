@@ -389,6 +389,21 @@ double Covered(const gfx::Surface& painted, int px, int py, const gfx::Surface& 
   return all ? static_cast<double>(differ) / all : 0.0;
 }
 
+// Pixels of the two-pixel ring on and just outside the rectangle's edge (where a click does not answer, the
+// test being strict) that `painted` paints over `bare`, leaving out the pixels `skip` says.
+template <typename Skip>
+int PaintedOnEdge(const gfx::Surface& painted, int px, int py, const gfx::Surface& bare, int bx, int by, const Rect& r,
+                  Skip skip) {
+  int count = 0;
+  for (int y = r.top - 1; y <= r.bottom + 1; ++y)
+    for (int x = r.left - 1; x <= r.right + 1; ++x) {
+      const bool ring = x <= r.left || x >= r.right || y <= r.top || y >= r.bottom;
+      if (!ring || skip(x, y)) continue;
+      count += Near(painted.At(x - px, y - py), bare.At(x - bx, y - by), 24) ? 0 : 1;
+    }
+  return count;
+}
+
 TEST(PaintedControls, MainMenuBoardsCoverTheirRectanglesAndEndThere) {
   RealScreens g;
   const gfx::Surface& menu = g.Screen(0);
@@ -405,6 +420,11 @@ TEST(PaintedControls, MainMenuBoardsCoverTheirRectanglesAndEndThere) {
         painted += Near(menu.At(x, y), landscape.At(x, y), 24) ? 0 : 1;
       }
     EXPECT_LE(painted, all / 20) << painted << " of " << all << " pixels beside the rectangle are painted";
+    // the board's ink stays off the rectangle's edge, so a click anywhere on it answers; the signpost's post
+    // shows between the boards, and the title's ribbon hangs down to the first one
+    EXPECT_EQ(PaintedOnEdge(menu, 0, 0, landscape, 0, 0, r,
+                            [](int x, int y) { return (x >= 203 && x <= 225) || y < 158; }),
+              0);
   }
 }
 
@@ -481,6 +501,7 @@ TEST(PaintedControls, PanelButtonsCoverTheirRectangles) {
     for (const Rect& r : {row.OnBounds, row.OffBounds}) {
       SCOPED_TRACE("options choice " + Describe(r));
       EXPECT_GE(Covered(options, kX, kY, help, kX, kY, r), 0.95);
+      EXPECT_EQ(PaintedOnEdge(options, kX, kY, help, kX, kY, r, [](int, int) { return false; }), 0);
     }
   }
   {
@@ -491,11 +512,13 @@ TEST(PaintedControls, PanelButtonsCoverTheirRectangles) {
     if (b.Bounds == o.BackButton.Bounds) continue;
     SCOPED_TRACE("high-score button " + Describe(b.Bounds));
     EXPECT_GE(Covered(scores, kX, kY, options, kX, kY, b.Bounds), 0.95);
+    EXPECT_EQ(PaintedOnEdge(scores, kX, kY, options, kX, kY, b.Bounds, [](int, int) { return false; }), 0);
   }
   for (const ui::TDDButton& b : g.program.Controls.HelpButtons->Buttons()) {
     if (b.Bounds == o.BackButton.Bounds) continue;
     SCOPED_TRACE("help button " + Describe(b.Bounds));
     EXPECT_GE(Covered(help, kX, kY, options, kX, kY, b.Bounds), 0.95);
+    EXPECT_EQ(PaintedOnEdge(help, kX, kY, options, kX, kY, b.Bounds, [](int, int) { return false; }), 0);
   }
   // The back button sits on the frame's corner, whose rim and face run straight down: the rows just above
   // the button show the panel without it.

@@ -329,6 +329,12 @@ def board(rect, radius, stroke):
     return rrect(rect, radius, fill='url(#plank)', stroke=INK, stroke_width=stroke)
 
 
+def menu_face(rect):
+    """The menu board's outline runs inside its hit rectangle, clear of the rectangle's own edge (which does not
+    answer the mouse), so a click anywhere on the painted board answers."""
+    return inset(rect, MENU_STROKE / 2 + 1)
+
+
 def board_lit(rect, radius, stroke):
     """The lit face of a board: dark wood with a glowing rim, painted inside the board's outline, so a
     highlight picture cut at the hit rectangle meets the board at rest along its whole edge."""
@@ -363,7 +369,7 @@ def menu_board():
     b = (f'<rect {attrs(x=POST_X - 8, y=170, width=16, height=352)} fill="url(#post)" stroke="{INK}" '
          f'stroke-width="3"/>\n')
     for label, rect in MENU_ITEMS:
-        b += board(rect, MENU_RADIUS, MENU_STROKE) + grain(rect) + nail(POST_X, centre(rect)[1])
+        b += board(menu_face(rect), MENU_RADIUS, MENU_STROKE) + grain(rect) + nail(POST_X, centre(rect)[1])
         b += text(menu_label_x(rect), baseline(rect, MENU_LABEL_SIZE) - 1, label, MENU_LABEL_SIZE, LABEL)
     return svg(W, H, b, menu_defs())
 
@@ -377,7 +383,7 @@ def hi_label(x, y, label, size, anchor='middle'):
 def menu_highlights():
     b = ''
     for label, rect in MENU_ITEMS:
-        b += board_lit(rect, MENU_RADIUS, MENU_STROKE) + nail(POST_X, centre(rect)[1])
+        b += board_lit(menu_face(rect), MENU_RADIUS, MENU_STROKE) + nail(POST_X, centre(rect)[1])
         b += hi_label(menu_label_x(rect), baseline(rect, MENU_LABEL_SIZE) - 1, label, MENU_LABEL_SIZE)
     return svg(W, H, b, menu_defs())
 
@@ -426,8 +432,10 @@ def panel_title(label):
     return text(400, baseline(TITLE_PLAQUE, 28) + 1, label, 28, LABEL)
 
 
-# Panel buttons: the outline runs 1 px inside the hit rectangle.
-BUTTON_PAD, BUTTON_STROKE = 1, 2.5
+# Panel buttons: the outline runs inside the hit rectangle, 1 px clear of its edge, which does not answer the
+# mouse.
+BUTTON_STROKE = 2.5
+BUTTON_PAD = 1 + BUTTON_STROKE / 2
 
 
 def button_board(rect):
