@@ -304,6 +304,29 @@ TEST(QuestionScreens, AClickOnAWordsOuterInkAnswers) {
   }
 }
 
+// While a score is sent the wait screen is drawn again and again: its sign on the answer bar moves on, and
+// nothing else changes.
+TEST(QuestionScreens, TheWaitScreensSignMovesOnTheAnswerBar) {
+  RealScreens g;
+  g.StartGame();
+  g.program.ScreenState = screen::kWait;
+  ASSERT_TRUE(g.Frame());
+  const std::vector<Pixel> before = g.window.lastFrame;
+  g.clock.tick += 125;
+  ASSERT_TRUE(g.Frame());
+  const std::vector<Pixel>& after = g.window.lastFrame;
+  const Rect bar{kDialogX + 22, kDialogY + 136, kDialogX + 408, kDialogY + 184};
+  int inside = 0, outside = 0;
+  for (int y = 0; y < kH; ++y)
+    for (int x = 0; x < kW; ++x) {
+      const std::size_t i = static_cast<std::size_t>(y) * kW + static_cast<std::size_t>(x);
+      if (before[i] == after[i]) continue;
+      (Inside(bar, x, y) ? inside : outside) += 1;
+    }
+  EXPECT_GT(inside, 100);
+  EXPECT_EQ(outside, 0);
+}
+
 // Mean contrast of the yellow text that `drawn` adds to `bare` within the area, against what lies under its fully
 // drawn pixels; 0 when there is none.
 double YellowContrast(const std::vector<Pixel>& drawn, const std::vector<Pixel>& bare, const Rect& area) {
