@@ -28,6 +28,20 @@ const gfx::Surface* HelpPage(const gfx::ImageTables& images, std::int32_t state)
   }
 }
 
+// A row of dots on the question box's answer bar, lit one after another while a score is being sent, so the
+// player sees that the game is at work (the wait screen is drawn again and again until the exchange ends).
+void DrawWaitSign(gfx::Surface& dst, std::uint32_t tick) {
+  constexpr int kDots = 7, kStep = 28, kCentreX = kDialogX + 215, kCentreY = kDialogY + 160;
+  constexpr std::uint32_t kStepMs = 125;
+  const int lit = static_cast<int>(tick / kStepMs % kDots);
+  for (int i = 0; i < kDots; ++i) {
+    const int cx = kCentreX + (i - kDots / 2) * kStep;
+    const int r = i == lit ? 8 : 5;
+    gfx::FillRoundRect({cx - r, kCentreY - r, cx + r, kCentreY + r}, r,
+                       i == lit ? gfx::Rgb(255, 159, 28) : gfx::Rgb(107, 74, 46), dst);
+  }
+}
+
 }  // namespace
 
 bool MainForm::RunFrame() {
@@ -158,6 +172,7 @@ void MainForm::DrawScreen(gfx::Surface& dst) {
     case screen::kWait:
       DrawDialogOver(dst, images.Screen(22));
       DrawDialogText(dst, 290, 282, 24, 16, "Подождите...", gfx::kRed);
+      DrawWaitSign(dst, s_.clock.TickCount());
       break;
     default:
       break;

@@ -89,6 +89,8 @@ class TGame {
   void Eat(std::size_t slot);
   void DrawIntroScreen(gfx::Surface& dst, int captionX, std::string_view caption);
   void DrawStatus(gfx::Surface& dst);
+  // The lost game's total and the level it ended on, under the game-over caption and in the status plates.
+  void DrawTotal(gfx::Surface& dst);
 
   GameHost host_;
 };

@@ -16,6 +16,11 @@ constexpr std::array<unsigned char, 26> kRussianLayout = {
     0xD2, 0xD9, 0xC7, 0xC9, 0xCA, 0xDB, 0xC5, 0xC3, 0xCC, 0xD6, 0xD7, 0xCD, 0xDF,  // N..Z
 };
 constexpr gfx::Pixel kCaretColour = gfx::Rgb(227, 227, 0);
+// The pale caret gets a dark rim so it shows on the country box's white face as well as on the dark question box.
+constexpr gfx::Pixel kCaretRim = gfx::kBlack;
+// The focus frame stands this far out beside the field, clear of the first letter (which starts at the left edge)
+// and of the caret; the options panel paints the country box's border along the same line.
+constexpr int kFrameGapX = 6;
 constexpr std::uint32_t kBlinkMs = 300;
 
 }  // namespace
@@ -44,7 +49,10 @@ void TDDEdit::AddKey(char key, const UiContext& ui) {
 }
 
 void TDDEdit::Draw(gfx::Surface& dst, const UiContext& ui) {
-  if (Selected) gfx::DrawFrameRect(Bounds, 3, gfx::kFocusGreen, dst);
+  if (Selected) {
+    const gfx::Rect frame{Bounds.left - kFrameGapX, Bounds.top, Bounds.right + kFrameGapX, Bounds.bottom};
+    gfx::DrawFrameRect(frame, 3, gfx::kFocusGreen, dst);
+  }
   const std::uint32_t now = ui.clock.TickCount();
   if (now - BlinkTick > kBlinkMs) {
     CaretOn = !CaretOn;
@@ -54,6 +62,7 @@ void TDDEdit::Draw(gfx::Surface& dst, const UiContext& ui) {
   const int width = ui.font.TextWidth(kFontHeight, kFontWidth, kFontWeight, Text);
   if (CaretOn && Selected && Editing) {
     const int x = Bounds.left + width + 5;
+    gfx::DrawThickLine(x, Bounds.top + 5, x, Bounds.bottom - 6, 5, kCaretRim, dst);
     gfx::DrawThickLine(x, Bounds.top + 5, x, Bounds.bottom - 6, 3, kCaretColour, dst);
   }
   if (shown.empty()) return;
