@@ -49,11 +49,12 @@ void MainForm::FormPadRemoved(platform::PadId pad) {
 void MainForm::PadPress(platform::PadId pad, PadButton button) {
   ui::Controls& c = p_.Controls;
   const std::int32_t state = p_.ScreenState;
+  // A field being typed into, where the directions choose letters.
   ui::TDDEdit* field = nullptr;
   if (state == screen::kNameEntry) field = c.NameEdit.get();
-  if (state == screen::kOptions && c.OptionButtons && c.OptionButtons->ItemIndex == ui::TDDOptBtnCollection::kFieldItem &&
-      c.OptionButtons->Edit.Editing) {
-    field = &c.OptionButtons->Edit;
+  if (ui::TDDOptBtnCollection* o = c.OptionButtons.get();
+      state == screen::kOptions && o && o->ItemIndex == ui::TDDOptBtnCollection::kFieldItem && o->Edit.Editing) {
+    field = &o->Edit;
   }
   std::optional<std::uint16_t> key;
   if (field) {

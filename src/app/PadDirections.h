@@ -38,7 +38,9 @@ class PadDirections {
     std::array<std::uint32_t, 4> nextRepeat{};
     bool On(PadButton d) const { return dpad[Index(d)] || stick[Index(d)]; }
   };
-  static std::size_t Index(PadButton d) { return static_cast<std::size_t>(d) - static_cast<std::size_t>(PadButton::Up); }
+  static std::size_t Index(PadButton d) {
+    return static_cast<std::size_t>(d) - static_cast<std::size_t>(PadButton::Up);
+  }
   // Sets one source of a direction; returns the direction when it was not held before and is now.
   static std::optional<PadButton> Set(Held& h, std::array<bool, 4>& source, PadButton d, bool on, std::uint32_t now);
 

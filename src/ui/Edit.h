@@ -50,7 +50,8 @@ class TDDEdit {
 
  private:
   int choosing_ = -1;
-  // Appends letter when the field has room for it, measured as the text followed by measuredAs.
+  // Appends letter when the field has room for it, measured as the text followed by measuredAs; returns whether
+  // it did.
   bool Append(char letter, char measuredAs, const UiContext& ui);
   // The letter being chosen after the text textWidth wide; returns the width of both.
   int DrawChoosing(gfx::Surface& dst, int textWidth, const UiContext& ui);

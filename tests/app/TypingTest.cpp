@@ -24,13 +24,12 @@ struct LetterKey {
   std::uint16_t key;
 };
 constexpr LetterKey kAlphabet[] = {
-    {"А", Letter('F')}, {"Б", kComma},        {"В", Letter('D')}, {"Г", Letter('U')},        {"Д", Letter('L')},
-    {"Е", Letter('T')}, {"Ё", kGrave},        {"Ж", kSemicolon},  {"З", Letter('P')},        {"И", Letter('B')},
-    {"Й", Letter('Q')}, {"К", Letter('R')},   {"Л", Letter('K')}, {"М", Letter('V')},        {"Н", Letter('Y')},
-    {"О", Letter('J')}, {"П", Letter('G')},   {"Р", Letter('H')}, {"С", Letter('C')},        {"Т", Letter('N')},
-    {"У", Letter('E')}, {"Ф", Letter('A')},   {"Х", kLeftBracket}, {"Ц", Letter('W')},       {"Ч", Letter('X')},
-    {"Ш", Letter('I')}, {"Щ", Letter('O')},   {"Ъ", kRightBracket}, {"Ы", Letter('S')},      {"Ь", Letter('M')},
-    {"Э", kApostrophe}, {"Ю", kPeriod},       {"Я", Letter('Z')},
+    {"А", Letter('F')}, {"Б", kComma}, {"В", Letter('D')}, {"Г", Letter('U')}, {"Д", Letter('L')}, {"Е", Letter('T')},
+    {"Ё", kGrave}, {"Ж", kSemicolon}, {"З", Letter('P')}, {"И", Letter('B')}, {"Й", Letter('Q')}, {"К", Letter('R')},
+    {"Л", Letter('K')}, {"М", Letter('V')}, {"Н", Letter('Y')}, {"О", Letter('J')}, {"П", Letter('G')}, {"Р", Letter('H')},
+    {"С", Letter('C')}, {"Т", Letter('N')}, {"У", Letter('E')}, {"Ф", Letter('A')}, {"Х", kLeftBracket}, {"Ц", Letter('W')},
+    {"Ч", Letter('X')}, {"Ш", Letter('I')}, {"Щ", Letter('O')}, {"Ъ", kRightBracket}, {"Ы", Letter('S')}, {"Ь", Letter('M')},
+    {"Э", kApostrophe}, {"Ю", kPeriod}, {"Я", Letter('Z')},
 };
 
 store::ConfigData SavedConfig() {
