@@ -99,6 +99,7 @@ void MainForm::DrawScreen(gfx::Surface& dst) {
       DrawGuarded(dst, images.Screen(22));
       if (p_.Game) {
         p_.Game->DoFrame(dst);
+        if (p_.ScreenState == screen::kNameEntry) OpenNameEntry();
         const bool eyeKeys = s_.window.IsLetterKeyDown('Z') && s_.window.IsLetterKeyDown('Y') &&
                              s_.window.IsLetterKeyDown('F');
         p_.Game->Eye.Sprite = eyeKeys ? 16 : 2;

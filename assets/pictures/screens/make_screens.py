@@ -982,12 +982,13 @@ def help_page5():
             [('key', 'Esc'), ('word', '— выйти из игры (игра переспросит)')],
             [('key', 'Alt'), ('word', '+'), ('key', 'Enter'), ('word', '— окно или весь экран')],
             [('arrow', 'left'), ('arrow', 'up'), ('arrow', 'right'), ('arrow', 'down'), ('word', 'и'),
-             ('key', 'Enter'), ('word', '— выбор в меню')]]
+             ('key', 'Enter'), ('word', '— выбор в меню')],
+            [('word', 'Геймпад:'), ('key', 'A'), ('word', 'огонь, выбор,'), ('key', 'B'), ('word', 'назад,'),
+             ('key', 'Start'), ('word', 'пауза')]]
     for row in rows:
         b += keys_row(TEXT_LEFT, y, row)
         y += 38
-    b += rich(TEXT_LEFT, 428, 'В *настройках*: окно или весь экран, музыка, звуки', BODY_SIZE, limit=680)
-    b += rich(TEXT_LEFT, 455, 'и твоя страна (её пишут русскими буквами).', BODY_SIZE, limit=680)
+    b += rich(TEXT_LEFT, 462, 'В *настройках*: окно, музыка, звуки и твоя страна.', BODY_SIZE, limit=540)
     return svg(W, H, b, page_defs())
 
 
