@@ -84,7 +84,7 @@ for program in "$scratch"/unpacked/usr/games/gromwumbler "$scratch"/unpacked/usr
   grep -q GNU_RELRO <<<"$segments" || fail "$name has no RELRO segment"
   grep -Eq 'BIND_NOW|FLAGS_1.*NOW' <<<"$dynamic" || fail "$name is not bound at start (no BIND_NOW)"
   grep -q '__stack_chk_fail' <<<"$symbols" || fail "$name has no stack protector"
-  fortified=$(grep -oE '__[a-z0-9_]+_chk' <<<"$symbols" | sort -u | tr '\n' ' ')
+  fortified=$(grep -oE '__[a-z0-9_]+_chk@' <<<"$symbols" | tr -d @ | sort -u | tr '\n' ' ')
   [ -n "$fortified" ] || fail "$name calls no fortified functions"
   echo "$name: PIE, GNU_RELRO + BIND_NOW, __stack_chk_fail, fortified: $fortified"
 done
