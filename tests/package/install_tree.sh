@@ -79,13 +79,13 @@ status=0
 "$prefix/bin/gromwumbler" --bogus 2>/dev/null || status=$?
 [ "$status" = 2 ] || fail "an unknown option ends with $status"
 
-# Two players of one machine start the installed game from empty folders, as their menus do (a desktop
-# session's PATH): each gets a table of their own.
+# Two players of one machine start the installed game from empty folders, as their menus do (the PATH of a
+# desktop session started by systemd): each gets a table of their own.
 start_game() {  # <player home> <folder to start from> [XDG_DATA_HOME]
   local home=$1 from=$2 xdg=${3:-}
   mkdir -p "$home" "$from"
   (cd "$from" && exec env -u XDG_DATA_HOME HOME="$home" ${xdg:+XDG_DATA_HOME="$xdg"} SDL_VIDEODRIVER=dummy \
-     SDL_AUDIODRIVER=dummy PATH=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games $command \
+     SDL_AUDIODRIVER=dummy PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin $command \
      2>"$scratch/stderr.txt") &
   game=$!
 }

@@ -129,8 +129,8 @@ ls /usr/share/icons/hicolor/*/apps/"$icon".* | sed 's/^/  /'
 man -w gromwumbler
 
 step "The installed game, from the menu entry's command, under Xvfb in an empty folder"
-# The player: a home folder of their own and the PATH of a Debian session (which holds /usr/games), nothing else
-# of the environment changed, as a desktop session would start the menu entry's command.
+# The player: a home folder of their own and the PATH of a desktop session started by systemd (no games folders on
+# it), nothing else of the environment changed, as a desktop session would start the menu entry's command.
 home=$scratch/player
 start=$scratch/started-here
 mkdir -p "$home" "$start"
@@ -143,7 +143,7 @@ for _ in $(seq 50); do [ -s "$scratch/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$scratch/display")
 openbox >/dev/null 2>&1 &
 wm=$!
-(cd "$start" && exec env -u XDG_DATA_HOME HOME="$home" PATH=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games $command 2>"$scratch/stderr.txt") &
+(cd "$start" && exec env -u XDG_DATA_HOME HOME="$home" PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin $command 2>"$scratch/stderr.txt") &
 game=$!
 win=
 for _ in $(seq 100); do
