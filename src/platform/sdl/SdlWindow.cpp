@@ -2,9 +2,11 @@
 #include "platform/sdl/SdlWindow.h"
 
 #include <algorithm>
+#include <span>
 #include <string>
 
 #include "platform/Clock.h"
+#include "platform/WindowIcon.h"
 
 namespace gw::platform::sdl {
 
@@ -49,6 +51,15 @@ std::string TextOfKeyPress() {
   return next.text.text;
 }
 
+// The game's own icon, so a window manager shows it and not a generic one (SDL copies the pixels).
+void SetIcon(SDL_Window* window) {
+  const std::span<const std::uint32_t> pixels = WindowIconPixels();
+  const int size = WindowIconSize();
+  const SurfacePtr icon(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(pixels.data()), size, size, 32,
+                                                           size * 4, SDL_PIXELFORMAT_ARGB8888));
+  if (icon) SDL_SetWindowIcon(window, icon.get());
+}
+
 }  // namespace
 
 SdlWindow::SdlWindow(std::function<std::uint64_t()> now) : now_(std::move(now)) {
@@ -57,6 +68,7 @@ SdlWindow::SdlWindow(std::function<std::uint64_t()> now) : now_(std::move(now)) 
   window_ = Checked(WindowPtr(SDL_CreateWindow("Grom Wumbler", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                                kFrameWidth, kFrameHeight, SDL_WINDOW_HIDDEN)),
                     "cannot open the game window");
+  SetIcon(window_.get());
   presenter_ = MakePresenter(window_.get());
 }
 
