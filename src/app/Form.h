@@ -45,6 +45,7 @@ class MainForm final : public platform::WindowEvents {
   void FormMouseMove(int x, int y);
   void FormMouseDown();
   void SetWindowed(bool windowed);
+  // A document of the game folder (the current folder), by its bare name; see app/OutsideDocument.h.
   void OpenIfExists(const std::string& path);
   void OpenLink(const std::string& url);
   void SetSoundOn(bool on);
