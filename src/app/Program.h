@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/Random.h"
 #include "game/Game.h"
+#include "game/Random.h"
 #include "gfx/ImageTables.h"
 #include "platform/Window.h"
 #include "store/ConfigFile.h"
@@ -47,7 +47,7 @@ struct Program {
   platform::ScreenRect SavedWindowRect;
   gfx::ImageTables Images;
   ui::Controls Controls;
-  Random Rng;
+  game::Random Rng;
 };
 
 }  // namespace gw::app
