@@ -101,12 +101,7 @@ void MainForm::DrawScreen(gfx::Surface& dst) {
       if (c.HiScoreButtons) c.HiScoreButtons->Draw(dst, ui);
       DrawHiScores(dst);
       // Otherwise the table would look kept when it is lost at the end of the run.
-      if (p_.SavesFail) {
-        DrawDialogText(dst, 520, 256, 22, 12, "Рекорды не", gfx::kRed);
-        DrawDialogText(dst, 520, 280, 22, 12, "сохраняются:", gfx::kRed);
-        DrawDialogText(dst, 520, 304, 22, 12, "запись в папку", gfx::kRed);
-        DrawDialogText(dst, 520, 328, 22, 12, "невозможна", gfx::kRed);
-      }
+      if (p_.SavesFail) DrawDialogText(dst, 522, 212, 20, 10, "Рекорды не сохраняются!", gfx::kRed);
       break;
     case screen::kHelpPage1:
     case screen::kHelpPage2:

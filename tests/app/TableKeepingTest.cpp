@@ -165,13 +165,13 @@ TEST(ReadOnlyGameFolder, WhenNothingCanBeSavedTheTableScreenSaysSoAndTheTableSta
   // The save itself fails too, as in a read-only folder.
   fs::create_directory("Config.cfg.new");
   GameRun run(env, place);
-  EXPECT_GT(run.RedOnTableScreen(), 200);
+  EXPECT_GT(run.RedOnTableScreen(), 50);
   ::testing::internal::CaptureStderr();
   run.EnterScore('A', 5000);
   run.Quit();
   EXPECT_THAT(::testing::internal::GetCapturedStderr(), ::testing::HasSubstr("not saved"));
   EXPECT_TRUE(run.Holds("\xD4", 5000)) << "the entry of this run is lost at once";
-  EXPECT_GT(run.RedOnTableScreen(), 200);
+  EXPECT_GT(run.RedOnTableScreen(), 50);
   EXPECT_EQ(FileBytes("Config.cfg"), gameFile);
 }
 
