@@ -14,7 +14,8 @@ done
 scratch=$(mktemp -d)
 xvfb= wm= game=
 cleanup() {
-  for p in $game $wm $xvfb; do kill "$p" 2>/dev/null || true; done
+  # Waited for, so Xvfb has removed its lock file in /tmp before the test ends.
+  for p in $game $wm $xvfb; do kill "$p" 2>/dev/null || true; wait "$p" 2>/dev/null || true; done
   rm -rf "$scratch"
 }
 trap cleanup EXIT
