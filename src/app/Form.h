@@ -55,6 +55,7 @@ class MainForm final : public platform::WindowEvents {
   // Presses of directions held long enough to repeat.
   void PollPads();
   void SetWindowed(bool windowed);
+  // A document of the game folder (the current folder), by its bare name; see app/OutsideDocument.h.
   void OpenIfExists(const std::string& path);
   void OpenLink(const std::string& url);
   void SetSoundOn(bool on);

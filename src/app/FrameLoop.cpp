@@ -115,6 +115,8 @@ void MainForm::DrawScreen(gfx::Surface& dst) {
       gfx::DrawPicture(dst, 29, 156, images.Screen(10));
       if (c.HiScoreButtons) c.HiScoreButtons->Draw(dst, ui);
       DrawHiScores(dst);
+      // Otherwise the table would look kept when it is lost at the end of the run.
+      if (p_.SavesFail) DrawDialogText(dst, 522, 212, 20, 10, "Рекорды не сохраняются!", gfx::kRed);
       break;
     case screen::kHelpPage1:
     case screen::kHelpPage2:

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/Random.h"
+#include "game/Random.h"
 #include "audio/Sound.h"
 #include "game/Creature.h"
 #include "game/Enemies.h"
@@ -26,7 +26,7 @@ struct GameHost {
   audio::Sound& sound;
   platform::Clock& clock;
   platform::Window& window;
-  app::Random& random;
+  Random& random;
   const store::HiScoreTable& hiScores;
   const store::TOptions& options;
   std::int32_t& screenState;

@@ -120,9 +120,9 @@ TEST(MenuKeys, MoreGamesOpensItsDocumentOnlyWhenPresent) {
   OnMenu g;
   g.Keys({kDown, kDown, kDown, kDown, kReturn});
   EXPECT_TRUE(g.shell.opened.empty());
-  std::ofstream("moregames.url") << "[InternetShortcut]\n";
+  std::ofstream("moregames.url") << "[InternetShortcut]\nURL=https://games.example/\n";
   g.Keys({kReturn});
-  EXPECT_EQ(g.shell.opened, std::vector<std::string>{"moregames.url"});
+  EXPECT_EQ(g.shell.opened, std::vector<std::string>{"https://games.example/"});
   g.Keys({kUp, kUp, kReturn, kDown, kReturn});  // the online table from the high-score screen
   ASSERT_EQ(g.shell.opened.size(), 2u);
   EXPECT_THAT(g.shell.opened[1], ::testing::EndsWith("/cgi/version.pl?prg=GromWumbler&show&type=0"));
