@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// Plain sockets on loopback, for clients that misbehave in ways no HTTP library allows: half a request, a byte at
+// a time, too many headers. Each may come from its own address of 127.0.0.0/8, as distinct clients do.
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace gw::test {
+
+class RawClient {
+ public:
+  // Connects from 127.0.0.<host> (blocking); Ok() tells whether it worked.
+  explicit RawClient(std::uint16_t port, int host = 1) {
+    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in from{};
+    from.sin_family = AF_INET;
+    from.sin_addr.s_addr = htonl(0x7F000000u | static_cast<std::uint32_t>(host));
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port);
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    // A server that stops reading must not hold a test for ever.
+    const timeval sendLimit{5, 0};
+    if (fd_ >= 0) ::setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &sendLimit, sizeof sendLimit);
+    ok_ = fd_ >= 0 && ::bind(fd_, reinterpret_cast<sockaddr*>(&from), sizeof from) == 0 &&
+          ::connect(fd_, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
+  }
+  ~RawClient() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  RawClient(const RawClient&) = delete;
+  RawClient& operator=(const RawClient&) = delete;
+
+  bool Ok() const { return ok_; }
+  int Fd() const { return fd_; }
+
+  // False once the server has closed or reset the connection.
+  bool Send(std::string_view bytes) {
+    while (!bytes.empty()) {
+      const ssize_t n = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+      if (n <= 0) return false;
+      bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+  }
+
+  // Everything the server sends until it closes the connection, or until `limit` passes.
+  std::string ReadToClose(std::chrono::milliseconds limit = std::chrono::milliseconds(5000)) {
+    std::string got;
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (true) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+      if (left.count() <= 0) return got;
+      pollfd p{fd_, POLLIN, 0};
+      if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) return got;
+      char buffer[4096];
+      const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
+      if (n <= 0) return got;
+      got.append(buffer, static_cast<std::size_t>(n));
+    }
+  }
+
+  // One whole answer of a kept-alive connection: head and a body of its Content-Length.
+  std::string ReadAnswer(std::chrono::milliseconds limit = std::chrono::milliseconds(5000)) {
+    std::string got;
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (true) {
+      const std::size_t head = got.find("\r\n\r\n");
+      if (head != std::string::npos) {
+        const std::size_t at = got.find("Content-Length: ");
+        const std::size_t length = at == std::string::npos ? 0 : std::stoul(got.substr(at + 16));
+        if (got.size() >= head + 4 + length) return got;
+      }
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+      if (left.count() <= 0) return got;
+      pollfd p{fd_, POLLIN, 0};
+      if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) return got;
+      char buffer[4096];
+      const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
+      if (n <= 0) return got;
+      got.append(buffer, static_cast<std::size_t>(n));
+    }
+  }
+
+ private:
+  int fd_ = -1;
+  bool ok_ = false;
+};
+
+// The status of an answer's status line, or 0.
+inline int StatusOf(const std::string& answer) {
+  if (answer.rfind("HTTP/1.1 ", 0) != 0 || answer.size() < 12) return 0;
+  return std::stoi(answer.substr(9, 3));
+}
+
+}  // namespace gw::test
