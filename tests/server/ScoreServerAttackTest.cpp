@@ -14,58 +14,23 @@
 #include <thread>
 #include <vector>
 
-#include "server/RawHttp.h"
 #include "server/ServerProcess.h"
 #include "support/Headless.h"
+#include "support/RawClient.h"
 #include "support/ScoreServerRunner.h"
 
 namespace gw::scores {
 namespace {
 
 using test::RawClient;
+using test::SlowClients;
 using test::StatusOf;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 constexpr char kVersion[] = "GET /cgi/version.pl?version&prg=GromWumbler HTTP/1.1\r\nHost: t\r\nConnection: close\r\n\r\n";
-constexpr char kPartial[] = "GET /cgi/version.pl?version&prg=GromWumbler HTTP/1.1\r\nHost: t\r\n";
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-// Clients that hold half a request each and add one byte of a header every 2 s until told to stop; spread over
-// several addresses, as many clients are.
-class SlowClients {
- public:
-  SlowClients(std::uint16_t port, int count, int perAddress = 30) {
-    for (int i = 0; i < count; ++i) {
-      clients_.push_back(std::make_unique<RawClient>(port, 2 + i / perAddress));
-      if (!clients_.back()->Ok() || !clients_.back()->Send(kPartial)) ++failed_;
-    }
-    dribbler_ = std::thread([this] {
-      std::unique_lock guard(lock_);
-      while (!wake_.wait_for(guard, std::chrono::seconds(2), [this] { return stop_; })) {
-        for (auto& c : clients_) c->Send("X");
-      }
-    });
-  }
-  ~SlowClients() {
-    {
-      std::lock_guard guard(lock_);
-      stop_ = true;
-    }
-    wake_.notify_all();
-    dribbler_.join();
-  }
-  int Failed() const { return failed_; }
-
- private:
-  std::vector<std::unique_ptr<RawClient>> clients_;
-  int failed_ = 0;
-  std::mutex lock_;
-  std::condition_variable wake_;
-  bool stop_ = false;
-  std::thread dribbler_;
-};
 
 TEST(ScoreServerTransport, SlowClientsDoNotStarveHonestOnes) {
   test::ScoreServerRunner server;
@@ -95,7 +60,7 @@ TEST(ScoreServerTransport, ARequestMustArriveWholeWithinItsDeadline) {
   // A byte every 50 ms would keep a per-read time-out happy for ever.
   RawClient dribbler(server.Port());
   const auto first = Clock::now();
-  const std::string request = kPartial;
+  const std::string request = test::kHalfRequest;
   std::size_t sent = 0;
   pollfd answered{dribbler.Fd(), POLLIN, 0};
   while (sent < request.size() && ::poll(&answered, 1, 50) == 0) dribbler.Send(request.substr(sent++, 1));

@@ -11,11 +11,19 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <vector>
 
 namespace gw::test {
+
+// A request that has begun and not ended: its head lacks the closing blank line.
+inline constexpr char kHalfRequest[] = "GET /cgi/version.pl?version&prg=GromWumbler HTTP/1.1\r\nHost: t\r\n";
 
 class RawClient {
  public:
@@ -102,5 +110,31 @@ inline int StatusOf(const std::string& answer) {
   if (answer.rfind("HTTP/1.1 ", 0) != 0 || answer.size() < 12) return 0;
   return std::stoi(answer.substr(9, 3));
 }
+
+// Clients that hold half a request each and add one byte of a header every 2 s, spread over several addresses as
+// many clients are. One the server cuts off comes back at once with a new half request, so they stay for as long
+// as the object lives.
+class SlowClients {
+ public:
+  SlowClients(std::uint16_t port, int count, int perAddress = 30);
+  ~SlowClients();
+  SlowClients(const SlowClients&) = delete;
+  SlowClients& operator=(const SlowClients&) = delete;
+
+  // How many could not connect at the start.
+  int Failed() const { return failed_; }
+
+ private:
+  std::unique_ptr<RawClient> Join(int i);
+
+  std::uint16_t port_;
+  int perAddress_;
+  std::vector<std::unique_ptr<RawClient>> clients_;
+  int failed_ = 0;
+  std::mutex lock_;
+  std::condition_variable wake_;
+  bool stop_ = false;
+  std::thread dribbler_;
+};
 
 }  // namespace gw::test
