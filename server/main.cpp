@@ -5,6 +5,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <iostream>
@@ -81,13 +82,20 @@ Parsed Parse(int argc, char** argv, Options& o) {
   return Parsed::Run;
 }
 
-// Every connection is a descriptor: take all the system allows this process (a sandbox may forbid asking).
-void RaiseDescriptorLimit() {
+// Every connection is a descriptor: take all the system allows this process (a sandbox may forbid asking), and
+// keep the connection cap below it, with room for the database and the listener, so that a full server turns
+// clients away with an answer instead of failing to accept them.
+std::size_t ConnectionsTheSystemAllows(std::size_t wanted) {
+  constexpr rlim_t kReserve = 64;
   rlimit limit{};
-  if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
-    limit.rlim_cur = limit.rlim_max;
-    setrlimit(RLIMIT_NOFILE, &limit);
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return wanted;
+  if (limit.rlim_cur < limit.rlim_max) {
+    rlimit raised = limit;
+    raised.rlim_cur = limit.rlim_max;
+    if (setrlimit(RLIMIT_NOFILE, &raised) == 0) limit = raised;
   }
+  if (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur <= kReserve) return wanted;
+  return std::min<std::size_t>(wanted, static_cast<std::size_t>(limit.rlim_cur - kReserve));
 }
 
 }  // namespace
@@ -101,7 +109,6 @@ int main(int argc, char** argv) {
   }
   // Whatever the server makes is its own alone: the database holds the signing key.
   umask(077);
-  RaiseDescriptorLimit();
   // SIGTERM and SIGINT are taken by one waiting thread, never in the middle of a request.
   sigset_t stopSignals;
   sigemptyset(&stopSignals);
@@ -114,7 +121,7 @@ int main(int argc, char** argv) {
     gw::scores::ScoreService service(store, metrics, {options.key, options.perHour, {}});
     gw::scores::TransportLimits limits;
     limits.storeThreads = options.storeThreads;
-    limits.connections = static_cast<std::size_t>(options.connections);
+    limits.connections = ConnectionsTheSystemAllows(static_cast<std::size_t>(options.connections));
     limits.connectionsPerAddress = static_cast<std::size_t>(options.perAddress);
     gw::scores::HttpServer server(service, metrics, gw::scores::StderrLog(), limits);
     const auto port = server.Listen(options.host, static_cast<std::uint16_t>(options.port));
