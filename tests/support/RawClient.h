@@ -64,43 +64,38 @@ class RawClient {
 
   // Everything the server sends until it closes the connection, or until `limit` passes.
   std::string ReadToClose(std::chrono::milliseconds limit = std::chrono::milliseconds(5000)) {
-    std::string got;
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (true) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-      if (left.count() <= 0) return got;
-      pollfd p{fd_, POLLIN, 0};
-      if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) return got;
-      char buffer[4096];
-      const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
-      if (n <= 0) return got;
-      got.append(buffer, static_cast<std::size_t>(n));
-    }
+    return ReadUntil(limit, [](const std::string&) { return false; });
   }
 
   // One whole answer of a kept-alive connection: head and a body of its Content-Length.
   std::string ReadAnswer(std::chrono::milliseconds limit = std::chrono::milliseconds(5000)) {
-    std::string got;
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (true) {
+    return ReadUntil(limit, [](const std::string& got) {
       const std::size_t head = got.find("\r\n\r\n");
-      if (head != std::string::npos) {
-        const std::size_t at = got.find("Content-Length: ");
-        const std::size_t length = at == std::string::npos ? 0 : std::stoul(got.substr(at + 16));
-        if (got.size() >= head + 4 + length) return got;
-      }
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-      if (left.count() <= 0) return got;
-      pollfd p{fd_, POLLIN, 0};
-      if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) return got;
-      char buffer[4096];
-      const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
-      if (n <= 0) return got;
-      got.append(buffer, static_cast<std::size_t>(n));
-    }
+      if (head == std::string::npos) return false;
+      const std::size_t at = got.find("Content-Length: ");
+      const std::size_t length = at == std::string::npos ? 0 : std::stoul(got.substr(at + 16));
+      return got.size() >= head + 4 + length;
+    });
   }
 
  private:
+  // Reads until `whole` says so, the server closes, or `limit` passes.
+  template <typename Whole>
+  std::string ReadUntil(std::chrono::milliseconds limit, Whole whole) {
+    std::string got;
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!whole(got)) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+      pollfd p{fd_, POLLIN, 0};
+      if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
+      char buffer[4096];
+      const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
+      if (n <= 0) break;
+      got.append(buffer, static_cast<std::size_t>(n));
+    }
+    return got;
+  }
+
   int fd_ = -1;
   bool ok_ = false;
 };
