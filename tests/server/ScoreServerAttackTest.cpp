@@ -108,6 +108,20 @@ TEST(ScoreServerTransport, HeadsBeyondTheLimitsAreRefused) {
   }
 }
 
+TEST(ScoreServerTransport, RequestsSentTogetherAreAnsweredInTurn) {
+  test::ScoreServerRunner server;
+  RawClient client(server.Port());
+  ASSERT_TRUE(client.Send("GET /healthz HTTP/1.1\r\nHost: t\r\n\r\nGET /nothing HTTP/1.1\r\nHost: t\r\n\r\n" +
+                          std::string(kVersion)));
+  const std::string answers = client.ReadToClose();
+  const std::size_t second = answers.find("HTTP/1.1 404");
+  const std::size_t third = answers.find("HTTP/1.1 200", 1);
+  EXPECT_EQ(StatusOf(answers), 200) << answers;
+  EXPECT_NE(second, std::string::npos) << answers;
+  EXPECT_GT(third, second) << answers;
+  EXPECT_NE(answers.find("GromWumbler|1.0|ok|0|", third), std::string::npos) << answers;
+}
+
 TEST(ScoreServerTransport, ConnectionsAreCappedPerAddressAndInAll) {
   TransportLimits limits;
   limits.connectionsPerAddress = 3;
