@@ -93,16 +93,23 @@ class HttpServer::Connection : public std::enable_shared_from_this<Connection> {
   const TransportLimits& Limits() const { return server_.limits_; }
 
   // One deadline at a time: when it passes, whatever the connection waits for is cancelled and its handler sees
-  // `expired_`. Setting a new one cancels the old.
+  // `expired_`. Setting a new one ends the old; so does NoDeadline. A timer that had already fired when it was
+  // ended may still run its handler: the generation tells it that it is too late to cancel anything.
   void Deadline(std::chrono::milliseconds after) {
     expired_ = false;
+    const std::uint64_t mine = ++deadline_;
     timer_.expires_after(after);
-    timer_.async_wait([self = shared_from_this()](beast::error_code ec) {
-      if (ec) return;
+    timer_.async_wait([self = shared_from_this(), mine](beast::error_code ec) {
+      if (ec || mine != self->deadline_) return;
       self->expired_ = true;
       beast::error_code ignored;
       self->socket_.cancel(ignored);
     });
+  }
+
+  void NoDeadline() {
+    ++deadline_;
+    timer_.cancel();
   }
 
   void AwaitRequest() {
@@ -126,7 +133,7 @@ class HttpServer::Connection : public std::enable_shared_from_this<Connection> {
   }
 
   void OnHead(beast::error_code ec) {
-    timer_.cancel();
+    NoDeadline();
     if (ec && expired_ && !stopping_) {
       request_ = {head_->Method(), head_->Target(), {}, address_};
       return Answer(Refusal(408, "deadline", "the request did not arrive in time\n"), false);
@@ -180,7 +187,7 @@ class HttpServer::Connection : public std::enable_shared_from_this<Connection> {
     response_->prepare_payload();
     Deadline(Limits().write);
     http::async_write(socket_, *response_, [self = shared_from_this(), keepAlive](beast::error_code ec, std::size_t) {
-      self->timer_.cancel();
+      self->NoDeadline();
       self->response_.reset();
       if (ec || !keepAlive) return self->Close();
       self->AwaitRequest();
@@ -189,7 +196,7 @@ class HttpServer::Connection : public std::enable_shared_from_this<Connection> {
 
   void Close() {
     beast::error_code ignored;
-    timer_.cancel();
+    NoDeadline();
     socket_.shutdown(tcp::socket::shutdown_both, ignored);
     socket_.close(ignored);
   }
@@ -206,6 +213,7 @@ class HttpServer::Connection : public std::enable_shared_from_this<Connection> {
   bool atStore_ = false;
   bool stopping_ = false;
   bool expired_ = false;
+  std::uint64_t deadline_ = 0;
 };
 
 HttpServer::HttpServer(HttpHandler& handler, Metrics& metrics, LogSink log, TransportLimits limits)
