@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Load on the real score server over loopback: each iteration is one whole submission as the game makes it
 // (the version request, then the encoded record), by 32 clients at once, each with its own connection and
-// cookies. Reports exchanges per second (items_per_second), the 99th-percentile exchange time in ms
-// ("p99_ms") and whether every answered submission is in the database ("all_stored", 1 when so).
+// cookies; with the argument N, while N slow clients hold half requests open, adding a byte every 2 s. Reports
+// exchanges per second (items_per_second), the 99th-percentile exchange time in ms ("p99_ms") and whether every
+// answered submission is in the database ("all_stored", 1 when so). The access log is formatted but not written.
 
 #include <benchmark/benchmark.h>
 
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "net/ScoreExchange.h"
+#include "support/RawClient.h"
 #include "support/ScoreServerRunner.h"
 
 namespace {
@@ -22,6 +24,7 @@ constexpr char kName[] = "\xC8\xE2\xE0\xED";
 constexpr char kRussia[] = "\xD0\xEE\xF1\xF1\xE8\xFF";
 
 std::unique_ptr<gw::test::ScoreServerRunner> server;
+std::unique_ptr<gw::test::SlowClients> slow;
 std::vector<std::vector<double>> latencies(kClients);
 std::atomic<std::int64_t> sent{0};
 
@@ -31,6 +34,7 @@ void BM_ScoreExchanges(benchmark::State& state) {
     gw::scores::ServiceSettings settings;
     settings.submissionsPerHour = 1'000'000'000;  // one address sends everything here
     server = std::make_unique<gw::test::ScoreServerRunner>(settings);
+    if (state.range(0) > 0) slow = std::make_unique<gw::test::SlowClients>(server->Port(), static_cast<int>(state.range(0)));
     for (auto& l : latencies) l.clear();
     sent = 0;
   }
@@ -56,10 +60,12 @@ void BM_ScoreExchanges(benchmark::State& state) {
     const double p99 = all.empty() ? 0 : all[all.size() * 99 / 100];
     state.counters["p99_ms"] = benchmark::Counter(p99);
     state.counters["all_stored"] = benchmark::Counter(server->Store().Count() == sent.load() ? 1 : 0);
+    state.counters["open_connections"] = benchmark::Counter(static_cast<double>(server->Metrics().OpenConnections()));
+    slow.reset();
     server.reset();
   }
 }
 
 }  // namespace
 
-BENCHMARK(BM_ScoreExchanges)->Threads(kClients)->UseRealTime()->MinTime(3.0);
+BENCHMARK(BM_ScoreExchanges)->Arg(0)->Arg(300)->Threads(kClients)->UseRealTime()->MinTime(3.0);

@@ -28,18 +28,30 @@ constexpr const char* kHead = R"html(<!DOCTYPE html>
   header p { margin: 6px 0 0; color: #1d3b12; font-weight: bold; }
   main { display: flex; flex-wrap: wrap; gap: 24px; justify-content: center; padding: 20px 16px 40px; }
   section { background: var(--paper); border-radius: 18px; box-shadow: 0 8px 24px rgba(0,0,0,.18);
-            padding: 18px 20px 12px; width: min(460px, 100%); }
+            padding: 18px 16px 12px; width: min(480px, 100%); min-width: 0; }
   h2 { margin: 0 0 10px; font-size: 1.25rem; color: var(--leaf); }
-  table { width: 100%; border-collapse: collapse; font-size: .95rem; }
-  th { text-align: left; font-size: .8rem; text-transform: uppercase; color: #6b7a5a; padding: 4px 6px;
+  /* Fixed columns: a long name or country wraps inside its own cell and never pushes the score out. */
+  table { width: 100%; border-collapse: collapse; font-size: .95rem; table-layout: fixed; }
+  th { text-align: left; font-size: .75rem; text-transform: uppercase; color: #6b7a5a; padding: 4px 6px;
        border-bottom: 2px solid var(--line); }
-  td { padding: 6px; border-bottom: 1px solid var(--line); }
-  td.rank { width: 2.5em; color: #6b7a5a; text-align: right; }
-  th.score, td.score { text-align: right; }
-  td.score { font-weight: bold; font-variant-numeric: tabular-nums; }
-  tr:nth-child(1) td.rank, tr:nth-child(1) td.name { color: #b8860b; font-weight: bold; }
-  td.when { color: #6b7a5a; font-size: .8rem; white-space: nowrap; }
+  td { padding: 6px; border-bottom: 1px solid var(--line); vertical-align: top; }
+  col.rank { width: 2.6em; }
+  col.score { width: 7.2em; }
+  td.rank { color: #6b7a5a; text-align: right; }
+  td.who { overflow-wrap: anywhere; }
+  .country { display: block; color: #6b7a5a; font-size: .8rem; }
+  th.score, td.score { text-align: right; overflow-wrap: anywhere; }
+  .points { display: block; font-weight: bold; font-variant-numeric: tabular-nums; }
+  .when { display: block; color: #6b7a5a; font-size: .75rem; white-space: nowrap; }
+  tr:nth-child(1) td.rank, tr:nth-child(1) .name { color: #b8860b; font-weight: bold; }
   .empty { color: #6b7a5a; font-style: italic; padding: 12px 6px; }
+  @media (max-width: 420px) {
+    h1 { font-size: 1.9rem; }
+    main { padding: 16px 8px 32px; }
+    section { padding: 14px 10px 10px; }
+    table { font-size: .9rem; }
+    col.score { width: 6.4em; }
+  }
   footer { text-align: center; color: #1d3b12; font-size: .8rem; padding-bottom: 24px; }
 </style>
 </head>
@@ -65,12 +77,14 @@ void Section(std::string& html, const char* title, const std::vector<ScoreRow>& 
     html += "<p class=\"empty\">Пока никого — будьте первым!</p>\n</section>\n";
     return;
   }
-  html += "<table>\n<thead><tr><th></th><th>Имя</th><th>Страна</th><th class=\"score\">Очки</th><th>Дата</th></tr></thead>\n<tbody>\n";
+  html += "<table>\n<colgroup><col class=\"rank\"><col><col class=\"score\"></colgroup>\n"
+          "<thead><tr><th></th><th>Игрок, страна</th><th class=\"score\">Очки, дата</th></tr></thead>\n<tbody>\n";
   int rank = 0;
   for (const ScoreRow& r : rows) {
-    html += "<tr><td class=\"rank\">" + std::to_string(++rank) + "</td><td class=\"name\">" + HtmlEscape(r.name) +
-            "</td><td class=\"country\">" + HtmlEscape(r.country) + "</td><td class=\"score\">" +
-            std::to_string(r.score) + "</td><td class=\"when\">" + Date(r.time) + "</td></tr>\n";
+    html += "<tr><td class=\"rank\">" + std::to_string(++rank) + "</td><td class=\"who\"><span class=\"name\">" +
+            HtmlEscape(r.name) + "</span><span class=\"country\">" + HtmlEscape(r.country) +
+            "</span></td><td class=\"score\"><span class=\"points\">" + std::to_string(r.score) +
+            "</span><span class=\"when\">" + Date(r.time) + "</span></td></tr>\n";
   }
   html += "</tbody>\n</table>\n</section>\n";
 }

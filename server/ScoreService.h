@@ -1,50 +1,55 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The score server's HTTP side: the two requests of a submission, the records page and its JSON twin.
+// The score server's answers: the two requests of a submission, the records page and its JSON twin, and the
+// operator's /metrics and /healthz. Whatever reads or writes the store is handed back as work for the store's
+// own threads; everything else is answered at once.
 
 #include <cstdint>
 #include <functional>
 #include <string>
 
+#include "Http.h"
+#include "Metrics.h"
+#include "Query.h"
 #include "RateLimiter.h"
 #include "ScoreStore.h"
+#include "Sessions.h"
 #include "Tokens.h"
-
-namespace httplib {
-class Server;
-struct Request;
-struct Response;
-}  // namespace httplib
 
 namespace gw::scores {
 
 struct ServiceSettings {
-  char key = 'G';                           // the letter every record must carry
-  int submissionsPerHour = 120;             // per address
-  int threads = 64;                         // requests served at once
-  std::function<std::int64_t()> now;        // seconds since the epoch; the system clock when empty
+  char key = 'G';                     // the letter every record must carry
+  int submissionsPerHour = 120;       // per address: submissions that reach the store, and as many refused ones
+  std::function<std::int64_t()> now;  // seconds since the epoch; the system clock when empty
 };
 
-class ScoreService {
+class ScoreService final : public HttpHandler {
  public:
-  // Reads the token key from the store. Throws StoreError.
-  ScoreService(ScoreStore& store, ServiceSettings settings);
+  // Reads the signing key from the store. Throws StoreError.
+  ScoreService(ScoreStore& store, Metrics& metrics, ServiceSettings settings);
 
-  // Puts the routes and the request limits on a server.
-  void Install(httplib::Server& server);
+  Reply Handle(const HttpRequest& request) override;
 
  private:
-  void Script(const httplib::Request& req, httplib::Response& res);
-  void Version(const httplib::Request& req, httplib::Response& res);
-  void Submit(const httplib::Request& req, httplib::Response& res);
-  void Page(httplib::Response& res);
-  void Api(const httplib::Request& req, httplib::Response& res);
+  Reply Script(const HttpRequest& request, const Query& query);
+  HttpResponse Version(const HttpRequest& request);
+  Reply Submit(const HttpRequest& request, const Query& query);
+  HttpResponse Refused(const std::string& address, std::int64_t now, HttpResponse refusal);
+  HttpResponse Page();
+  Reply Api(const Query& query);
+  HttpResponse Health();
   std::int64_t Now() const;
 
   ScoreStore& store_;
+  Metrics& metrics_;
   ServiceSettings settings_;
-  TokenSigner signer_;
-  RateLimiter limiter_;
+  std::string secret_;
+  TokenSigner tokens_;
+  SessionSigner sessions_;
+  // Separate budgets, so that garbage from an address never spends what its honest players may send.
+  RateLimiter submissions_;
+  RateLimiter refusals_;
 };
 
 }  // namespace gw::scores

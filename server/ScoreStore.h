@@ -43,6 +43,8 @@ class ScoreStore {
   // The best `limit` rows with a time of `since` or later: highest score first, earlier first among equals.
   virtual std::vector<ScoreRow> Best(std::int64_t since, int limit) = 0;
   virtual std::int64_t Count() = 0;
+  // Throws StoreError unless the store answers a small query now.
+  virtual void Ping() = 0;
   // The key that signs tokens: made once and kept in the store, so every server over the same store (and
   // the same server after a restart) accepts the tokens the others issued.
   virtual std::string Secret() = 0;

@@ -1,8 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SqliteScoreStore.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 
 namespace gw::scores {
 
@@ -65,6 +71,31 @@ class Run {
   sqlite3_stmt* s_;
 };
 
+// The database holds the signing key: whoever can read it can forge tokens, and whoever can change its folder
+// can put another file in its place.
+void GuardPrivacy(const std::string& path) {
+  std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  if (folder.empty()) folder = ".";
+  struct stat st {};
+  if (::stat(folder.c_str(), &st) != 0) throw StoreError("no folder " + folder.string() + " for the database");
+  if (st.st_uid != ::geteuid() && st.st_uid != 0) {
+    throw StoreError("the folder " + folder.string() + " of the database belongs to another user");
+  }
+  if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+    throw StoreError("the folder " + folder.string() + " of the database can be changed by other users (chmod go-w it)");
+  }
+  for (const char* suffix : {"", "-wal", "-shm"}) {
+    const std::string file = path + suffix;
+    if (::stat(file.c_str(), &st) == 0 && (st.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
+      throw StoreError(file + " can be read by other users, and it holds the key that signs tokens: chmod 600 it");
+    }
+  }
+  // Made here, for its owner alone; SQLite gives its log files the same mode.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd < 0) throw StoreError("cannot open " + path + ": " + std::strerror(errno));
+  ::close(fd);
+}
+
 }  // namespace
 
 void SqliteScoreStore::DbDeleter::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
@@ -87,7 +118,7 @@ SqliteScoreStore::Stmt SqliteScoreStore::Prepare(sqlite3* db, const char* sql) {
   return Stmt(raw);
 }
 
-SqliteScoreStore::SqliteScoreStore(const std::string& path) : writer_(Open(path)) {
+SqliteScoreStore::SqliteScoreStore(const std::string& path) : writer_((GuardPrivacy(path), Open(path))) {
   // WAL with NORMAL syncing: a commit is in the log file before Add returns, which a killed process cannot
   // undo; only a power loss may take the last moments back.
   Exec(writer_.get(), "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
@@ -99,6 +130,7 @@ SqliteScoreStore::SqliteScoreStore(const std::string& path) : writer_(Open(path)
                   "SELECT name, country, score, time FROM scores WHERE time >= ?1 ORDER BY score DESC, time, id "
                   "LIMIT ?2");
   count_ = Prepare(reader_.get(), "SELECT count(*) FROM scores");
+  ping_ = Prepare(reader_.get(), "SELECT count(*) FROM settings");
 }
 
 SqliteScoreStore::~SqliteScoreStore() {
@@ -107,6 +139,7 @@ SqliteScoreStore::~SqliteScoreStore() {
   insert_.reset();
   best_.reset();
   count_.reset();
+  ping_.reset();
   reader_.reset();
   writer_.reset();
 }
@@ -147,6 +180,12 @@ std::int64_t SqliteScoreStore::Count() {
   Run run(count_.get());
   Check(run.Step(), reader_.get(), "count the scores");
   return sqlite3_column_int64(count_.get(), 0);
+}
+
+void SqliteScoreStore::Ping() {
+  std::lock_guard lock(readLock_);
+  Run run(ping_.get());
+  Check(run.Step(), reader_.get(), "ask the store");
 }
 
 std::string SqliteScoreStore::Secret() {

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Scores in one SQLite file in WAL mode: readers never wait for the writer, and every answered submission
-// is in the log before the answer goes out, so a killed server loses none.
+// is in the log before the answer goes out, so a killed server loses none. The file holds the key that signs
+// tokens and sessions, so it is made readable by its owner only, and a file others can read is refused.
 
 #include <memory>
 #include <mutex>
@@ -16,13 +17,15 @@ namespace gw::scores {
 
 class SqliteScoreStore final : public ScoreStore {
  public:
-  // Opens the file, creating it and its tables on the first start. Throws StoreError.
+  // Opens the file, creating it (mode 0600) and its tables on the first start. Throws StoreError, also when the
+  // file can be read by others or its folder changed by others.
   explicit SqliteScoreStore(const std::string& path);
   ~SqliteScoreStore() override;
 
   AddResult Add(const Submission& submission) override;
   std::vector<ScoreRow> Best(std::int64_t since, int limit) override;
   std::int64_t Count() override;
+  void Ping() override;
   std::string Secret() override;
 
  private:
@@ -46,6 +49,7 @@ class SqliteScoreStore final : public ScoreStore {
   Db reader_;
   Stmt best_;
   Stmt count_;
+  Stmt ping_;
 };
 
 }  // namespace gw::scores

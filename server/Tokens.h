@@ -10,9 +10,6 @@
 
 namespace gw::scores {
 
-// A fresh random text of hex digits, 2 per byte, from the system's cryptographic generator.
-std::string RandomHex(std::size_t bytes);
-
 enum class TokenCheck { Valid, Malformed, OtherSession, Expired };
 
 class TokenSigner {

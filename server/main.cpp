@@ -1,16 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // gromwumbler-scores: receives the game's score submissions, keeps them in SQLite and shows the records.
 
-#include <httplib.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
-#include <cstring>
 #include <iostream>
 #include <string>
 #include <thread>
 
+#include "HttpServer.h"
 #include "ScoreService.h"
 #include "SqliteScoreStore.h"
 
@@ -22,59 +24,92 @@ struct Options {
   std::string db = "scores.db";
   char key = GW_SCORE_KEY[0];
   int perHour = 120;
-  int threads = 64;
+  int storeThreads = 4;
+  int connections = 10000;
+  int perAddress = 64;
 };
 
 constexpr const char* kUsage =
-    "usage: gromwumbler-scores [--listen ADDR:PORT] [--db FILE] [--key LETTER] [--max-per-hour N] [--threads N]\n"
-    "  --listen        where to accept requests (default 127.0.0.1:8080)\n"
-    "  --db            the SQLite file, made on the first start (default scores.db)\n"
-    "  --key           the capital letter every record must carry (default " GW_SCORE_KEY ")\n"
-    "  --max-per-hour  submissions accepted per address and hour (default 120)\n"
-    "  --threads       requests served at once (default 64)\n";
+    "usage: gromwumbler-scores [--listen ADDR:PORT] [--db FILE] [--key LETTER] [--max-per-hour N]\n"
+    "                          [--threads N] [--max-connections N] [--max-per-address N]\n"
+    "  --listen           where to accept requests (default 127.0.0.1:8080)\n"
+    "  --db               the SQLite file, made on the first start, readable by its owner only (default scores.db)\n"
+    "  --key              the capital letter every record must carry (default " GW_SCORE_KEY ")\n"
+    "  --max-per-hour     submissions stored per address and hour, and as many refused (default 120)\n"
+    "  --threads          threads that work on the database (default 4)\n"
+    "  --max-connections  connections open at once (default 10000)\n"
+    "  --max-per-address  connections open at once from one address (default 64)\n"
+    "  -h, --help         show this and exit\n";
+
+enum class Parsed { Run, Help, Bad };
 
 bool ToInt(const std::string& text, int& value, int low, int high) {
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   return ec == std::errc() && end == text.data() + text.size() && value >= low && value <= high;
 }
 
-bool Parse(int argc, char** argv, Options& o) {
+Parsed Parse(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
     const std::string flag = argv[i];
-    if (flag == "--help" || flag == "-h") return false;
-    if (i + 1 >= argc) return false;
+    if (flag == "--help" || flag == "-h") return Parsed::Help;
+    if (i + 1 >= argc) return Parsed::Bad;
     const std::string value = argv[++i];
+    bool ok = true;
     if (flag == "--listen") {
       const std::size_t colon = value.rfind(':');
-      if (colon == std::string::npos || colon == 0) return false;
-      o.host = value.substr(0, colon);
-      if (!ToInt(value.substr(colon + 1), o.port, 0, 65535)) return false;
+      ok = colon != std::string::npos && colon != 0 && ToInt(value.substr(colon + 1), o.port, 0, 65535);
+      if (ok) o.host = value.substr(0, colon);
+      // [::1]:8080 names an IPv6 address.
+      if (ok && o.host.size() > 2 && o.host.front() == '[' && o.host.back() == ']') o.host = o.host.substr(1, o.host.size() - 2);
     } else if (flag == "--db") {
       o.db = value;
     } else if (flag == "--key") {
-      if (value.size() != 1 || value[0] < 'A' || value[0] > 'Z') return false;
-      o.key = value[0];
+      ok = value.size() == 1 && value[0] >= 'A' && value[0] <= 'Z';
+      if (ok) o.key = value[0];
     } else if (flag == "--max-per-hour") {
-      if (!ToInt(value, o.perHour, 0, 1000000000)) return false;
+      ok = ToInt(value, o.perHour, 0, 1000000000);
     } else if (flag == "--threads") {
-      if (!ToInt(value, o.threads, 1, 4096)) return false;
+      ok = ToInt(value, o.storeThreads, 1, 256);
+    } else if (flag == "--max-connections") {
+      ok = ToInt(value, o.connections, 1, 1000000);
+    } else if (flag == "--max-per-address") {
+      ok = ToInt(value, o.perAddress, 1, 1000000);
     } else {
-      return false;
+      ok = false;
     }
+    if (!ok) return Parsed::Bad;
   }
-  return true;
+  return Parsed::Run;
+}
+
+// Every connection is a descriptor: take all the system allows this process (a sandbox may forbid asking), and
+// keep the connection cap below it, with room for the database and the listener, so that a full server turns
+// clients away with an answer instead of failing to accept them.
+std::size_t ConnectionsTheSystemAllows(std::size_t wanted) {
+  constexpr rlim_t kReserve = 64;
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return wanted;
+  if (limit.rlim_cur < limit.rlim_max) {
+    rlimit raised = limit;
+    raised.rlim_cur = limit.rlim_max;
+    if (setrlimit(RLIMIT_NOFILE, &raised) == 0) limit = raised;
+  }
+  if (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur <= kReserve) return wanted;
+  return std::min<std::size_t>(wanted, static_cast<std::size_t>(limit.rlim_cur - kReserve));
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   Options options;
-  if (!Parse(argc, argv, options)) {
-    std::cerr << kUsage;
-    return 2;
+  switch (Parse(argc, argv, options)) {
+    case Parsed::Help: std::cout << kUsage; return 0;
+    case Parsed::Bad: std::cerr << kUsage; return 2;
+    case Parsed::Run: break;
   }
-  // SIGTERM and SIGINT are taken by one waiting thread, never in the middle of a request: the server stops
-  // accepting, finishes what it has begun and closes the database.
+  // Whatever the server makes is its own alone: the database holds the signing key.
+  umask(077);
+  // SIGTERM and SIGINT are taken by one waiting thread, never in the middle of a request.
   sigset_t stopSignals;
   sigemptyset(&stopSignals);
   sigaddset(&stopSignals, SIGTERM);
@@ -82,29 +117,30 @@ int main(int argc, char** argv) {
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
   try {
     gw::scores::SqliteScoreStore store(options.db);
-    gw::scores::ScoreService service(store, {options.key, options.perHour, options.threads, {}});
-    httplib::Server server;
-    service.Install(server);
-    if (!server.bind_to_port(options.host, options.port)) {
-      std::cerr << "gromwumbler-scores: cannot listen on " << options.host << ":" << options.port << "\n";
-      return 1;
-    }
+    gw::scores::Metrics metrics;
+    gw::scores::ScoreService service(store, metrics, {options.key, options.perHour, {}});
+    gw::scores::TransportLimits limits;
+    limits.storeThreads = options.storeThreads;
+    limits.connections = ConnectionsTheSystemAllows(static_cast<std::size_t>(options.connections));
+    limits.connectionsPerAddress = static_cast<std::size_t>(options.perAddress);
+    gw::scores::HttpServer server(service, metrics, gw::scores::StderrLog(), limits);
+    const auto port = server.Listen(options.host, static_cast<std::uint16_t>(options.port));
     std::atomic<bool> done{false};
     std::thread stopper([&] {
       const timespec poll{0, 200'000'000};
       while (!done) {
         if (sigtimedwait(&stopSignals, nullptr, &poll) > 0) {
-          server.stop();
+          server.Stop();
           return;
         }
       }
     });
-    std::cerr << "gromwumbler-scores: listening on " << options.host << ":" << options.port << ", scores in "
-              << options.db << "\n";
-    server.listen_after_bind();
+    std::cerr << "gromwumbler-scores: listening on " << options.host << ":" << port << ", scores in " << options.db
+              << std::endl;
+    server.Run();
     done = true;
     stopper.join();
-    std::cerr << "gromwumbler-scores: stopped\n";
+    std::cerr << "gromwumbler-scores: stopped" << std::endl;
   } catch (const std::exception& e) {
     std::cerr << "gromwumbler-scores: " << e.what() << "\n";
     return 1;

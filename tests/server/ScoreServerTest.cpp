@@ -2,11 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <httplib.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
+#include <sys/stat.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <fstream>
 #include <functional>
 #include <random>
 #include <string>
@@ -17,10 +18,9 @@
 #include "net/ScoreProtocol.h"
 #include "net/ScoreRecord.h"
 #include "support/Headless.h"
-#include "support/LoopbackServer.h"
+#include "ScoreCeiling.h"
+#include "server/ServerProcess.h"
 #include "support/ScoreServerRunner.h"
-
-extern char** environ;
 
 namespace gw::scores {
 namespace {
@@ -91,7 +91,7 @@ TEST(ScoreServer, TheGamesExchangeEndsWithTheRowInTheDatabase) {
   EXPECT_EQ(rows[0].score, 1500);
   EXPECT_EQ(rows[0].time, kStart);
   // The same client again: its cookie is kept, and a new token makes a second row.
-  EXPECT_EQ(net::ExchangeScore(http, address, {kIvan, -40, 'G', "", kRussia}), net::ExchangeResult::Sent);
+  EXPECT_EQ(net::ExchangeScore(http, address, {kIvan, 40, 'G', "", kRussia}), net::ExchangeResult::Sent);
   EXPECT_EQ(server.Store().Count(), 2);
 }
 
@@ -129,6 +129,20 @@ TEST(ScoreServer, RefusesWithAReasonAndStoresNothing) {
        },
        403},
       {"no session cookie", [&] { return player.Submit({"", player.Begin().token}); }, 403},
+      {"a session the server never issued, with a token made for it",
+       [&] {
+         // The old shape of a session: any 32 hex digits, which a client could choose for itself.
+         const std::string mine(32, 'a');
+         httplib::Client client("127.0.0.1", server.Port());
+         const auto first = client.Get(std::string(net::kVersionQuery), {{"Cookie", "gwsid=" + mine}});
+         EXPECT_NE(first->get_header_value("Set-Cookie").find("gwsid="), std::string::npos);
+         return player.Submit({"gwsid=" + mine, net::FifthField(first->body)});
+       },
+       403},
+      {"negative score", [&] { return player.Submit(player.Begin(), kIvan, -1); }, 400},
+      {"score above what the game can make",
+       [&] { return player.Submit(player.Begin(), kIvan, static_cast<std::int32_t>(kHighestScore + 1)); }, 400},
+      {"largest score the record holds", [&] { return player.Submit(player.Begin(), kIvan, 2147483647); }, 400},
       {"token older than ten minutes",
        [&] {
          const Session s = player.Begin();
@@ -157,6 +171,15 @@ TEST(ScoreServer, RefusesWithAReasonAndStoresNothing) {
   EXPECT_EQ(player.Get("/cgi/version.pl?version&prg=Other")->status, 400);
 }
 
+TEST(ScoreServer, ScoresFromNothingToTheCeilingAreStored) {
+  std::atomic<std::int64_t> now{kStart};
+  ScoreServerRunner server(AtClock(now));
+  Player player(server.Port());
+  EXPECT_EQ(player.Submit(player.Begin(), kIvan, 0), 200);
+  EXPECT_EQ(player.Submit(player.Begin(), kIvan, static_cast<std::int32_t>(kHighestScore)), 200);
+  EXPECT_EQ(server.Store().Best(0, 1).at(0).score, kHighestScore);
+}
+
 TEST(ScoreServer, EachAddressHasItsHourlyShare) {
   std::atomic<std::int64_t> now{kStart - kStart % 3600};
   ScoreServerRunner server(AtClock(now, 3));
@@ -166,6 +189,18 @@ TEST(ScoreServer, EachAddressHasItsHourlyShare) {
   now += 3600;
   EXPECT_EQ(player.Submit(player.Begin()), 200);
   EXPECT_EQ(server.Store().Count(), 4);
+}
+
+TEST(ScoreServer, GarbageSpendsItsOwnBudgetNotTheHonestOne) {
+  std::atomic<std::int64_t> now{kStart - kStart % 3600};
+  ScoreServerRunner server(AtClock(now, 5));
+  Player player(server.Port());
+  const auto garbage = [&] { return player.Send(player.Begin(), "NFTGG3DF"); };
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(garbage(), 400) << i;
+  EXPECT_EQ(garbage(), 429);  // the refusals are spent...
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(player.Submit(player.Begin()), 200) << i;  // ...the submissions are not
+  EXPECT_EQ(player.Submit(player.Begin()), 429);
+  EXPECT_EQ(server.Store().Count(), 5);
 }
 
 TEST(ScoreServer, GarbageIsRefusedAndNeverStored) {
@@ -218,52 +253,155 @@ TEST(RecordsPage, ShowsTheBestOfTheWeekAndOfAllTimeEscaped) {
   }
 }
 
-// The server program itself, started as a deployment starts it.
-class ServerProcess {
- public:
-  explicit ServerProcess(const std::string& db) : port_(test::ClosedPort()) {
-    const std::string listen = "127.0.0.1:" + std::to_string(port_);
-    std::vector<std::string> args = {GW_SCORE_SERVER_PROGRAM, "--listen", listen, "--db", db, "--max-per-hour", "100000"};
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) != 0) pid_ = -1;
-  }
-  ~ServerProcess() {
-    if (pid_ > 0) Stop(SIGKILL);
-  }
-  // Waits until the server answers; the program needs a moment to open its database and listen.
-  bool Ready() {
-    httplib::Client client("127.0.0.1", port_);
-    client.set_connection_timeout(0, 100'000);
-    for (int i = 0; i < 100; ++i) {
-      if (auto res = client.Get("/api/scores?limit=1"); res && res->status == 200) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
-  }
-  int Stop(int signal) {
-    kill(pid_, signal);
-    int status = 0;
-    waitpid(pid_, &status, 0);
-    pid_ = -1;
-    return status;
-  }
-  std::uint16_t Port() const { return port_; }
+TEST(ScoreServer, AnOperatorSeesEveryRequestAndTheCounters) {
+  std::atomic<std::int64_t> now{kStart};
+  ScoreServerRunner server(AtClock(now));
+  Player player(server.Port());
+  const Session s = player.Begin();
+  const std::string letters = net::EncodeRecord({kIvan, 1500, 'G', s.token, kRussia});
+  ASSERT_EQ(player.Send(s, letters), 200);
+  ASSERT_EQ(player.Submit(player.Begin(), kIvan, 10, 'Q'), 403);
+  EXPECT_EQ(player.Get("/healthz")->status, 200);
 
- private:
-  std::uint16_t port_;
-  pid_t pid_ = -1;
-};
+  const auto metrics = player.Get("/metrics");
+  ASSERT_TRUE(metrics);
+  EXPECT_EQ(metrics->get_header_value("Content-Type"), "text/plain; version=0.0.4; charset=utf-8");
+  for (const char* line : {"gromwumbler_scores_stored_total 1\n", "gromwumbler_scores_refusals_total{reason=\"wrong_key\"} 1\n",
+                           "gromwumbler_scores_requests_total{status=\"200\"} 4\n",
+                           "gromwumbler_scores_requests_total{status=\"403\"} 1\n",
+                           "gromwumbler_scores_request_duration_seconds_count 5\n",
+                           "gromwumbler_scores_open_connections "}) {
+    EXPECT_NE(metrics->body.find(line), std::string::npos) << line << metrics->body;
+  }
+
+  // One line per request; the record itself is the player's and shows only as its length.
+  const auto log = server.LogLines();
+  ASSERT_EQ(log.size(), 6u);
+  EXPECT_NE(log[1].find(" 127.0.0.1 GET /cgi/version.pl?hs&prg=GromWumbler&inf=[" + std::to_string(letters.size()) +
+                        "] 200 - "),
+            std::string::npos)
+      << log[1];
+  EXPECT_EQ(log[1].find(letters), std::string::npos);
+  EXPECT_NE(log[3].find(" 403 wrong_key "), std::string::npos) << log[3];
+  EXPECT_TRUE(log[3].ends_with("ms\n")) << log[3];
+}
+
+TEST(ScoreServer, HealthIsThatOfTheStore) {
+  // The real store, until it stops answering.
+  class FailingStore final : public ScoreStore {
+   public:
+    explicit FailingStore(ScoreStore& real) : real_(real) {}
+    AddResult Add(const Submission& s) override { return real_.Add(s); }
+    std::vector<ScoreRow> Best(std::int64_t since, int limit) override { return real_.Best(since, limit); }
+    std::int64_t Count() override { return real_.Count(); }
+    void Ping() override {
+      if (down) throw StoreError("gone");
+      real_.Ping();
+    }
+    std::string Secret() override { return real_.Secret(); }
+    bool down = false;
+
+   private:
+    ScoreStore& real_;
+  };
+  test::TempFolder folder;
+  SqliteScoreStore real("scores.db");
+  FailingStore store(real);
+  Metrics metrics;
+  ScoreService service(store, metrics, {});
+  const auto health = [&] { return std::get<StoreWork>(service.Handle({"GET", "/healthz", "", "127.0.0.1"}))().status; };
+  EXPECT_EQ(health(), 200);
+  store.down = true;
+  EXPECT_EQ(health(), 503);
+}
+
+TEST(ScoreStorePrivacy, TheKeyIsForTheOwnerAlone) {
+  test::TempFolder folder;
+  {
+    SqliteScoreStore made("made.db");
+    made.Secret();
+  }
+  for (const char* file : {"made.db"}) {
+    struct stat st {};
+    ASSERT_EQ(stat(file, &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u) << file;
+  }
+  struct Case {
+    const char* name;
+    const char* path;
+    std::filesystem::perms folder;
+    std::filesystem::perms file;
+    const char* says;
+  };
+  using P = std::filesystem::perms;
+  const P mine = P::owner_read | P::owner_write;
+  const Case refused[] = {
+      {"a database others can read", "open/scores.db", P::owner_all, mine | P::others_read, "chmod 600"},
+      {"a database its group can read", "open/scores.db", P::owner_all, mine | P::group_read, "chmod 600"},
+      {"a folder others can change", "shared/scores.db", P::owner_all | P::others_all, mine, "chmod go-w"},
+  };
+  for (const Case& c : refused) {
+    const std::filesystem::path path(c.path);
+    std::filesystem::create_directories(path.parent_path());
+    std::filesystem::permissions(path.parent_path(), c.folder);
+    std::ofstream(path).close();
+    std::filesystem::permissions(path, c.file);
+    try {
+      SqliteScoreStore store(c.path);
+      ADD_FAILURE() << c.name << " was opened";
+    } catch (const StoreError& e) {
+      EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << c.name << ": " << e.what();
+    }
+    std::filesystem::remove_all(path.parent_path());
+  }
+}
+
+TEST(ScoreServerProgram, MakesItsDatabaseForItsOwnerWhateverTheUmask) {
+  test::TempFolder folder;
+  const mode_t previous = umask(0);  // the loosest a shell could start it with
+  {
+    test::ServerProcess server("scores.db");
+    umask(previous);
+    ASSERT_TRUE(server.Ready());
+    httplib::Client client("127.0.0.1", server.Port());
+    ASSERT_EQ(client.Get(std::string(net::kVersionQuery))->status, 200);
+    server.Stop(SIGTERM);
+  }
+  struct stat st {};
+  ASSERT_EQ(stat("scores.db", &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST(ScoreServerProgram, HelpGoesToStandardOutputAndABadOptionToStandardError) {
+  test::TempFolder folder;
+  struct Case {
+    const char* option;
+    int exit;
+    bool onStdout;
+  };
+  for (const Case& c : {Case{"--help", 0, true}, Case{"-h", 0, true}, Case{"--no-such-option", 2, false}}) {
+    const std::string command = std::string(GW_SCORE_SERVER_PROGRAM) + " " + c.option + " >out.txt 2>err.txt";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << c.option;
+    EXPECT_EQ(WEXITSTATUS(status), c.exit) << c.option;
+    std::ifstream out("out.txt"), err("err.txt");
+    const std::string outText((std::istreambuf_iterator<char>(out)), {});
+    const std::string errText((std::istreambuf_iterator<char>(err)), {});
+    EXPECT_EQ(outText.find("usage: gromwumbler-scores") == 0, c.onStdout) << c.option;
+    EXPECT_EQ(errText.find("usage: gromwumbler-scores") == 0, !c.onStdout) << c.option;
+  }
+}
 
 TEST(ScoreServerProgram, AKillAtAnyMomentKeepsEveryAnsweredSubmission) {
   test::TempFolder folder;
   for (const int signal : {SIGKILL, SIGTERM}) {
     const std::string db = "scores-" + std::to_string(signal) + ".db";
+    std::mutex lock;
+    std::condition_variable more;
     std::atomic<int> answered{0};
     std::atomic<int> attempted{0};
     {
-      ServerProcess server(db);
+      test::ServerProcess server(db);
       ASSERT_TRUE(server.Ready());
       std::atomic<bool> stop{false};
       std::thread load([&] {
@@ -272,11 +410,17 @@ TEST(ScoreServerProgram, AKillAtAnyMomentKeepsEveryAnsweredSubmission) {
         while (!stop) {
           ++attempted;
           if (net::ExchangeScore(http, address, {kIvan, attempted.load(), 'G', "", kRussia}) == net::ExchangeResult::Sent) {
+            std::lock_guard guard(lock);
             ++answered;
+            more.notify_all();
           }
         }
       });
-      while (answered < 50) std::this_thread::yield();
+      {
+        // A broken server answers nothing: give up after a while rather than wait for ever.
+        std::unique_lock guard(lock);
+        EXPECT_TRUE(more.wait_for(guard, std::chrono::seconds(30), [&] { return answered >= 50; })) << signal;
+      }
       const int status = server.Stop(signal);
       stop = true;
       load.join();

@@ -2,33 +2,43 @@
 #include "support/ScoreServerRunner.h"
 
 #include <random>
-#include <stdexcept>
 
 namespace gw::test {
 
-ScoreServerRunner::ScoreServerRunner(scores::ServiceSettings settings) {
+ScoreServerRunner::ScoreServerRunner(scores::ServiceSettings settings, scores::TransportLimits limits) {
   std::random_device rd;
   folder_ = std::filesystem::temp_directory_path() / ("gw-scores-" + std::to_string(rd()) + std::to_string(rd()));
   std::filesystem::create_directories(folder_);
+  std::filesystem::permissions(folder_, std::filesystem::perms::owner_all);
   db_ = folder_ / "scores.db";
   store_ = std::make_unique<scores::SqliteScoreStore>(db_.string());
-  service_ = std::make_unique<scores::ScoreService>(*store_, std::move(settings));
-  service_->Install(server_);
-  const int port = server_.bind_to_any_port("127.0.0.1");
-  if (port <= 0) throw std::runtime_error("the score server cannot listen");
-  port_ = static_cast<std::uint16_t>(port);
-  thread_ = std::thread([this] { server_.listen_after_bind(); });
-  // stop() only reaches a server that has begun listening.
-  while (!server_.is_running()) std::this_thread::yield();
+  service_ = std::make_unique<scores::ScoreService>(*store_, metrics_, std::move(settings));
+  server_ = std::make_unique<scores::HttpServer>(
+      *service_, metrics_,
+      [this](std::string_view line) {
+        // Enough for any test; a benchmark's millions are formatted but not kept.
+        std::lock_guard guard(logLock_);
+        if (log_.size() < 10000) log_.emplace_back(line);
+      },
+      limits);
+  port_ = server_->Listen("127.0.0.1", 0);
+  // Stop reaches a server whether or not its threads have begun: it is queued for them.
+  thread_ = std::thread([this] { server_->Run(); });
 }
 
 ScoreServerRunner::~ScoreServerRunner() {
-  server_.stop();
+  server_->Stop();
   thread_.join();
+  server_.reset();
   service_.reset();
   store_.reset();
   std::error_code ec;
   std::filesystem::remove_all(folder_, ec);
+}
+
+std::vector<std::string> ScoreServerRunner::LogLines() {
+  std::lock_guard guard(logLock_);
+  return log_;
 }
 
 }  // namespace gw::test

@@ -1,15 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The real score server, in this process, on a free port of 127.0.0.1 with a database in a fresh folder.
-
-#include <httplib.h>
+// The real score server, in this process, on a free port of 127.0.0.1 with a database in a fresh folder. Its
+// access log is kept for the test to read.
 
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "HttpServer.h"
+#include "Metrics.h"
 #include "ScoreService.h"
 #include "SqliteScoreStore.h"
 
@@ -17,7 +20,7 @@ namespace gw::test {
 
 class ScoreServerRunner {
  public:
-  explicit ScoreServerRunner(scores::ServiceSettings settings = {});
+  explicit ScoreServerRunner(scores::ServiceSettings settings = {}, scores::TransportLimits limits = {});
   ~ScoreServerRunner();
   ScoreServerRunner(const ScoreServerRunner&) = delete;
   ScoreServerRunner& operator=(const ScoreServerRunner&) = delete;
@@ -25,14 +28,19 @@ class ScoreServerRunner {
   std::uint16_t Port() const { return port_; }
   std::string HostPort() const { return "127.0.0.1:" + std::to_string(port_); }
   scores::SqliteScoreStore& Store() { return *store_; }
+  scores::Metrics& Metrics() { return metrics_; }
   const std::filesystem::path& DbPath() const { return db_; }
+  std::vector<std::string> LogLines();
 
  private:
   std::filesystem::path folder_;
   std::filesystem::path db_;
   std::unique_ptr<scores::SqliteScoreStore> store_;
+  scores::Metrics metrics_;
   std::unique_ptr<scores::ScoreService> service_;
-  httplib::Server server_;
+  std::mutex logLock_;
+  std::vector<std::string> log_;
+  std::unique_ptr<scores::HttpServer> server_;
   std::uint16_t port_ = 0;
   std::thread thread_;
 };

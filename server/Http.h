@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// What the transport hands to the score service and what it gets back: a request reduced to the few parts the
+// service reads, and a reply that may have to wait for the database.
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <variant>
+#include <vector>
+
+namespace gw::scores {
+
+struct HttpRequest {
+  std::string method;
+  std::string target;   // path and query as sent
+  std::string cookie;   // every Cookie header, joined with "; "
+  std::string address;  // the client's IP address
+};
+
+struct HttpResponse {
+  int status = 200;
+  std::string contentType = "text/plain; charset=utf-8";
+  std::string body;
+  std::vector<std::pair<std::string, std::string>> headers;  // besides type and length
+  std::string refusal;  // why the request was refused, for the log and the counters; empty when served
+};
+
+// Work that blocks on the database, run on the database's own threads.
+using StoreWork = std::function<HttpResponse()>;
+
+// A reply at once, or the work that will make it.
+using Reply = std::variant<HttpResponse, StoreWork>;
+
+class HttpHandler {
+ public:
+  virtual ~HttpHandler() = default;
+  // Called on a network thread: must not block.
+  virtual Reply Handle(const HttpRequest& request) = 0;
+};
+
+// A refusal: the status, a short code for the log and the counters, and the text the client reads.
+inline HttpResponse Refusal(int status, std::string code, std::string text) {
+  HttpResponse res;
+  res.status = status;
+  res.body = std::move(text);
+  res.refusal = std::move(code);
+  return res;
+}
+
+}  // namespace gw::scores

@@ -1,0 +1,348 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "HttpServer.h"
+
+#include <sys/socket.h>
+
+#include <boost/asio/dispatch.hpp>
+#include <boost/asio/ip/v6_only.hpp>
+#include <boost/asio/post.hpp>
+#include <boost/beast/core/flat_buffer.hpp>
+#include <boost/beast/http/error.hpp>
+#include <boost/beast/http/read.hpp>
+#include <boost/beast/http/string_body.hpp>
+#include <boost/beast/http/write.hpp>
+
+#include <fstream>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace gw::scores {
+
+namespace asio = boost::asio;
+namespace beast = boost::beast;
+namespace http = beast::http;
+using tcp = asio::ip::tcp;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr std::size_t kReadChunk = 4096;
+constexpr auto kAcceptRetry = std::chrono::milliseconds(50);
+
+// The system's longest listen queue: a burst of new connections waits there instead of meeting SYN retries.
+int SystemBacklog() {
+  std::ifstream file("/proc/sys/net/core/somaxconn");
+  int value = 0;
+  if (file >> value && value > 0) return value;
+  return asio::socket_base::max_listen_connections;
+}
+
+std::string AddressOf(const tcp::endpoint& endpoint) {
+  asio::ip::address address = endpoint.address();
+  if (address.is_v6() && address.to_v6().is_v4_mapped()) {
+    address = asio::ip::make_address_v4(asio::ip::v4_mapped, address.to_v6());
+  }
+  return address.to_string();
+}
+
+HttpResponse HeadRefusal(const beast::error_code& ec, HeadProblem problem) {
+  switch (problem) {
+    case HeadProblem::TooManyFields: return Refusal(431, "headers_too_large", "too many header fields\n");
+    case HeadProblem::TargetTooLong: return Refusal(414, "target_too_long", "request target too long\n");
+    case HeadProblem::HasBody: return Refusal(413, "body", "no request body is accepted\n");
+    case HeadProblem::None: break;
+  }
+  if (ec == http::error::header_limit || ec == http::error::buffer_overflow) {
+    return Refusal(431, "headers_too_large", "request head too large\n");
+  }
+  if (ec == http::error::body_limit) return Refusal(413, "body", "no request body is accepted\n");
+  return Refusal(400, "bad_request", "malformed request\n");
+}
+
+}  // namespace
+
+class HttpServer::Connection : public std::enable_shared_from_this<Connection> {
+ public:
+  Connection(HttpServer& server, tcp::socket socket, std::string address)
+      : server_(server),
+        socket_(std::move(socket)),
+        timer_(socket_.get_executor()),
+        address_(std::move(address)),
+        buffer_(server.limits_.head.headBytes + kReadChunk) {
+    server_.metrics_.Opened();
+  }
+  ~Connection() {
+    server_.metrics_.Closed();
+    server_.Forget(this, address_);
+  }
+
+  void Start() {
+    asio::dispatch(socket_.get_executor(), [self = shared_from_this()] { self->AwaitRequest(); });
+  }
+
+  void Stop() {
+    asio::dispatch(socket_.get_executor(), [self = shared_from_this()] {
+      self->stopping_ = true;
+      // One at the store gets its answer first; everything else is waiting for the client and ends now.
+      if (!self->atStore_) self->Close();
+    });
+  }
+
+ private:
+  const TransportLimits& Limits() const { return server_.limits_; }
+
+  // One deadline at a time: when it passes, whatever the connection waits for is cancelled and its handler sees
+  // `expired_`. Setting a new one ends the old; so does NoDeadline. A timer that had already fired when it was
+  // ended may still run its handler: the generation tells it that it is too late to cancel anything.
+  void Deadline(std::chrono::milliseconds after) {
+    expired_ = false;
+    const std::uint64_t mine = ++deadline_;
+    timer_.expires_after(after);
+    timer_.async_wait([self = shared_from_this(), mine](beast::error_code ec) {
+      if (ec || mine != self->deadline_) return;
+      self->expired_ = true;
+      beast::error_code ignored;
+      self->socket_.cancel(ignored);
+    });
+  }
+
+  void NoDeadline() {
+    ++deadline_;
+    timer_.cancel();
+  }
+
+  void AwaitRequest() {
+    if (stopping_) return Close();
+    if (buffer_.size() > 0) return ReadRequest();  // the next request came with the last one
+    Deadline(Limits().idle);
+    socket_.async_read_some(buffer_.prepare(kReadChunk), [self = shared_from_this()](beast::error_code ec, std::size_t n) {
+      if (ec) return self->Close();
+      self->buffer_.commit(n);
+      self->ReadRequest();
+    });
+  }
+
+  // The request's deadline runs from its first byte, however slowly the rest comes.
+  void ReadRequest() {
+    started_ = Clock::now();
+    head_.emplace(Limits().head);
+    Deadline(Limits().request);
+    http::async_read(socket_, buffer_, *head_,
+                     [self = shared_from_this()](beast::error_code ec, std::size_t) { self->OnHead(ec); });
+  }
+
+  void OnHead(beast::error_code ec) {
+    NoDeadline();
+    if (ec && expired_ && !stopping_) {
+      request_ = {head_->Method(), head_->Target(), {}, address_};
+      return Answer(Refusal(408, "deadline", "the request did not arrive in time\n"), false);
+    }
+    if (ec) {
+      // Gone, or cut by a stop: nobody to answer.
+      if (stopping_ || ec == http::error::end_of_stream || ec == http::error::partial_message ||
+          ec == asio::error::operation_aborted || ec == asio::error::connection_reset ||
+          ec == asio::error::broken_pipe || ec == asio::error::eof) {
+        return Close();
+      }
+      request_ = {head_->Method(), head_->Target(), {}, address_};
+      return Answer(HeadRefusal(ec, head_->Problem()), false);
+    }
+    request_ = {head_->Method(), head_->Target(), head_->Cookie(), address_};
+    const bool keepAlive = head_->keep_alive();
+    Reply reply = server_.handler_.Handle(request_);
+    if (auto* res = std::get_if<HttpResponse>(&reply)) return Answer(std::move(*res), keepAlive);
+    atStore_ = true;
+    asio::post(server_.store_, [self = shared_from_this(), work = std::move(std::get<StoreWork>(reply)), keepAlive] {
+      HttpResponse res;
+      if (self->server_.stopping_) {
+        // Queued but not begun when the stop came: it never reached the store.
+        res = Refusal(503, "stopping", "the server is stopping\n");
+      } else {
+        try {
+          res = work();
+        } catch (const std::exception& e) {
+          if (self->server_.log_) self->server_.log_(std::string("store error: ") + e.what() + "\n");
+          res = Refusal(503, "store_error", "the score store is not available\n");
+        }
+      }
+      asio::post(self->socket_.get_executor(), [self, res = std::move(res), keepAlive]() mutable {
+        self->atStore_ = false;
+        self->Answer(std::move(res), keepAlive);
+      });
+    });
+  }
+
+  void Answer(HttpResponse res, bool keepAlive) {
+    keepAlive = keepAlive && !stopping_;
+    const auto took = Clock::now() - started_;
+    server_.metrics_.Answered(res.status, res.refusal, took);
+    server_.Log({std::chrono::system_clock::now(), address_, request_.method, request_.target, res.status,
+                 res.refusal, took});
+    response_.emplace(static_cast<http::status>(res.status), 11);
+    response_->set(http::field::content_type, res.contentType);
+    for (const auto& [name, value] : res.headers) response_->insert(name, value);
+    response_->body() = std::move(res.body);
+    response_->keep_alive(keepAlive);
+    response_->prepare_payload();
+    Deadline(Limits().write);
+    http::async_write(socket_, *response_, [self = shared_from_this(), keepAlive](beast::error_code ec, std::size_t) {
+      self->NoDeadline();
+      self->response_.reset();
+      if (ec || !keepAlive) return self->Close();
+      self->AwaitRequest();
+    });
+  }
+
+  void Close() {
+    beast::error_code ignored;
+    NoDeadline();
+    socket_.shutdown(tcp::socket::shutdown_both, ignored);
+    socket_.close(ignored);
+  }
+
+  HttpServer& server_;
+  tcp::socket socket_;
+  asio::steady_timer timer_;
+  std::string address_;
+  beast::flat_buffer buffer_;
+  std::optional<RequestHead> head_;
+  HttpRequest request_;
+  std::optional<http::response<http::string_body>> response_;
+  Clock::time_point started_ = Clock::now();
+  bool atStore_ = false;
+  bool stopping_ = false;
+  bool expired_ = false;
+  std::uint64_t deadline_ = 0;
+};
+
+HttpServer::HttpServer(HttpHandler& handler, Metrics& metrics, LogSink log, TransportLimits limits)
+    : handler_(handler),
+      metrics_(metrics),
+      log_(std::move(log)),
+      limits_(limits),
+      io_(limits.networkThreads),
+      strand_(asio::make_strand(io_)),
+      acceptor_(strand_),
+      retry_(strand_),
+      grace_(strand_),
+      store_(static_cast<std::size_t>(limits.storeThreads)) {}
+
+HttpServer::~HttpServer() {
+  Stop();
+  store_.join();
+}
+
+std::uint16_t HttpServer::Listen(const std::string& host, std::uint16_t port) {
+  tcp::resolver resolver(io_);
+  const tcp::endpoint endpoint = *resolver.resolve(host, std::to_string(port), tcp::resolver::numeric_service).begin();
+  acceptor_.open(endpoint.protocol());
+  acceptor_.set_option(asio::socket_base::reuse_address(true));
+  acceptor_.bind(endpoint);
+  acceptor_.listen(SystemBacklog());
+  return acceptor_.local_endpoint().port();
+}
+
+void HttpServer::Run() {
+  asio::dispatch(strand_, [this] { Accept(); });
+  std::vector<std::thread> threads;
+  for (int i = 1; i < limits_.networkThreads; ++i) threads.emplace_back([this] { io_.run(); });
+  io_.run();
+  for (std::thread& t : threads) t.join();
+  // What reached the store is finished before the store may close.
+  store_.join();
+}
+
+void HttpServer::Stop() {
+  asio::dispatch(strand_, [this] {
+    if (stopping_.exchange(true)) return;
+    beast::error_code ignored;
+    acceptor_.close(ignored);
+    retry_.cancel();
+    std::vector<std::shared_ptr<Connection>> live;
+    {
+      std::lock_guard guard(lock_);
+      for (auto& [key, weak] : connections_) {
+        if (auto c = weak.lock()) live.push_back(std::move(c));
+      }
+    }
+    if (live.empty()) return;
+    for (auto& c : live) c->Stop();
+    grace_.expires_after(limits_.stopGrace);
+    grace_.async_wait([this](beast::error_code ec) {
+      if (!ec) io_.stop();
+    });
+  });
+}
+
+void HttpServer::Accept() {
+  acceptor_.async_accept(asio::make_strand(io_), [this](beast::error_code ec, tcp::socket socket) {
+    if (stopping_ || ec == asio::error::operation_aborted) return;
+    if (ec) {
+      // Out of descriptors, most likely: wait a moment rather than spin.
+      if (log_) log_("accept: " + ec.message() + "\n");
+      retry_.expires_after(kAcceptRetry);
+      retry_.async_wait([this](beast::error_code wait) {
+        if (!wait && !stopping_) Accept();
+      });
+      return;
+    }
+    Admit(std::move(socket));
+    Accept();
+  });
+}
+
+void HttpServer::Admit(tcp::socket socket) {
+  beast::error_code ec;
+  const tcp::endpoint peer = socket.remote_endpoint(ec);
+  if (ec) return;
+  const std::string address = AddressOf(peer);
+  const char* reason = nullptr;
+  {
+    std::lock_guard guard(lock_);
+    auto [mine, added] = perAddress_.try_emplace(address, 0);
+    if (connections_.size() >= limits_.connections) {
+      reason = "connections";
+    } else if (mine->second >= limits_.connectionsPerAddress) {
+      reason = "address_connections";
+    }
+    if (!reason) {
+      ++mine->second;
+    } else if (added) {
+      perAddress_.erase(mine);
+    }
+  }
+  if (reason) return Turn(socket, address, reason);
+  socket.set_option(tcp::no_delay(true), ec);  // an answer goes out in one piece, at once
+  auto connection = std::make_shared<Connection>(*this, std::move(socket), address);
+  {
+    std::lock_guard guard(lock_);
+    connections_.emplace(connection.get(), connection);
+  }
+  connection->Start();
+}
+
+// A connection over the caps gets a short answer at once, without a byte of it read, and is closed.
+void HttpServer::Turn(tcp::socket& socket, const std::string& address, const char* reason) {
+  static constexpr char kBusy[] =
+      "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\nRetry-After: 1\r\nConnection: close\r\n\r\n";
+  [[maybe_unused]] const ssize_t n = ::send(socket.native_handle(), kBusy, sizeof kBusy - 1, MSG_DONTWAIT | MSG_NOSIGNAL);
+  beast::error_code ignored;
+  socket.close(ignored);
+  metrics_.Refused(reason);
+  Log({std::chrono::system_clock::now(), address, {}, {}, 503, reason, {}});
+}
+
+void HttpServer::Forget(const Connection* connection, const std::string& address) {
+  bool last = false;
+  {
+    std::lock_guard guard(lock_);
+    connections_.erase(connection);
+    if (auto it = perAddress_.find(address); it != perAddress_.end() && --it->second == 0) perAddress_.erase(it);
+    last = connections_.empty();
+  }
+  // A stop ends as soon as the last connection has, not when the grace runs out.
+  if (last && stopping_ && !io_.stopped()) asio::post(strand_, [this] { grace_.cancel(); });
+}
+
+}  // namespace gw::scores

@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The score server's HTTP/1.1 transport. Connections are events on a few network threads, so a client that is
+// slow, silent or greedy holds only its own few kilobytes: every request must arrive whole within a deadline,
+// its head is bounded in bytes and fields, and the connections of one address and of all are capped. Work that
+// blocks on the database runs on a small pool of its own, never on the network threads.
+
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/steady_timer.hpp>
+#include <boost/asio/strand.hpp>
+#include <boost/asio/thread_pool.hpp>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+#include "AccessLog.h"
+#include "Http.h"
+#include "Metrics.h"
+#include "RequestHead.h"
+
+namespace gw::scores {
+
+struct TransportLimits {
+  std::size_t connections = 10000;          // open at once, from everyone
+  std::size_t connectionsPerAddress = 64;   // open at once, from one address
+  std::chrono::milliseconds idle{5000};     // waiting for the first byte of a request
+  std::chrono::milliseconds request{10000};  // from a request's first byte to its last
+  std::chrono::milliseconds write{10000};    // for the client to take the answer
+  std::chrono::milliseconds stopGrace{1500};  // what a stop waits for answers from the store
+  RequestHead::Limits head;
+  int networkThreads = 2;
+  int storeThreads = 4;
+};
+
+class HttpServer {
+ public:
+  HttpServer(HttpHandler& handler, Metrics& metrics, LogSink log, TransportLimits limits = {});
+  ~HttpServer();
+  HttpServer(const HttpServer&) = delete;
+  HttpServer& operator=(const HttpServer&) = delete;
+
+  // Binds to the host (a name or an address) and port and listens with the system's longest queue; returns the
+  // port, which the system picks for 0. Throws std::system_error.
+  std::uint16_t Listen(const std::string& host, std::uint16_t port);
+  // Serves until Stop; returns once every connection has ended and the store's work is done.
+  void Run();
+  // From any thread: stop accepting, close connections that wait for their client, and answer those whose request
+  // reached the store; whatever is left after the grace time is cut.
+  void Stop();
+
+ private:
+  class Connection;
+
+  void Accept();
+  void Admit(boost::asio::ip::tcp::socket socket);
+  void Turn(boost::asio::ip::tcp::socket& socket, const std::string& address, const char* reason);
+  void Forget(const Connection* connection, const std::string& address);
+  void Log(const AccessEntry& entry) { if (log_) log_(AccessLine(entry)); }
+
+  HttpHandler& handler_;
+  Metrics& metrics_;
+  LogSink log_;
+  TransportLimits limits_;
+  std::atomic<bool> stopping_{false};
+
+  // Declared before the I/O context: connections still held by its handlers forget themselves here when it goes.
+  std::mutex lock_;
+  std::unordered_map<const Connection*, std::weak_ptr<Connection>> connections_;
+  std::unordered_map<std::string, std::size_t> perAddress_;
+
+  boost::asio::io_context io_;
+  boost::asio::strand<boost::asio::io_context::executor_type> strand_;  // the acceptor's and the grace timer's
+  boost::asio::ip::tcp::acceptor acceptor_;
+  boost::asio::steady_timer retry_;
+  boost::asio::steady_timer grace_;
+  boost::asio::thread_pool store_;
+};
+
+}  // namespace gw::scores

@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "RequestHead.h"
+
+#include <boost/beast/http/error.hpp>
+
+namespace gw::scores {
+
+namespace http = boost::beast::http;
+
+RequestHead::RequestHead(const Limits& limits) : maxFields_(limits.fields), maxTarget_(limits.targetBytes) {
+  header_limit(static_cast<std::uint32_t>(limits.headBytes));
+  body_limit(0);
+}
+
+void RequestHead::on_request_impl(http::verb, string_view method, string_view target, int, error_code& ec) {
+  if (target.size() > maxTarget_) {
+    problem_ = HeadProblem::TargetTooLong;
+    ec = http::error::bad_target;
+    return;
+  }
+  method_.assign(method.data(), method.size());
+  target_.assign(target.data(), target.size());
+}
+
+void RequestHead::on_response_impl(int, string_view, int, error_code& ec) { ec = http::error::bad_version; }
+
+void RequestHead::on_field_impl(http::field name, string_view, string_view value, error_code& ec) {
+  if (++fields_ > maxFields_) {
+    problem_ = HeadProblem::TooManyFields;
+    ec = http::error::header_limit;
+    return;
+  }
+  if (name != http::field::cookie) return;
+  if (!cookie_.empty()) cookie_ += "; ";
+  cookie_.append(value.data(), value.size());
+}
+
+void RequestHead::on_body_init_impl(const boost::optional<std::uint64_t>& length, error_code& ec) {
+  // A GET has no body; an announced one is refused before a byte of it is read.
+  if (length && *length == 0) return;
+  problem_ = HeadProblem::HasBody;
+  ec = http::error::body_limit;
+}
+
+std::size_t RequestHead::on_body_impl(string_view, error_code& ec) {
+  problem_ = HeadProblem::HasBody;
+  ec = http::error::body_limit;
+  return 0;
+}
+
+void RequestHead::on_chunk_header_impl(std::uint64_t, string_view, error_code& ec) {
+  problem_ = HeadProblem::HasBody;
+  ec = http::error::body_limit;
+}
+
+std::size_t RequestHead::on_chunk_body_impl(std::uint64_t, string_view, error_code& ec) {
+  problem_ = HeadProblem::HasBody;
+  ec = http::error::body_limit;
+  return 0;
+}
+
+}  // namespace gw::scores

@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// Reads a request's head and keeps only what the service needs, so that a client's headers cost the server at
+// most their bounded bytes: no more than a fixed number of fields, no target longer than a limit, and no body.
+
+#include <boost/beast/http/basic_parser.hpp>
+
+#include <cstddef>
+#include <string>
+
+namespace gw::scores {
+
+// Why a head was refused, so that the answer can say which limit it broke.
+enum class HeadProblem { None, TooManyFields, TargetTooLong, HasBody };
+
+class RequestHead final : public boost::beast::http::basic_parser<true> {
+ public:
+  struct Limits {
+    std::size_t headBytes = 16 * 1024;  // request line and fields together
+    std::size_t fields = 64;
+    std::size_t targetBytes = 8 * 1024;
+  };
+
+  explicit RequestHead(const Limits& limits);
+
+  const std::string& Method() const { return method_; }
+  const std::string& Target() const { return target_; }
+  const std::string& Cookie() const { return cookie_; }
+  HeadProblem Problem() const { return problem_; }
+
+ private:
+  using error_code = boost::beast::error_code;
+  using string_view = boost::beast::string_view;
+
+  void on_request_impl(boost::beast::http::verb, string_view method, string_view target, int, error_code& ec) override;
+  void on_response_impl(int, string_view, int, error_code& ec) override;
+  void on_field_impl(boost::beast::http::field name, string_view, string_view value, error_code& ec) override;
+  void on_header_impl(error_code&) override {}
+  void on_body_init_impl(const boost::optional<std::uint64_t>& length, error_code& ec) override;
+  std::size_t on_body_impl(string_view body, error_code& ec) override;
+  void on_chunk_header_impl(std::uint64_t, string_view, error_code& ec) override;
+  std::size_t on_chunk_body_impl(std::uint64_t, string_view body, error_code& ec) override;
+  void on_finish_impl(error_code&) override {}
+
+  std::size_t maxFields_;
+  std::size_t maxTarget_;
+  std::size_t fields_ = 0;
+  std::string method_;
+  std::string target_;
+  std::string cookie_;
+  HeadProblem problem_ = HeadProblem::None;
+};
+
+}  // namespace gw::scores
