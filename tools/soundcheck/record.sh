@@ -110,10 +110,11 @@ sleep 0.5
 xmessage -geometry +900+10 'another window' &
 other=$!
 for _ in $(seq 50); do
-  owin=$(xdotool search --onlyvisible --pid "$other" 2>/dev/null | tail -1 || true)
+  owin=$(xdotool search --onlyvisible --classname '^xmessage$' 2>/dev/null | tail -1 || true)
   [ -n "$owin" ] && break
   sleep 0.2
 done
+[ -n "$owin" ] || { echo "the other window did not appear" >&2; exit 1; }
 xdotool windowactivate --sync "$owin" 2>/dev/null || xdotool windowfocus --sync "$owin"
 sleep 0.5
 mark unfocused
