@@ -36,6 +36,8 @@ def read_effect(path):
 
 def correlate(segment, reference):
     """Normalised correlation of the segment with every stretch of the reference of its length."""
+    if len(reference) < len(segment):
+        return np.zeros(0)
     n = len(reference) + len(segment)
     size = 1 << (n - 1).bit_length()
     corr = np.fft.irfft(np.fft.rfft(reference, size) * np.conj(np.fft.rfft(segment, size)), size)
