@@ -5,6 +5,7 @@
 #include <openssl/rand.h>
 
 #include <array>
+#include <atomic>
 #include <charconv>
 #include <cstdlib>
 #include <utility>
@@ -32,6 +33,19 @@ CREATE INDEX scores_by_score ON scores (score DESC, time);
 CREATE INDEX scores_by_time ON scores (time);
 CREATE TABLE settings (name text PRIMARY KEY, value bytea NOT NULL);
 )sql";
+
+// Version 2: the per-address hourly budgets, shared by every server over the database.
+constexpr const char* kSchemaV2 = R"sql(
+CREATE TABLE budgets (
+  kind    text    NOT NULL,
+  address text    NOT NULL,
+  hour    bigint  NOT NULL,
+  spent   integer NOT NULL,
+  PRIMARY KEY (kind, address, hour)
+);
+)sql";
+
+constexpr std::int64_t kHour = 3600;
 
 struct ResultDeleter {
   void operator()(PGresult* r) const { PQclear(r); }
@@ -164,9 +178,12 @@ void PgScoreStore::Migrate(pg_conn* c) const {
       throw StoreError("the database's schema is version " + std::to_string(version) + ", newer than this server's " +
                        std::to_string(kSchemaVersion) + "; update the server");
     }
-    if (version < 1) {
-      RunScript(c, kSchemaV1);
-      Run(c, "INSERT INTO schema_version (version) VALUES (1)");
+    if (version < 1) RunScript(c, kSchemaV1);
+    if (version < 2) RunScript(c, kSchemaV2);
+    if (version < kSchemaVersion) {
+      const std::string now = std::to_string(kSchemaVersion);
+      Run(c, "DELETE FROM schema_version");
+      Run(c, "INSERT INTO schema_version (version) VALUES ($1::integer)", {&now});
     }
     Run(c, "COMMIT");
   } catch (...) {
@@ -244,6 +261,48 @@ std::string PgScoreStore::Secret() {
     throw StoreError("cannot read the token key: " + Message(c.get()));
   }
   return Value(r.get(), 0, 0);
+}
+
+// One kind of budget in the budgets table. A spent unit is a row's count, raised in one statement that also
+// refuses to pass the hour's limit, so servers racing for an address's last unit cannot both get it.
+class PgScoreStore::Budget final : public HourlyBudget {
+ public:
+  Budget(PgScoreStore& store, std::string kind, int perHour) : store_(store), kind_(std::move(kind)), perHour_(perHour) {}
+
+  bool Allow(const std::string& address, std::int64_t now) override {
+    if (perHour_ <= 0) return false;
+    const std::int64_t hour = now / kHour;
+    Lease c(store_);
+    Forget(c.get(), hour);
+    const std::string hourText = std::to_string(hour);
+    const std::string limit = std::to_string(perHour_);
+    // A budget count lost in a crash costs nothing worth a disk flush: this one commit may skip the wait.
+    Result r = Run(c.get(),
+                   "WITH quick AS (SELECT set_config('synchronous_commit', 'off', true)) "
+                   "INSERT INTO budgets AS b (kind, address, hour, spent) SELECT $1, $2, $3::bigint, 1 FROM quick "
+                   "ON CONFLICT (kind, address, hour) DO UPDATE SET spent = b.spent + 1 WHERE b.spent < $4::integer "
+                   "RETURNING spent",
+                   {&kind_, &address, &hourText, &limit});
+    return PQntuples(r.get()) == 1;
+  }
+
+ private:
+  // Past hours are dropped once an hour, by whichever server first sees the new hour.
+  void Forget(pg_conn* c, std::int64_t hour) {
+    std::int64_t seen = forgotten_.load();
+    if (seen >= hour || !forgotten_.compare_exchange_strong(seen, hour)) return;
+    const std::string hourText = std::to_string(hour);
+    Run(c, "DELETE FROM budgets WHERE kind = $1 AND hour < $2::bigint", {&kind_, &hourText});
+  }
+
+  PgScoreStore& store_;
+  std::string kind_;
+  int perHour_;
+  std::atomic<std::int64_t> forgotten_{0};
+};
+
+std::unique_ptr<HourlyBudget> PgScoreStore::SharedBudget(const std::string& kind, int perHour) {
+  return std::make_unique<Budget>(*this, kind, perHour);
 }
 
 }  // namespace gw::scores

@@ -39,9 +39,10 @@ class PgScoreStore final : public ScoreStore {
   std::int64_t Count() override;
   void Ping() override;
   std::string Secret() override;
+  std::unique_ptr<HourlyBudget> SharedBudget(const std::string& kind, int perHour) override;
 
   // The schema version this server writes.
-  static constexpr int kSchemaVersion = 1;
+  static constexpr int kSchemaVersion = 2;
 
  private:
   struct ConnDeleter {
@@ -49,6 +50,7 @@ class PgScoreStore final : public ScoreStore {
   };
   using Conn = std::unique_ptr<pg_conn, ConnDeleter>;
   class Lease;
+  class Budget;
 
   Conn Connect() const;
   void Migrate(pg_conn* c) const;

@@ -21,21 +21,9 @@
 namespace gw::scores {
 namespace {
 
-// One PostgreSQL server for the whole program: a cluster takes a second or two to make. Each test gets a
-// database of its own on it.
-test::PostgresServer& Postgres() {
-  static test::PostgresServer server;
-  return server;
-}
-
-std::string FreshPostgresDatabaseName() {
-  static std::atomic<int> next{0};
-  const std::string name = "t" + std::to_string(++next);
-  Postgres().CreateDatabase(name);
-  return name;
-}
-
-std::string FreshPostgresDatabase() { return Postgres().Uri(FreshPostgresDatabaseName()); }
+using test::FreshPostgresDatabase;
+using test::FreshPostgresDatabaseName;
+test::PostgresServer& Postgres() { return test::TestPostgres(); }
 
 // A back end under test: opens a store over its database, again and again over the same one.
 struct Backend {

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -198,5 +199,19 @@ void PostgresServer::Kill() {
   postmaster_ = -1;
   for (pid_t child : children) WaitGone(child);
 }
+
+PostgresServer& TestPostgres() {
+  static PostgresServer server;
+  return server;
+}
+
+std::string FreshPostgresDatabaseName() {
+  static std::atomic<int> next{0};
+  const std::string name = "t" + std::to_string(++next);
+  TestPostgres().CreateDatabase(name);
+  return name;
+}
+
+std::string FreshPostgresDatabase() { return TestPostgres().Uri(FreshPostgresDatabaseName()); }
 
 }  // namespace gw::test

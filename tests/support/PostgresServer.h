@@ -36,4 +36,10 @@ class PostgresServer {
   int postmaster_ = -1;  // our child while it runs
 };
 
+// One server for the whole test program (a cluster takes seconds to make), and a fresh database on it for each
+// test that wants one: its name, and its URI.
+PostgresServer& TestPostgres();
+std::string FreshPostgresDatabaseName();
+std::string FreshPostgresDatabase();
+
 }  // namespace gw::test
