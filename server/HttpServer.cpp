@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HttpServer.h"
 
+#include "ClientAddress.h"
+
 #include <sys/socket.h>
 
 #include <boost/asio/dispatch.hpp>
@@ -148,7 +150,8 @@ class HttpServer::Connection : public std::enable_shared_from_this<Connection> {
       request_ = {head_->Method(), head_->Target(), {}, address_};
       return Answer(HeadRefusal(ec, head_->Problem()), false);
     }
-    request_ = {head_->Method(), head_->Target(), head_->Cookie(), address_};
+    request_ = {head_->Method(), head_->Target(), head_->Cookie(),
+                ClientAddress(address_, head_->ForwardedFor(), Limits().trustedProxies)};
     const bool keepAlive = head_->keep_alive();
     Reply reply = server_.handler_.Handle(request_);
     if (auto* res = std::get_if<HttpResponse>(&reply)) return Answer(std::move(*res), keepAlive);
@@ -177,7 +180,7 @@ class HttpServer::Connection : public std::enable_shared_from_this<Connection> {
     keepAlive = keepAlive && !stopping_;
     const auto took = Clock::now() - started_;
     server_.metrics_.Answered(res.status, res.refusal, took);
-    server_.Log({std::chrono::system_clock::now(), address_, request_.method, request_.target, res.status,
+    server_.Log({std::chrono::system_clock::now(), request_.address, request_.method, request_.target, res.status,
                  res.refusal, took});
     response_.emplace(static_cast<http::status>(res.status), 11);
     response_->set(http::field::content_type, res.contentType);

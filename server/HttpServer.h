@@ -18,6 +18,7 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "AccessLog.h"
 #include "Http.h"
@@ -34,6 +35,8 @@ struct TransportLimits {
   std::chrono::milliseconds write{10000};    // for the client to take the answer
   std::chrono::milliseconds stopGrace{1500};  // what a stop waits for answers from the store
   RequestHead::Limits head;
+  // Reverse proxies whose X-Forwarded-For names the client (exact addresses); from anyone else it is ignored.
+  std::vector<std::string> trustedProxies;
   int networkThreads = 2;
   int storeThreads = 4;
 };

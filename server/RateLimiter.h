@@ -1,19 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// At most N submissions per address in each clock hour.
+// At most N per address in each clock hour, counted in this process: the budget of a server alone on its store.
 
 #include <cstdint>
 #include <mutex>
 #include <string>
 #include <unordered_map>
 
+#include "HourlyBudget.h"
+
 namespace gw::scores {
 
-class RateLimiter {
+class RateLimiter final : public HourlyBudget {
  public:
   explicit RateLimiter(int perHour) : perHour_(perHour) {}
   // Counts one attempt; false when the address has used up its hour.
-  bool Allow(const std::string& address, std::int64_t now);
+  bool Allow(const std::string& address, std::int64_t now) override;
 
  private:
   struct Window {

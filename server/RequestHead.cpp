@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RequestHead.h"
 
+#include <boost/beast/core/string.hpp>
 #include <boost/beast/http/error.hpp>
 
 namespace gw::scores {
@@ -24,15 +25,19 @@ void RequestHead::on_request_impl(http::verb, string_view method, string_view ta
 
 void RequestHead::on_response_impl(int, string_view, int, error_code& ec) { ec = http::error::bad_version; }
 
-void RequestHead::on_field_impl(http::field name, string_view, string_view value, error_code& ec) {
+void RequestHead::on_field_impl(http::field name, string_view nameText, string_view value, error_code& ec) {
   if (++fields_ > maxFields_) {
     problem_ = HeadProblem::TooManyFields;
     ec = http::error::header_limit;
     return;
   }
-  if (name != http::field::cookie) return;
-  if (!cookie_.empty()) cookie_ += "; ";
-  cookie_.append(value.data(), value.size());
+  if (name == http::field::cookie) {
+    if (!cookie_.empty()) cookie_ += "; ";
+    cookie_.append(value.data(), value.size());
+  } else if (name == http::field::unknown && boost::beast::iequals(nameText, "X-Forwarded-For")) {
+    if (!forwardedFor_.empty()) forwardedFor_ += ", ";
+    forwardedFor_.append(value.data(), value.size());
+  }
 }
 
 void RequestHead::on_body_init_impl(const boost::optional<std::uint64_t>& length, error_code& ec) {

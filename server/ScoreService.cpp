@@ -67,8 +67,26 @@ ScoreService::ScoreService(ScoreStore& store, Metrics& metrics, ServiceSettings 
       secret_(store.Secret()),
       tokens_(secret_),
       sessions_(secret_),
-      submissions_(settings_.submissionsPerHour),
-      refusals_(settings_.submissionsPerHour) {}
+      submissions_(store.SharedBudget("submissions", settings_.submissionsPerHour)),
+      refusals_(store.SharedBudget("refusals", settings_.submissionsPerHour)),
+      budgetsInStore_(submissions_ != nullptr) {
+  if (!submissions_) submissions_ = std::make_unique<RateLimiter>(settings_.submissionsPerHour);
+  if (!refusals_) refusals_ = std::make_unique<RateLimiter>(settings_.submissionsPerHour);
+}
+
+HttpResponse ScoreService::CachedRead(const std::string& key, const std::function<HttpResponse()>& make) {
+  const std::int64_t now = Now();
+  {
+    std::lock_guard guard(cacheLock_);
+    const auto it = cache_.find(key);
+    if (it != cache_.end() && it->second.second == now) return it->second.response;
+  }
+  // Readers that miss together may each make it once; the store answers them all the same.
+  HttpResponse fresh = make();
+  std::lock_guard guard(cacheLock_);
+  cache_[key] = {now, fresh};
+  return fresh;
+}
 
 std::int64_t ScoreService::Now() const {
   if (settings_.now) return settings_.now();
@@ -99,7 +117,14 @@ Reply ScoreService::Handle(const HttpRequest& request) {
 Reply ScoreService::Script(const HttpRequest& request, const Query& query) {
   if (query.Value("prg") != net::kScoreProgram) return Refusal(400, "unknown_program", "unknown program\n");
   if (query.Has("version")) return Version(request);
-  if (query.Has("hs")) return Submit(request, query);
+  if (query.Has("hs")) {
+    if (!budgetsInStore_) return Submit(request, query);
+    return StoreWork([this, request, query] {
+      Reply reply = Submit(request, query);
+      if (auto* work = std::get_if<StoreWork>(&reply)) return (*work)();
+      return std::get<HttpResponse>(std::move(reply));
+    });
+  }
   if (query.Has("show")) return StoreWork([this] { return Page(); });
   return Refusal(400, "unknown_request", "unknown request\n");
 }
@@ -117,7 +142,7 @@ HttpResponse ScoreService::Version(const HttpRequest& request) {
 }
 
 HttpResponse ScoreService::Refused(const std::string& address, std::int64_t now, HttpResponse refusal) {
-  if (!refusals_.Allow(address, now)) return Refusal(429, "refusal_budget", "too many refused submissions from this address\n");
+  if (!refusals_->Allow(address, now)) return Refusal(429, "refusal_budget", "too many refused submissions from this address\n");
   return refusal;
 }
 
@@ -158,7 +183,7 @@ Reply ScoreService::Submit(const HttpRequest& request, const Query& query) {
   }
   // What reaches the store spends the address's submissions, a replayed token included, so that no one can
   // make the store work without bound.
-  if (!submissions_.Allow(address, now)) {
+  if (!submissions_->Allow(address, now)) {
     return Refusal(429, "submission_budget", "too many submissions from this address\n");
   }
   return StoreWork([this, submission = Submission{*name, *country, record->score, now, record->p, address}] {
@@ -169,11 +194,13 @@ Reply ScoreService::Submit(const HttpRequest& request, const Query& query) {
 }
 
 HttpResponse ScoreService::Page() {
-  const std::int64_t now = Now();
-  HttpResponse res = NoCache(Text(RecordsPageHtml(store_.Best(now - kWeek, kPageRows),
-                                                  store_.Best(std::numeric_limits<std::int64_t>::min(), kPageRows), now)));
-  res.contentType = "text/html; charset=utf-8";
-  return res;
+  return CachedRead("page", [this] {
+    const std::int64_t now = Now();
+    HttpResponse res = NoCache(Text(RecordsPageHtml(
+        store_.Best(now - kWeek, kPageRows), store_.Best(std::numeric_limits<std::int64_t>::min(), kPageRows), now)));
+    res.contentType = "text/html; charset=utf-8";
+    return res;
+  });
 }
 
 Reply ScoreService::Api(const Query& query) {
@@ -188,10 +215,12 @@ Reply ScoreService::Api(const Query& query) {
     }
   }
   const std::int64_t since = period == "week" ? Now() - kWeek : std::numeric_limits<std::int64_t>::min();
-  return StoreWork([this, since, limit] {
-    HttpResponse res = NoCache(Text(ScoresJson(store_.Best(since, limit))));
-    res.contentType = "application/json";
-    return res;
+  return StoreWork([this, period, since, limit] {
+    return CachedRead(period + "/" + std::to_string(limit), [this, since, limit] {
+      HttpResponse res = NoCache(Text(ScoresJson(store_.Best(since, limit))));
+      res.contentType = "application/json";
+      return res;
+    });
   });
 }
 

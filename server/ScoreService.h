@@ -6,6 +6,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <string>
 
 #include "Http.h"
@@ -47,9 +50,20 @@ class ScoreService final : public HttpHandler {
   std::string secret_;
   TokenSigner tokens_;
   SessionSigner sessions_;
-  // Separate budgets, so that garbage from an address never spends what its honest players may send.
-  RateLimiter submissions_;
-  RateLimiter refusals_;
+  // Separate budgets, so that garbage from an address never spends what its honest players may send. Kept in the
+  // store when it is shared by several servers; then counting blocks, and submissions are checked on its threads.
+  std::unique_ptr<HourlyBudget> submissions_;
+  std::unique_ptr<HourlyBudget> refusals_;
+  bool budgetsInStore_ = false;
+
+  // The records page and the API's answers, made at most once a second whatever the number of readers.
+  struct Cached {
+    std::int64_t second = 0;
+    HttpResponse response;
+  };
+  HttpResponse CachedRead(const std::string& key, const std::function<HttpResponse()>& make);
+  std::mutex cacheLock_;
+  std::map<std::string, Cached> cache_;
 };
 
 }  // namespace gw::scores

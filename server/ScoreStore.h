@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Where the score server keeps its scores. A small interface, so that a deployment that outgrows one machine
-// can put a shared database server behind it; SQLite is the one back end today.
+// Where the score server keeps its scores. A small interface with two back ends: SQLite for one machine, and a
+// shared PostgreSQL database for several servers behind one address.
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "HourlyBudget.h"
 
 namespace gw::scores {
 
@@ -48,6 +51,13 @@ class ScoreStore {
   // The key that signs tokens: made once and kept in the store, so every server over the same store (and
   // the same server after a restart) accepts the tokens the others issued.
   virtual std::string Secret() = 0;
+  // A budget kept in the store under `kind`, so that every server over a shared store counts an address's hour
+  // together; null where the store serves one server only, which then keeps its budgets itself.
+  virtual std::unique_ptr<HourlyBudget> SharedBudget(const std::string& kind, int perHour) {
+    (void)kind;
+    (void)perHour;
+    return nullptr;
+  }
 };
 
 }  // namespace gw::scores

@@ -1,18 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// gromwumbler-scores: receives the game's score submissions, keeps them in SQLite and shows the records.
+// gromwumbler-scores: receives the game's score submissions, keeps them in SQLite or a shared PostgreSQL database
+// and shows the records.
 
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <vector>
 #include <atomic>
 #include <charconv>
 #include <iostream>
 #include <string>
 #include <thread>
 
+#include "ClientAddress.h"
 #include "HttpServer.h"
+#include "PgScoreStore.h"
 #include "ScoreService.h"
 #include "SqliteScoreStore.h"
 
@@ -21,7 +27,9 @@ namespace {
 struct Options {
   std::string host = "127.0.0.1";
   int port = 8080;
-  std::string db = "scores.db";
+  std::string db;  // --db, else GROMWUMBLER_SCORES_DB, else scores.db
+  int pool = 8;
+  std::vector<std::string> trustedProxies;
   char key = GW_SCORE_KEY[0];
   int perHour = 120;
   int storeThreads = 4;
@@ -30,15 +38,19 @@ struct Options {
 };
 
 constexpr const char* kUsage =
-    "usage: gromwumbler-scores [--listen ADDR:PORT] [--db FILE] [--key LETTER] [--max-per-hour N]\n"
-    "                          [--threads N] [--max-connections N] [--max-per-address N]\n"
+    "usage: gromwumbler-scores [--listen ADDR:PORT] [--db FILE|URI] [--pool N] [--key LETTER] [--max-per-hour N]\n"
+    "                          [--threads N] [--max-connections N] [--max-per-address N] [--trusted-proxy ADDR]...\n"
     "  --listen           where to accept requests (default 127.0.0.1:8080)\n"
-    "  --db               the SQLite file, made on the first start, readable by its owner only (default scores.db)\n"
+    "  --db               the SQLite file, made on the first start, readable by its owner only; or a PostgreSQL\n"
+    "                     URI (postgresql://...) shared by several servers (default: $GROMWUMBLER_SCORES_DB,\n"
+    "                     else scores.db)\n"
+    "  --pool             connections to PostgreSQL at most (default 8)\n"
     "  --key              the capital letter every record must carry (default " GW_SCORE_KEY ")\n"
     "  --max-per-hour     submissions stored per address and hour, and as many refused (default 120)\n"
     "  --threads          threads that work on the database (default 4)\n"
     "  --max-connections  connections open at once (default 10000)\n"
     "  --max-per-address  connections open at once from one address (default 64)\n"
+    "  --trusted-proxy    a reverse proxy's address whose X-Forwarded-For names the client (repeatable)\n"
     "  -h, --help         show this and exit\n";
 
 enum class Parsed { Run, Help, Bad };
@@ -72,6 +84,12 @@ Parsed Parse(int argc, char** argv, Options& o) {
       ok = ToInt(value, o.storeThreads, 1, 256);
     } else if (flag == "--max-connections") {
       ok = ToInt(value, o.connections, 1, 1000000);
+    } else if (flag == "--pool") {
+      ok = ToInt(value, o.pool, 1, 1000);
+    } else if (flag == "--trusted-proxy") {
+      const std::string address = gw::scores::NormalAddress(value);
+      ok = !address.empty();
+      if (ok) o.trustedProxies.push_back(address);
     } else if (flag == "--max-per-address") {
       ok = ToInt(value, o.perAddress, 1, 1000000);
     } else {
@@ -115,14 +133,30 @@ int main(int argc, char** argv) {
   sigaddset(&stopSignals, SIGTERM);
   sigaddset(&stopSignals, SIGINT);
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+  if (options.db.empty()) {
+    // From the environment, so that a password in the URI need not stand on a command line.
+    const char* fromEnvironment = std::getenv("GROMWUMBLER_SCORES_DB");
+    options.db = fromEnvironment && *fromEnvironment ? fromEnvironment : "scores.db";
+  }
+  const bool shared = gw::scores::IsPostgresUri(options.db);
   try {
-    gw::scores::SqliteScoreStore store(options.db);
+    std::unique_ptr<gw::scores::ScoreStore> storeOwner;
+    if (shared) {
+      gw::scores::PgSettings pg;
+      pg.uri = options.db;
+      pg.poolSize = options.pool;
+      storeOwner = std::make_unique<gw::scores::PgScoreStore>(pg);
+    } else {
+      storeOwner = std::make_unique<gw::scores::SqliteScoreStore>(options.db);
+    }
+    gw::scores::ScoreStore& store = *storeOwner;
     gw::scores::Metrics metrics;
     gw::scores::ScoreService service(store, metrics, {options.key, options.perHour, {}});
     gw::scores::TransportLimits limits;
     limits.storeThreads = options.storeThreads;
     limits.connections = ConnectionsTheSystemAllows(static_cast<std::size_t>(options.connections));
     limits.connectionsPerAddress = static_cast<std::size_t>(options.perAddress);
+    limits.trustedProxies = options.trustedProxies;
     gw::scores::HttpServer server(service, metrics, gw::scores::StderrLog(), limits);
     const auto port = server.Listen(options.host, static_cast<std::uint16_t>(options.port));
     std::atomic<bool> done{false};
@@ -135,8 +169,9 @@ int main(int argc, char** argv) {
         }
       }
     });
-    std::cerr << "gromwumbler-scores: listening on " << options.host << ":" << port << ", scores in " << options.db
-              << std::endl;
+    // Never the URI itself: it may hold a password.
+    std::cerr << "gromwumbler-scores: listening on " << options.host << ":" << port << ", scores in "
+              << (shared ? "PostgreSQL" : options.db) << std::endl;
     server.Run();
     done = true;
     stopper.join();

@@ -12,6 +12,16 @@ ScoreServerRunner::ScoreServerRunner(scores::ServiceSettings settings, scores::T
   std::filesystem::permissions(folder_, std::filesystem::perms::owner_all);
   db_ = folder_ / "scores.db";
   store_ = std::make_unique<scores::SqliteScoreStore>(db_.string());
+  Start(std::move(settings), std::move(limits));
+}
+
+ScoreServerRunner::ScoreServerRunner(std::unique_ptr<scores::ScoreStore> store, scores::ServiceSettings settings,
+                                     scores::TransportLimits limits)
+    : store_(std::move(store)) {
+  Start(std::move(settings), std::move(limits));
+}
+
+void ScoreServerRunner::Start(scores::ServiceSettings settings, scores::TransportLimits limits) {
   service_ = std::make_unique<scores::ScoreService>(*store_, metrics_, std::move(settings));
   server_ = std::make_unique<scores::HttpServer>(
       *service_, metrics_,
@@ -33,7 +43,7 @@ ScoreServerRunner::~ScoreServerRunner() {
   service_.reset();
   store_.reset();
   std::error_code ec;
-  std::filesystem::remove_all(folder_, ec);
+  if (!folder_.empty()) std::filesystem::remove_all(folder_, ec);
 }
 
 std::vector<std::string> ScoreServerRunner::LogLines() {

@@ -21,13 +21,16 @@ namespace gw::test {
 class ScoreServerRunner {
  public:
   explicit ScoreServerRunner(scores::ServiceSettings settings = {}, scores::TransportLimits limits = {});
+  // Over a store the test made (a shared database), instead of a fresh SQLite file.
+  ScoreServerRunner(std::unique_ptr<scores::ScoreStore> store, scores::ServiceSettings settings,
+                    scores::TransportLimits limits = {});
   ~ScoreServerRunner();
   ScoreServerRunner(const ScoreServerRunner&) = delete;
   ScoreServerRunner& operator=(const ScoreServerRunner&) = delete;
 
   std::uint16_t Port() const { return port_; }
   std::string HostPort() const { return "127.0.0.1:" + std::to_string(port_); }
-  scores::SqliteScoreStore& Store() { return *store_; }
+  scores::ScoreStore& Store() { return *store_; }
   scores::Metrics& Metrics() { return metrics_; }
   const std::filesystem::path& DbPath() const { return db_; }
   std::vector<std::string> LogLines();
@@ -35,7 +38,9 @@ class ScoreServerRunner {
  private:
   std::filesystem::path folder_;
   std::filesystem::path db_;
-  std::unique_ptr<scores::SqliteScoreStore> store_;
+  void Start(scores::ServiceSettings settings, scores::TransportLimits limits);
+
+  std::unique_ptr<scores::ScoreStore> store_;
   scores::Metrics metrics_;
   std::unique_ptr<scores::ScoreService> service_;
   std::mutex logLock_;

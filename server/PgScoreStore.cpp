@@ -1,0 +1,308 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "PgScoreStore.h"
+
+#include <libpq-fe.h>
+#include <openssl/rand.h>
+
+#include <array>
+#include <atomic>
+#include <charconv>
+#include <cstdlib>
+#include <utility>
+
+namespace gw::scores {
+
+namespace {
+
+// The key of the database-wide lock taken while the schema is made or changed: any fixed number that no other
+// program on the same database uses ("GWscores").
+constexpr long long kSchemaLockKey = 0x4757'7363'6f72'6573LL;
+
+// Every statement of the schema's first version; later versions append their own steps.
+constexpr const char* kSchemaV1 = R"sql(
+CREATE TABLE scores (
+  id      bigserial PRIMARY KEY,
+  name    text    NOT NULL,
+  country text    NOT NULL,
+  score   integer NOT NULL,
+  time    bigint  NOT NULL,
+  token   text    NOT NULL UNIQUE,
+  address text    NOT NULL
+);
+CREATE INDEX scores_by_score ON scores (score DESC, time);
+CREATE INDEX scores_by_time ON scores (time);
+CREATE TABLE settings (name text PRIMARY KEY, value bytea NOT NULL);
+)sql";
+
+// Version 2: the per-address hourly budgets, shared by every server over the database.
+constexpr const char* kSchemaV2 = R"sql(
+CREATE TABLE budgets (
+  kind    text    NOT NULL,
+  address text    NOT NULL,
+  hour    bigint  NOT NULL,
+  spent   integer NOT NULL,
+  PRIMARY KEY (kind, address, hour)
+);
+)sql";
+
+constexpr std::int64_t kHour = 3600;
+
+struct ResultDeleter {
+  void operator()(PGresult* r) const { PQclear(r); }
+};
+using Result = std::unique_ptr<PGresult, ResultDeleter>;
+
+std::string Message(pg_conn* c) {
+  std::string text = PQerrorMessage(c);
+  while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+  return text;
+}
+
+// Runs one statement with its parameters as text; throws StoreError unless it succeeded.
+Result Run(pg_conn* c, const char* sql, std::initializer_list<const std::string*> params = {}) {
+  std::vector<const char*> values;
+  std::vector<int> lengths;
+  for (const std::string* p : params) {
+    values.push_back(p->data());
+    lengths.push_back(static_cast<int>(p->size()));
+  }
+  Result r(PQexecParams(c, sql, static_cast<int>(values.size()), nullptr, values.data(), lengths.data(), nullptr, 0));
+  const ExecStatusType status = r ? PQresultStatus(r.get()) : PGRES_FATAL_ERROR;
+  if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) throw StoreError(Message(c));
+  return r;
+}
+
+// Runs several statements in one go (no parameters allowed there).
+void RunScript(pg_conn* c, const char* sql) {
+  Result r(PQexec(c, sql));
+  if (!r || PQresultStatus(r.get()) != PGRES_COMMAND_OK) throw StoreError(Message(c));
+}
+
+std::int64_t ToInt64(const PGresult* r, int row, int column) {
+  const char* text = PQgetvalue(r, row, column);
+  std::int64_t value = 0;
+  std::from_chars(text, text + PQgetlength(r, row, column), value);
+  return value;
+}
+
+std::string Value(const PGresult* r, int row, int column) {
+  return std::string(PQgetvalue(r, row, column), static_cast<std::size_t>(PQgetlength(r, row, column)));
+}
+
+}  // namespace
+
+bool IsPostgresUri(const std::string& text) {
+  return text.starts_with("postgresql://") || text.starts_with("postgres://");
+}
+
+void PgScoreStore::ConnDeleter::operator()(pg_conn* c) const { PQfinish(c); }
+
+// One connection taken from the pool for one piece of work. A connection that broke under it is not given back:
+// the next lease makes a fresh one, which is how the store reconnects after the database went away.
+class PgScoreStore::Lease {
+ public:
+  explicit Lease(PgScoreStore& store) : store_(store) {
+    std::unique_lock lock(store.lock_);
+    const bool free = store.freed_.wait_for(lock, store.settings_.waitForConnection, [&] {
+      return !store.idle_.empty() || store.open_ < store.settings_.poolSize;
+    });
+    if (!free) throw StoreError("no free database connection");
+    if (!store.idle_.empty()) {
+      conn_ = std::move(store.idle_.back());
+      store.idle_.pop_back();
+      return;
+    }
+    ++store.open_;
+    lock.unlock();
+    try {
+      conn_ = store.Connect();
+    } catch (...) {
+      Drop();
+      throw;
+    }
+  }
+  ~Lease() {
+    if (!conn_) return;
+    if (PQstatus(conn_.get()) != CONNECTION_OK || PQtransactionStatus(conn_.get()) != PQTRANS_IDLE) {
+      conn_.reset();
+      Drop();
+      return;
+    }
+    std::lock_guard lock(store_.lock_);
+    store_.idle_.push_back(std::move(conn_));
+    store_.freed_.notify_one();
+  }
+  Lease(const Lease&) = delete;
+  Lease& operator=(const Lease&) = delete;
+
+  pg_conn* get() const { return conn_.get(); }
+
+ private:
+  void Drop() {
+    std::lock_guard lock(store_.lock_);
+    --store_.open_;
+    store_.freed_.notify_one();
+  }
+
+  PgScoreStore& store_;
+  Conn conn_;
+};
+
+PgScoreStore::Conn PgScoreStore::Connect() const {
+  const std::string timeout = std::to_string(settings_.connectTimeoutS);
+  // Ours first, then the URI (which may override the time-out), then what this server relies on whatever the
+  // URI says: UTF-8 texts, and every commit on disk before it returns.
+  const std::array<const char*, 6> keys{"connect_timeout", "dbname", "client_encoding", "options",
+                                        "application_name", nullptr};
+  const std::array<const char*, 6> values{timeout.c_str(), settings_.uri.c_str(), "UTF8",
+                                          "-c synchronous_commit=on", "gromwumbler-scores", nullptr};
+  Conn c(PQconnectdbParams(keys.data(), values.data(), 1));
+  if (!c) throw StoreError("cannot connect to the database: out of memory");
+  if (PQstatus(c.get()) != CONNECTION_OK) throw StoreError("cannot connect to the database: " + Message(c.get()));
+  // The server's notices ("already exists, skipping") are not the operator's business; errors come as errors.
+  PQsetNoticeProcessor(c.get(), [](void*, const char*) {}, nullptr);
+  return c;
+}
+
+void PgScoreStore::Migrate(pg_conn* c) const {
+  // The lock is held to the end of the transaction: instances that start together wait here in turn, and
+  // each finds the schema the first one made.
+  Run(c, "BEGIN");
+  try {
+    const std::string key = std::to_string(kSchemaLockKey);
+    Run(c, "SELECT pg_advisory_xact_lock($1::bigint)", {&key});
+    Run(c, "CREATE TABLE IF NOT EXISTS schema_version (version integer NOT NULL)");
+    Result r = Run(c, "SELECT coalesce(max(version), 0) FROM schema_version");
+    const std::int64_t version = ToInt64(r.get(), 0, 0);
+    if (version > kSchemaVersion) {
+      throw StoreError("the database's schema is version " + std::to_string(version) + ", newer than this server's " +
+                       std::to_string(kSchemaVersion) + "; update the server");
+    }
+    if (version < 1) RunScript(c, kSchemaV1);
+    if (version < 2) RunScript(c, kSchemaV2);
+    if (version < kSchemaVersion) {
+      const std::string now = std::to_string(kSchemaVersion);
+      Run(c, "DELETE FROM schema_version");
+      Run(c, "INSERT INTO schema_version (version) VALUES ($1::integer)", {&now});
+    }
+    Run(c, "COMMIT");
+  } catch (...) {
+    PQclear(PQexec(c, "ROLLBACK"));
+    throw;
+  }
+}
+
+PgScoreStore::PgScoreStore(PgSettings settings) : settings_(std::move(settings)) {
+  if (settings_.poolSize < 1) throw StoreError("the database pool needs at least one connection");
+  Lease lease(*this);
+  Migrate(lease.get());
+}
+
+PgScoreStore::~PgScoreStore() = default;
+
+AddResult PgScoreStore::Add(const Submission& s) {
+  Lease c(*this);
+  const std::string score = std::to_string(s.score);
+  const std::string time = std::to_string(s.time);
+  // One statement is one transaction: with synchronous commit it is on disk when the answer comes back.
+  Result r = Run(c.get(),
+                 "INSERT INTO scores (name, country, score, time, token, address) VALUES ($1, $2, $3, $4, $5, $6) "
+                 "ON CONFLICT (token) DO NOTHING",
+                 {&s.name, &s.country, &score, &time, &s.token, &s.address});
+  return std::string_view(PQcmdTuples(r.get())) == "1" ? AddResult::Stored : AddResult::TokenUsed;
+}
+
+std::vector<ScoreRow> PgScoreStore::Best(std::int64_t since, int limit) {
+  Lease c(*this);
+  const std::string from = std::to_string(since);
+  const std::string count = std::to_string(limit);
+  Result r = Run(c.get(),
+                 "SELECT name, country, score, time FROM scores WHERE time >= $1 ORDER BY score DESC, time, id "
+                 "LIMIT $2",
+                 {&from, &count});
+  std::vector<ScoreRow> rows;
+  const int n = PQntuples(r.get());
+  rows.reserve(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) {
+    rows.push_back({Value(r.get(), i, 0), Value(r.get(), i, 1), static_cast<std::int32_t>(ToInt64(r.get(), i, 2)),
+                    ToInt64(r.get(), i, 3)});
+  }
+  return rows;
+}
+
+std::int64_t PgScoreStore::Count() {
+  Lease c(*this);
+  Result r = Run(c.get(), "SELECT count(*) FROM scores");
+  return ToInt64(r.get(), 0, 0);
+}
+
+void PgScoreStore::Ping() {
+  Lease c(*this);
+  Run(c.get(), "SELECT 1");
+}
+
+std::string PgScoreStore::Secret() {
+  // Drawn here from OpenSSL's generator; the first instance to insert wins and every other one reads its key.
+  std::array<unsigned char, 32> fresh{};
+  if (RAND_bytes(fresh.data(), static_cast<int>(fresh.size())) != 1) throw StoreError("no random bytes for the key");
+  std::string hex;
+  constexpr const char* kDigits = "0123456789abcdef";
+  for (unsigned char b : fresh) {
+    hex += kDigits[b >> 4];
+    hex += kDigits[b & 15];
+  }
+  Lease c(*this);
+  Run(c.get(), "INSERT INTO settings (name, value) VALUES ('token key', decode($1, 'hex')) ON CONFLICT DO NOTHING",
+      {&hex});
+  // Binary results give the key's bytes as they are.
+  Result r(PQexecParams(c.get(), "SELECT value FROM settings WHERE name = 'token key'", 0, nullptr, nullptr, nullptr,
+                        nullptr, 1));
+  if (!r || PQresultStatus(r.get()) != PGRES_TUPLES_OK || PQntuples(r.get()) != 1) {
+    throw StoreError("cannot read the token key: " + Message(c.get()));
+  }
+  return Value(r.get(), 0, 0);
+}
+
+// One kind of budget in the budgets table. A spent unit is a row's count, raised in one statement that also
+// refuses to pass the hour's limit, so servers racing for an address's last unit cannot both get it.
+class PgScoreStore::Budget final : public HourlyBudget {
+ public:
+  Budget(PgScoreStore& store, std::string kind, int perHour) : store_(store), kind_(std::move(kind)), perHour_(perHour) {}
+
+  bool Allow(const std::string& address, std::int64_t now) override {
+    if (perHour_ <= 0) return false;
+    const std::int64_t hour = now / kHour;
+    Lease c(store_);
+    Forget(c.get(), hour);
+    const std::string hourText = std::to_string(hour);
+    const std::string limit = std::to_string(perHour_);
+    // A budget count lost in a crash costs nothing worth a disk flush: this one commit may skip the wait.
+    Result r = Run(c.get(),
+                   "WITH quick AS (SELECT set_config('synchronous_commit', 'off', true)) "
+                   "INSERT INTO budgets AS b (kind, address, hour, spent) SELECT $1, $2, $3::bigint, 1 FROM quick "
+                   "ON CONFLICT (kind, address, hour) DO UPDATE SET spent = b.spent + 1 WHERE b.spent < $4::integer "
+                   "RETURNING spent",
+                   {&kind_, &address, &hourText, &limit});
+    return PQntuples(r.get()) == 1;
+  }
+
+ private:
+  // Past hours are dropped once an hour, by whichever server first sees the new hour.
+  void Forget(pg_conn* c, std::int64_t hour) {
+    std::int64_t seen = forgotten_.load();
+    if (seen >= hour || !forgotten_.compare_exchange_strong(seen, hour)) return;
+    const std::string hourText = std::to_string(hour);
+    Run(c, "DELETE FROM budgets WHERE kind = $1 AND hour < $2::bigint", {&kind_, &hourText});
+  }
+
+  PgScoreStore& store_;
+  std::string kind_;
+  int perHour_;
+  std::atomic<std::int64_t> forgotten_{0};
+};
+
+std::unique_ptr<HourlyBudget> PgScoreStore::SharedBudget(const std::string& kind, int perHour) {
+  return std::make_unique<Budget>(*this, kind, perHour);
+}
+
+}  // namespace gw::scores

@@ -1,0 +1,224 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What every score store promises, on each back end: SQLite in a file and a real PostgreSQL started here.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "PgScoreStore.h"
+#include "SqliteScoreStore.h"
+#include "support/Headless.h"
+#include "support/PostgresServer.h"
+
+namespace gw::scores {
+namespace {
+
+using test::FreshPostgresDatabase;
+using test::FreshPostgresDatabaseName;
+test::PostgresServer& Postgres() { return test::TestPostgres(); }
+
+// A back end under test: opens a store over its database, again and again over the same one.
+struct Backend {
+  std::string name;
+  std::function<std::function<std::unique_ptr<ScoreStore>()>(const std::filesystem::path& folder)> make;
+};
+
+std::vector<Backend> Backends() {
+  return {
+      {"Sqlite",
+       [](const std::filesystem::path& folder) {
+         return [db = (folder / "scores.db").string()] { return std::make_unique<SqliteScoreStore>(db); };
+       }},
+      {"Postgres",
+       [](const std::filesystem::path&) {
+         return [uri = FreshPostgresDatabase()] { return std::make_unique<PgScoreStore>(PgSettings{uri}); };
+       }},
+  };
+}
+
+class ScoreStoreContract : public testing::TestWithParam<Backend> {
+ protected:
+  void SetUp() override { open_ = GetParam().make(folder_.Path()); }
+  std::unique_ptr<ScoreStore> Open() { return open_(); }
+
+  test::TempFolder folder_;
+  std::function<std::unique_ptr<ScoreStore>()> open_;
+};
+
+Submission Entry(const std::string& name, std::int32_t score, std::int64_t time, const std::string& token) {
+  return {name, "Россия", score, time, token, "127.0.0.1"};
+}
+
+TEST_P(ScoreStoreContract, StoresOncePerTokenAndRanksBestFirstEarlierFirst) {
+  auto store = Open();
+  EXPECT_EQ(store->Count(), 0);
+  EXPECT_TRUE(store->Best(0, 10).empty());
+
+  EXPECT_EQ(store->Add(Entry("Иван", 300, 1000, "t1")), AddResult::Stored);
+  EXPECT_EQ(store->Add(Entry("Пётр", 500, 1005, "t2")), AddResult::Stored);
+  EXPECT_EQ(store->Add(Entry("Анна", 300, 990, "t3")), AddResult::Stored);
+  EXPECT_EQ(store->Add(Entry("Ольга", -40, 2000, "t4")), AddResult::Stored);
+  EXPECT_EQ(store->Add(Entry("Вор", 99999, 3000, "t2")), AddResult::TokenUsed);
+  EXPECT_EQ(store->Count(), 4);
+
+  const auto all = store->Best(0, 10);
+  ASSERT_EQ(all.size(), 4u);
+  const std::vector<std::string> names{all[0].name, all[1].name, all[2].name, all[3].name};
+  EXPECT_EQ(names, (std::vector<std::string>{"Пётр", "Анна", "Иван", "Ольга"}));
+  EXPECT_EQ(all[0].score, 500);
+  EXPECT_EQ(all[0].time, 1005);
+  EXPECT_EQ(all[0].country, "Россия");
+  EXPECT_EQ(all[3].score, -40);
+
+  // Since is inclusive; limit cuts from the top.
+  const auto recent = store->Best(1000, 2);
+  ASSERT_EQ(recent.size(), 2u);
+  EXPECT_EQ(recent[0].name, "Пётр");
+  EXPECT_EQ(recent[1].name, "Иван");
+}
+
+TEST_P(ScoreStoreContract, TextsComeBackByteForByte) {
+  auto store = Open();
+  const std::string odd = "'; DROP TABLE scores; -- \"<b>\\ Ё\x01";
+  ASSERT_EQ(store->Add({odd, odd, 1, 1, "t", "::1"}), AddResult::Stored);
+  const auto rows = store->Best(0, 1);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].name, odd);
+  EXPECT_EQ(rows[0].country, odd);
+}
+
+TEST_P(ScoreStoreContract, OneSecretForEveryStoreOverTheSameDatabaseAndAfterAReopen) {
+  std::string first;
+  {
+    auto a = Open();
+    auto b = Open();
+    first = a->Secret();
+    EXPECT_EQ(first.size(), 32u);
+    EXPECT_EQ(b->Secret(), first);
+    EXPECT_EQ(a->Secret(), first);
+    a->Add(Entry("A", 1, 1, "kept"));
+  }
+  auto again = Open();
+  EXPECT_EQ(again->Secret(), first);
+  EXPECT_EQ(again->Count(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, ScoreStoreContract, testing::ValuesIn(Backends()),
+                         [](const testing::TestParamInfo<Backend>& p) { return p.param.name; });
+
+// What only a shared database server shows.
+
+TEST(PgScoreStore, InstancesStartingTogetherMakeTheSchemaOnceAndShareOneSecret) {
+  const std::string uri = FreshPostgresDatabase();
+  std::vector<std::thread> starts;
+  std::mutex lock;
+  std::set<std::string> secrets;
+  std::vector<std::string> errors;
+  for (int i = 0; i < 8; ++i) {
+    starts.emplace_back([&] {
+      try {
+        PgScoreStore store({uri});
+        const std::string secret = store.Secret();
+        std::lock_guard guard(lock);
+        secrets.insert(secret);
+      } catch (const StoreError& e) {
+        std::lock_guard guard(lock);
+        errors.push_back(e.what());
+      }
+    });
+  }
+  for (auto& t : starts) t.join();
+  EXPECT_TRUE(errors.empty()) << errors.front();
+  EXPECT_EQ(secrets.size(), 1u);
+}
+
+TEST(PgScoreStore, RefusesASchemaNewerThanItKnowsAndBadSettings) {
+  const std::string name = FreshPostgresDatabaseName();
+  { PgScoreStore made({Postgres().Uri(name)}); }
+  // A later server has moved the schema on: this one must not write into it.
+  Postgres().Sql(name, "INSERT INTO schema_version (version) VALUES (" +
+                           std::to_string(PgScoreStore::kSchemaVersion + 1) + ")");
+  try {
+    PgScoreStore older({Postgres().Uri(name)});
+    ADD_FAILURE() << "an older server opened a newer schema";
+  } catch (const StoreError& e) {
+    EXPECT_NE(std::string(e.what()).find("newer"), std::string::npos) << e.what();
+  }
+  EXPECT_THROW(PgScoreStore({Postgres().Uri("no_such_database")}), StoreError);
+  EXPECT_THROW(PgScoreStore({"postgresql://gw@/x?host=/nonexistent-folder"}), StoreError);
+  EXPECT_THROW(PgScoreStore(PgSettings{Postgres().Uri(name), 0}), StoreError);
+}
+
+TEST(PgScoreStore, DatabaseDownFailsAtOnceAndComesBackByItself) {
+  const std::string uri = FreshPostgresDatabase();
+  PgScoreStore store({uri, 4});
+  ASSERT_EQ(store.Add(Entry("A", 1, 1, "before")), AddResult::Stored);
+
+  Postgres().Stop();
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_THROW(store.Add(Entry("B", 2, 2, "during")), StoreError);
+  EXPECT_THROW(store.Count(), StoreError);
+  // No hang while the database is away: a refused connection is answered at once.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+
+  Postgres().Start();
+  EXPECT_EQ(store.Add(Entry("C", 3, 3, "after")), AddResult::Stored);
+  EXPECT_EQ(store.Count(), 2);
+}
+
+TEST(PgScoreStore, AKilledDatabaseKeepsEveryAnsweredSubmission) {
+  const std::string uri = FreshPostgresDatabase();
+  std::atomic<int> next{0};
+  std::mutex lock;
+  std::vector<std::string> stored;
+  std::atomic<bool> killed{false};
+  {
+    PgScoreStore store({uri, 8});
+    std::vector<std::thread> load;
+    for (int t = 0; t < 8; ++t) {
+      load.emplace_back([&] {
+        while (!killed) {
+          const std::string token = "k" + std::to_string(++next);
+          try {
+            if (store.Add(Entry("L", 1, 1, token)) == AddResult::Stored) {
+              std::lock_guard guard(lock);
+              stored.push_back(token);
+            }
+          } catch (const StoreError&) {
+          }
+        }
+      });
+    }
+    // Kill in the middle of the load, once a good number of submissions were answered.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (std::chrono::steady_clock::now() < deadline) {
+      {
+        std::lock_guard guard(lock);
+        if (stored.size() >= 200) break;
+      }
+      std::this_thread::yield();
+    }
+    Postgres().Kill();
+    killed = true;
+    for (auto& t : load) t.join();
+  }
+  Postgres().Start();
+  PgScoreStore after({uri});
+  EXPECT_GE(after.Count(), static_cast<std::int64_t>(stored.size()));
+  ASSERT_FALSE(stored.empty());
+  // Every answered token is there: a second Add of each is refused as used.
+  for (const std::string& token : stored) {
+    ASSERT_EQ(after.Add(Entry("again", 1, 1, token)), AddResult::TokenUsed) << token;
+  }
+}
+
+}  // namespace
+}  // namespace gw::scores
