@@ -260,7 +260,7 @@ TEST_F(RecordedMixer, SongsAndEffectsAreBalancedAndTheLoudestMomentStaysUnderFul
 
   sound_->game.PlaySong("1.xm");
   const std::vector<std::int16_t> loud = Record(2.0, [&] {
-    for (int effect = kBeep; effect <= audio::kSmall; ++effect) sound_->game.PlayEffect(effect);
+    for (int effect = audio::kBeep; effect <= audio::kSmall; ++effect) sound_->game.PlayEffect(effect);
   });
   EXPECT_LE(Peak(loud), static_cast<int>(kOutputCeiling));
   EXPECT_GT(Db(Peak(loud)), -3.0) << "the loudest moment is loud";
