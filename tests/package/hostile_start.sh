@@ -47,7 +47,7 @@ chmod +x "$scratch/bin/xdg-open"
 # No socket file in /tmp/.X11-unix (the abstract socket serves): a test run leaves /tmp as it found it.
 Xvfb -displayfd 3 -nolisten unix -screen 0 1280x1024x24 3>"$scratch/display" >/dev/null 2>&1 &
 xvfb=$!
-for _ in $(seq 50); do [ -s "$scratch/display" ] && break; sleep 0.1; done
+for _ in $(seq 300); do [ -s "$scratch/display" ] && break; sleep 0.1; done
 [ -s "$scratch/display" ] || fail "Xvfb did not start"
 export DISPLAY=:$(cat "$scratch/display")
 openbox >/dev/null 2>&1 &
@@ -59,7 +59,7 @@ mkdir -p "$home"
    "$prefix/bin/gromwumbler" 2>"$scratch/stderr.txt") &
 game=$!
 win=
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   win=$(xdotool search --onlyvisible --pid "$game" --name '^Grom Wumbler$' 2>/dev/null | head -1 || true)
   [ -n "$win" ] && break
   kill -0 "$game" 2>/dev/null || { cat "$scratch/stderr.txt" >&2; fail "the game ended at its start"; }
@@ -86,7 +86,7 @@ sleep 1
 xdotool key --window "$win" Left
 sleep 0.5
 xdotool key --window "$win" Return 2>/dev/null || true
-for _ in $(seq 50); do kill -0 "$game" 2>/dev/null || break; sleep 0.2; done
+for _ in $(seq 150); do kill -0 "$game" 2>/dev/null || break; sleep 0.2; done
 kill -0 "$game" 2>/dev/null && fail "the game did not quit through its menu"
 status=0
 wait "$game" || status=$?

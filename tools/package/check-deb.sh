@@ -138,7 +138,7 @@ command=$(sed -n 's/^Exec=//p' "$desktop")
 # A display of our own: Xvfb picks a free number and tells it.
 Xvfb -displayfd 3 -screen 0 1280x1024x24 3>"$scratch/display" >/dev/null 2>&1 &
 xvfb=$!
-for _ in $(seq 50); do [ -s "$scratch/display" ] && break; sleep 0.1; done
+for _ in $(seq 300); do [ -s "$scratch/display" ] && break; sleep 0.1; done
 [ -s "$scratch/display" ] || fail "Xvfb did not start"
 export DISPLAY=:$(cat "$scratch/display")
 openbox >/dev/null 2>&1 &
@@ -146,7 +146,7 @@ wm=$!
 (cd "$start" && exec env -u XDG_DATA_HOME HOME="$home" PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin $command 2>"$scratch/stderr.txt") &
 game=$!
 win=
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   win=$(xdotool search --onlyvisible --pid "$game" --name '^Grom Wumbler$' 2>/dev/null | head -1 || true)
   [ -n "$win" ] && break
   sleep 0.2
@@ -179,7 +179,7 @@ sleep 0.5
 # The game closes its window on the key's press; the release then finds no window, which xdotool reports.
 xdotool key --window "$win" Return 2>/dev/null || true
 status=0
-for _ in $(seq 50); do kill -0 "$game" 2>/dev/null || break; sleep 0.2; done
+for _ in $(seq 150); do kill -0 "$game" 2>/dev/null || break; sleep 0.2; done
 if kill -0 "$game" 2>/dev/null; then fail "the game did not quit through its menu"; fi
 wait "$game" || status=$?
 game=
