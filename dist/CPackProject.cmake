@@ -1,7 +1,6 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Read by cpack: a Debian package lives under /usr and keeps its game where Debian keeps games; the paths inside
-# its files (the unit's ExecStart, the manual pages) come from the configured prefix, so the build must have been
-# configured for both.
+# Read by cpack: a Debian package lives under /usr and keeps its game where Debian keeps games; where the program
+# looks for its data is built into it, so the build must have been configured for both.
 if(CPACK_GENERATOR STREQUAL "DEB" AND
    (NOT CPACK_PACKAGING_INSTALL_PREFIX STREQUAL "/usr" OR NOT CPACK_GW_GAMES_LAYOUT))
   message(FATAL_ERROR "Debian packages need a build configured with "

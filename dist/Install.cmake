@@ -4,14 +4,13 @@
 #                                        (DIR/games and DIR/share/games/gromwumbler with GW_GAMES_LAYOUT),
 #                                        the menu entry, icons, AppStream file, manual pages; the score server
 #                                        and its systemd unit beside it
-#   cd build && cpack -G DEB             gromwumbler_<version>_<arch>.deb and gromwumbler-scores_<...>.deb, from a
+#   cd build && cpack -G DEB             gromwumbler_<version>_<arch>.deb (the program), gromwumbler-data_<...>_all.deb
+#                                        (its pictures, songs and icons) and gromwumbler-scores_<...>.deb, from a
 #                                        build configured with -DCMAKE_INSTALL_PREFIX=/usr -DGW_GAMES_LAYOUT=ON
 # The installed game finds its data relative to its own folder, so the tree may be moved as a whole.
 
 set(GW_DIST_DIR ${PROJECT_SOURCE_DIR}/dist/linux)
 set(GW_DIST_OUT ${CMAKE_BINARY_DIR}/dist)
-set(GW_FULL_DATADIR ${CMAKE_INSTALL_PREFIX}/${GW_INSTALL_GAMEDATADIR})
-set(GW_FULL_BINDIR ${CMAKE_INSTALL_FULL_BINDIR})
 set(GW_MAINTAINER "Grom Wumbler maintainers <maintainers@users.noreply.c-seed-131633e2.example>")
 set(GW_SYSTEMD_UNITDIR lib/systemd/system CACHE STRING "Where the score server's unit is installed, under the prefix")
 
@@ -19,50 +18,65 @@ if(NOT GW_RELEASE_DATE MATCHES "^[0-9]+-[0-9]+-[0-9]+$")
   message(FATAL_ERROR "GW_RELEASE_DATE must be YYYY-MM-DD")
 endif()
 
-# Texts that carry the version, the folders or the score settings.
+# Texts that carry the version or the score settings.
 configure_file(${GW_DIST_DIR}/metainfo.xml.in ${GW_DIST_OUT}/${GW_APP_ID}.metainfo.xml @ONLY)
 configure_file(${GW_DIST_DIR}/changelog.in ${GW_DIST_OUT}/changelog @ONLY)
-foreach(page gromwumbler.6 gromwumbler-scores.8)
-  configure_file(${GW_DIST_DIR}/${page}.in ${GW_DIST_OUT}/${page} @ONLY)
-endforeach()
-configure_file(${GW_DIST_DIR}/gromwumbler-scores.service.in ${GW_DIST_OUT}/gromwumbler-scores.service @ONLY)
-# Manual pages and the changelog go in compressed, without a time stamp, so the package is reproducible.
-foreach(text gromwumbler.6 gromwumbler-scores.8 changelog)
-  execute_process(COMMAND gzip -9 -n -c INPUT_FILE ${GW_DIST_OUT}/${text} OUTPUT_FILE ${GW_DIST_OUT}/${text}.gz
-                  RESULT_VARIABLE gzipped)
-  if(NOT gzipped EQUAL 0)
-    message(FATAL_ERROR "cannot compress ${text}")
-  endif()
-endforeach()
+# The changelog goes in compressed, without a time stamp, so the package is reproducible.
+execute_process(COMMAND gzip -9 -n -c INPUT_FILE ${GW_DIST_OUT}/changelog OUTPUT_FILE ${GW_DIST_OUT}/changelog.gz
+                RESULT_VARIABLE gzipped)
+if(NOT gzipped EQUAL 0)
+  message(FATAL_ERROR "cannot compress the changelog")
+endif()
+# Texts that name installed paths (the menu entry's command, the manual pages, the unit's ExecStart) are made
+# while installing, for the prefix installed to.
+configure_file(${PROJECT_SOURCE_DIR}/dist/InstalledTexts.cmake.in ${GW_DIST_OUT}/InstalledTexts.cmake @ONLY)
+function(gw_install_texts component)
+  install(CODE "set(GW_TEXTS ${component})\ninclude(\"${GW_DIST_OUT}/InstalledTexts.cmake\")" COMPONENT ${component})
+endfunction()
+# A stripped program loses the compilers' notes in .comment too, as Debian's own packaging strips it.
+function(gw_strip_comment component program)
+  install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+  execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+                          \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${program}\" COMMAND_ERROR_IS_FATAL ANY)
+endif()" COMPONENT ${component})
+endfunction()
+# Every package carries the licence and the changelog in its own documentation folder.
+function(gw_install_docs package component)
+  install(FILES ${GW_DIST_DIR}/copyright ${GW_DIST_OUT}/changelog.gz
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${package} COMPONENT ${component})
+endfunction()
 
-# ---- The game -----------------------------------------------------------------------------------------------
+# ---- The game: the program and what names it ----------------------------------------------------------
 install(TARGETS gromwumbler RUNTIME DESTINATION ${GW_INSTALL_GAMEBINDIR} COMPONENT game)
+gw_strip_comment(game ${GW_INSTALL_GAMEBINDIR}/gromwumbler)
+gw_install_texts(game)
+install(FILES ${GW_DIST_OUT}/${GW_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT game)
+gw_install_docs(gromwumbler game)
+
+# ---- Its data: the same on every machine ------------------------------------------------------------------
 foreach(file ${GW_DATA_FILES})
   file(RELATIVE_PATH inGame ${GW_GAME_DIR} ${file})
   get_filename_component(folder ${inGame} DIRECTORY)
-  install(FILES ${file} DESTINATION ${GW_INSTALL_GAMEDATADIR}/${folder} COMPONENT game)
+  install(FILES ${file} DESTINATION ${GW_INSTALL_GAMEDATADIR}/${folder} COMPONENT data)
 endforeach()
-install(FILES ${GW_DIST_DIR}/gromwumbler.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
-        RENAME ${GW_APP_ID}.desktop COMPONENT game)
-install(FILES ${GW_DIST_OUT}/${GW_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT game)
 foreach(size ${GW_ICON_SIZES})
   install(FILES ${GW_ICON_DIR}/${size}.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
-          RENAME gromwumbler.png COMPONENT game)
+          RENAME gromwumbler.png COMPONENT data)
 endforeach()
-install(FILES ${GW_ICON_SVG} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT game)
-install(FILES ${GW_DIST_OUT}/gromwumbler.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6 COMPONENT game)
-install(FILES ${GW_DIST_DIR}/copyright ${GW_DIST_OUT}/changelog.gz
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/gromwumbler COMPONENT game)
+install(FILES ${GW_ICON_SVG} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT data)
+gw_install_docs(gromwumbler-data data)
 
 # ---- The score server ---------------------------------------------------------------------------------------
-set(GW_COMPONENTS game)
+set(GW_COMPONENTS game data)
 if(TARGET gromwumbler-scores)
   list(APPEND GW_COMPONENTS server)
   install(TARGETS gromwumbler-scores RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT server)
-  install(FILES ${GW_DIST_OUT}/gromwumbler-scores.service DESTINATION ${GW_SYSTEMD_UNITDIR} COMPONENT server)
-  install(FILES ${GW_DIST_OUT}/gromwumbler-scores.8.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man8 COMPONENT server)
-  install(FILES ${GW_DIST_DIR}/copyright ${GW_DIST_OUT}/changelog.gz
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/gromwumbler-scores COMPONENT server)
+  gw_strip_comment(server ${CMAKE_INSTALL_BINDIR}/gromwumbler-scores)
+  # What lintian says of the server that the package justifies.
+  install(FILES ${GW_DIST_DIR}/lintian/gromwumbler-scores DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+          COMPONENT server)
+  gw_install_texts(server)
+  gw_install_docs(gromwumbler-scores server)
 endif()
 
 # ---- Debian packages ----------------------------------------------------------------------------------------
@@ -83,8 +97,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 
 set(CPACK_DEBIAN_GAME_PACKAGE_NAME gromwumbler)
 set(CPACK_DEBIAN_GAME_PACKAGE_SECTION games)
-# The game's face; fontconfig finds it, nothing links it.
-set(CPACK_DEBIAN_GAME_PACKAGE_DEPENDS "fonts-comfortaa")
+# Exactly the data of its own version; and the game's face, which fontconfig finds and nothing links.
+set(CPACK_DEBIAN_GAME_PACKAGE_DEPENDS "gromwumbler-data (= ${PROJECT_VERSION}), fonts-comfortaa")
 # CPack indents the description's lines itself.
 set(CPACK_COMPONENT_GAME_DESCRIPTION "arcade game: catch flying creatures with a tongue
 Grom sits at the bottom of the field, his aim swings to and fro by itself,
@@ -92,6 +106,16 @@ and with one button he shoots his tongue to catch and eat one of the
 creatures flying across. Every level asks for more points in a longer time;
 a level that ends below its target ends the game. Each player keeps their
 own settings and high-score table. All texts of the game are Russian.")
+
+set(CPACK_DEBIAN_DATA_PACKAGE_NAME gromwumbler-data)
+set(CPACK_DEBIAN_DATA_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_DATA_PACKAGE_ARCHITECTURE all)
+set(CPACK_DEBIAN_DATA_PACKAGE_SHLIBDEPS OFF)
+set(CPACK_COMPONENT_DATA_DESCRIPTION "arcade game: catch flying creatures with a tongue (data)
+The pictures, songs and icons of Grom Wumbler, an arcade game in which Grom
+shoots his tongue to catch and eat the creatures flying across the field.
+This package holds the architecture-independent data; the game itself is in
+the gromwumbler package.")
 
 set(CPACK_DEBIAN_SERVER_PACKAGE_NAME gromwumbler-scores)
 set(CPACK_DEBIAN_SERVER_PACKAGE_SECTION net)

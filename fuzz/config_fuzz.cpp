@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The settings file reader on any bytes: it either refuses them with a reason or gives a table that writes
-// back as the same settings.
+// The settings file reader on any bytes: it either refuses them with a reason, or what it read writes back as
+// the very bytes it read (the flags as 1 or 0, nothing after the tenth entry), and that file reads the same again.
 
 #include <cstdint>
 #include <cstdlib>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "store/ConfigFile.h"
 
@@ -17,10 +18,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (error.empty()) std::abort();
     return 0;
   }
-  const auto again = gw::store::DecodeConfig(gw::store::EncodeConfig(config->options, config->hiScores), error);
-  if (!again || again->options.Country != config->options.Country || again->options.Music != config->options.Music ||
-      again->hiScores[9].Name != config->hiScores[9].Name || again->hiScores[9].Score != config->hiScores[9].Score) {
-    std::abort();
-  }
+  const std::vector<std::uint8_t> written = gw::store::EncodeConfig(config->options, config->hiScores);
+  if (written.size() > bytes.size()) std::abort();
+  // A flag reads as set only when it is exactly 1, and is written back as 1 or 0.
+  std::vector<std::uint8_t> read(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(written.size()));
+  for (std::size_t flag = 0; flag < 3; ++flag) read[flag] = read[flag] == 1 ? 1 : 0;
+  if (written != read) std::abort();
+
+  const auto again = gw::store::DecodeConfig(written, error);
+  if (!again || gw::store::EncodeConfig(again->options, again->hiScores) != written) std::abort();
   return 0;
 }

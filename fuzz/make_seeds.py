@@ -52,6 +52,16 @@ def main():
     }
     palette2 = struct.pack("<II", 0x000000, 0xFF00CC)
     palette3 = struct.pack("<III", 0x112233, 0x445566, 0xFF00CC)
+    kinds = [
+        bmp(5, 3, 24, rows24(5, 3)),
+        bmp(3, -2, 24, rows24(3, 2)),
+        bmp(2, 2, 24, rows24(2, 2), core=True),
+        bmp(2, 2, 32, [struct.pack("<II", 0xFF00CC, 0x123456)] * 2),
+        bmp(9, 2, 1, [b"\xa5\x80\0\0", b"\x5a\x00\0\0"], palette=palette2),
+        bmp(3, 2, 8, [b"\0\1\2\0", b"\2\1\0\0"], palette=palette3),
+        bmp(3, 2, 8, [bytes([3, 1, 0, 0, 2, 2, 1, 0, 0, 1])], compression=1, palette=palette3),
+        bmp(4, 2, 4, [bytes([4, 0x12, 0, 0, 0, 4, 0x21, 0x02, 0, 0, 0, 1])], compression=2, palette=palette3),
+    ]
     seeds.update({
         "pack/bmp24.pp": pack(bmp(5, 3, 24, rows24(5, 3))),
         "pack/topdown.pp": pack(bmp(3, -2, 24, rows24(3, 2))),
@@ -64,6 +74,8 @@ def main():
         "pack/rle4.pp": pack(bmp(4, 2, 4, [bytes([4, 0x12, 0, 0, 0, 4, 0x21, 0x02, 0, 0, 0, 1])], compression=2,
                                  palette=palette3)),
         "pack/three.pp": pack(bmp(2, 1, 24, rows24(2, 1)), b"", bmp(1, 1, 24, rows24(1, 1))),
+        # A whole pack as the game loads it, every record a small picture of another kind.
+        "pack/whole.pp": pack(*[kinds[i % len(kinds)] for i in range(46)]),
     })
     for name, data in seeds.items():
         with open(os.path.join(HERE, name), "wb") as f:

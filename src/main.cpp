@@ -7,12 +7,15 @@
 #include <exception>
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/CommandLine.h"
 #include "app/Form.h"
 #include "app/GameFolder.h"
+#include "store/ConfigPlace.h"
+#include "store/TableLock.h"
 #include "platform/sdl/SdlServices.h"
 #include "platform/sdl/SdlWindow.h"
 #include "platform/sdl/SoundSystem.h"
@@ -50,14 +53,25 @@ int main(int argc, char** argv) {
     return Fatal(e.what());
   }
   try {
-    const app::GameFolder folder =
-        app::EnterGameFolder(ProgramFolder(), app::PlayerFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")));
+    const std::filesystem::path playerFolder = app::PlayerFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    const app::GameFolder folder = app::EnterGameFolder(ProgramFolder(), playerFolder);
+    store::FileCalls files;
+    app::Program program;
+    program.Config = store::ChooseConfigPlace(folder.configFile, playerFolder, files);
+    const std::filesystem::path tableFolder =
+        program.Config.file.has_parent_path() ? program.Config.file.parent_path() : std::filesystem::current_path();
+    const store::TableLock lock(tableFolder);
+    if (lock.HeldByAnother()) {
+      const std::string message = "Grom Wumbler is already running with the high scores of " + tableFolder.string() +
+                                  ".\nPlay on in that window, or quit it first.";
+      std::fprintf(stderr, "%s\n", message.c_str());
+      window->ShowError(message);
+      return 1;
+    }
     platform::sdl::SdlClock clock;
     platform::sdl::SdlShell shell;
     platform::sdl::SdlImageDecoder decoder;
     platform::sdl::SoundSystem sound;
-    app::Program program;
-    program.ConfigFile = folder.configFile;
     app::MainForm form({clock, *window, shell, decoder, sound.Sound(), *font}, program);
     window->RunMessageLoop(form);
     form.OpenIfExists("tolvex.exe");

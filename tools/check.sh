@@ -4,7 +4,10 @@
 #   bash tools/check.sh sanitize        build everything sanitized and run the whole test suite
 #   bash tools/check.sh fuzz [SECONDS]  run each fuzz target from its seeds for SECONDS (default 60)
 #   bash tools/check.sh all [SECONDS]   both, as CI does after `bash setup.sh test`
-# Needs the packages setup.sh installs (clang and its fuzzer runtime among them).
+# Needs the packages setup.sh installs (clang and its fuzzer runtime among them). For the fuzz targets it also
+# builds SDL2 from Debian's source package of the installed version, with the sanitizers and the fuzzer's
+# coverage, so the pack target sees inside SDL's BMP decoder; the source and the build stay in build-check/
+# (never committed) and are made once.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,8 +21,49 @@ fi
 
 build=build-check
 jobs=$(nproc)
+
+# SDL2 with eyes for the fuzzer: Debian's own source of the installed version (its patches applied), fetched with
+# a source list of our own, so the system's apt configuration stays as it is. Only what the BMP decoder and
+# surfaces need is built.
+instrumented_sdl() {
+  local prefix=$PWD/$build/sdl-prefix
+  if [ -f "$prefix/lib/libSDL2.a" ]; then echo "$prefix"; return; fi
+  local version apt=$PWD/$build/apt
+  version=$(dpkg-query -W -f='${source:Version}' libsdl2-dev)
+  mkdir -p "$apt/lists/partial" "$build/sdl-src"
+  local suite
+  suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  echo "deb-src http://deb.debian.org/debian $suite main" >"$apt/sources.list"
+  local opts=(-o "Dir::Etc::SourceList=$apt/sources.list" -o Dir::Etc::SourceParts=/dev/null
+              -o "Dir::State::Lists=$apt/lists" -o Dir::Cache::pkgcache= -o Dir::Cache::srcpkgcache=)
+  local src
+  src=$(find "$PWD/$build/sdl-src" -mindepth 1 -maxdepth 1 -type d -name 'libsdl2-*' | head -1)
+  if [ -z "$src" ]; then
+    apt-get -qq "${opts[@]}" update >&2 || return 1
+    (cd "$build/sdl-src" && apt-get -qq "${opts[@]}" source "libsdl2=$version" >&2) || return 1
+    src=$(find "$PWD/$build/sdl-src" -mindepth 1 -maxdepth 1 -type d -name 'libsdl2-*' | head -1)
+  fi
+  # AddressSanitizer only: undefined behaviour inside SDL is not ours to mend, and would stop every run.
+  CC=clang CFLAGS="-g -O1 -fsanitize=address -fno-omit-frame-pointer -fsanitize=fuzzer-no-link" \
+    cmake -S "$src" -B "$build/sdl-build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX="$prefix" -DSDL_SHARED=OFF -DSDL_STATIC=ON \
+    -DSDL_TEST=OFF -DSDL_AUDIO=OFF -DSDL_JOYSTICK=OFF -DSDL_HAPTIC=OFF -DSDL_HIDAPI=OFF -DSDL_SENSOR=OFF \
+    -DSDL_POWER=OFF -DSDL_X11=OFF -DSDL_WAYLAND=OFF -DSDL_KMSDRM=OFF -DSDL_OPENGL=OFF -DSDL_OPENGLES=OFF \
+    -DSDL_VULKAN=OFF -DSDL_DBUS=OFF -DSDL_IBUS=OFF -DSDL_LIBUDEV=OFF -DSDL_RENDER=OFF -DSDL_OFFSCREEN=OFF \
+    >"$build/sdl-configure.log" 2>&1 || { cat "$build/sdl-configure.log" >&2; return 1; }
+  cmake --build "$build/sdl-build" -j "$jobs" >&2 || return 1
+  cmake --install "$build/sdl-build" >/dev/null || return 1
+  echo "$prefix"
+}
+
+sdl_prefix=
+if [ "$mode" != sanitize ]; then
+  sdl_prefix=$(instrumented_sdl) || {
+    echo "WARNING: no instrumented SDL2 (see above); the pack target decodes through the system's SDL2, unseen" >&2
+    sdl_prefix=
+  }
+fi
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-  -DGW_SANITIZE=ON -DGW_FUZZ=ON
+  -DGW_SANITIZE=ON -DGW_FUZZ=ON ${sdl_prefix:+-DGW_FUZZ_SDL_PREFIX="$sdl_prefix"}
 cmake --build "$build" -j "$jobs"
 
 if [ "$mode" != fuzz ]; then
@@ -32,8 +76,9 @@ if [ "$mode" != sanitize ]; then
     corpus=$(mktemp -d)
     trap 'rm -rf "$corpus"' EXIT
     echo "Fuzzing $target for ${seconds}s"
+    # Inputs up to 64 KB: a whole small pack of 46 records fits.
     "$build/fuzz/gw_fuzz_$target" "$corpus" "fuzz/seeds/$target" -max_total_time="$seconds" -malloc_limit_mb=64 \
-      -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 -artifact_prefix="$build/fuzz/$target-"
+      -rss_limit_mb=2048 -timeout=10 -max_len=65536 -print_final_stats=1 -artifact_prefix="$build/fuzz/$target-"
     rm -rf "$corpus"
     trap - EXIT
   done

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "app/OutsideDocument.h"
 #include "gfx/ImagePack.h"
 
 namespace gw::app {
@@ -64,7 +65,17 @@ bool MainForm::FormCloseQuery() {
 
 void MainForm::OpenIfExists(const std::string& path) {
   std::error_code ec;
-  if (std::filesystem::is_regular_file(path, ec)) s_.shell.OpenFile(path);
+  if (!std::filesystem::is_regular_file(path, ec)) return;
+  switch (KindOf(path)) {
+    case DocumentKind::Shortcut:
+      if (const auto address = ShortcutAddress(path)) s_.shell.OpenUrl(*address);
+      break;
+    case DocumentKind::Program:
+      break;
+    case DocumentKind::Other:
+      s_.shell.OpenFile(path);
+      break;
+  }
 }
 
 void MainForm::OpenLink(const std::string& url) { s_.shell.OpenUrl(url); }

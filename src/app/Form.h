@@ -5,8 +5,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
+#include "app/PadDirections.h"
 #include "app/Program.h"
 #include "audio/Sound.h"
 #include "gfx/Display.h"
@@ -41,10 +44,18 @@ class MainForm final : public platform::WindowEvents {
   bool FormCloseQuery();
   bool RunFrame();
   void DoMenuAction();
-  void FormKeyDown(std::uint16_t key, bool alt);
+  // typed: the UTF-8 text the keyboard layout gave the key press (the fields take a Russian letter from it).
+  void FormKeyDown(std::uint16_t key, bool alt, std::string_view typed = {});
   void FormMouseMove(int x, int y);
   void FormMouseDown();
+  // Game controllers speak through the keys' actions of each screen.
+  void FormPadButton(platform::PadId pad, platform::PadButton button, bool down);
+  void FormPadAxis(platform::PadId pad, platform::PadAxis axis, std::int16_t value);
+  void FormPadRemoved(platform::PadId pad);
+  // Presses of directions held long enough to repeat.
+  void PollPads();
   void SetWindowed(bool windowed);
+  // A document of the game folder (the current folder), by its bare name; see app/OutsideDocument.h.
   void OpenIfExists(const std::string& path);
   void OpenLink(const std::string& url);
   void SetSoundOn(bool on);
@@ -55,11 +66,21 @@ class MainForm final : public platform::WindowEvents {
   void SubmitScore();
 
   // Window events.
-  void OnKeyDown(std::uint16_t key, bool alt) override { FormKeyDown(key, alt); }
+  void OnKeyDown(std::uint16_t key, bool alt, std::string_view typed) override { FormKeyDown(key, alt, typed); }
   void OnMouseMove(int x, int y) override { FormMouseMove(x, y); }
   void OnMouseDown() override { FormMouseDown(); }
   bool OnCloseQuery() override { return FormCloseQuery(); }
-  bool OnIdle() override { return RunFrame(); }
+  void OnPadButton(platform::PadId pad, platform::PadButton button, bool down) override {
+    FormPadButton(pad, button, down);
+  }
+  void OnPadAxis(platform::PadId pad, platform::PadAxis axis, std::int16_t value) override {
+    FormPadAxis(pad, axis, value);
+  }
+  void OnPadRemoved(platform::PadId pad) override { FormPadRemoved(pad); }
+  bool OnIdle() override {
+    PollPads();
+    return RunFrame();
+  }
   void OnActivate() override;
   void OnDeactivate() override;
   void OnRestore() override;
@@ -84,6 +105,10 @@ class MainForm final : public platform::WindowEvents {
   void DrawGameStatus(gfx::Surface& dst);
   void DrawHiScores(gfx::Surface& dst);
   void LoadAllImages();
+  // The game has just asked for a name: the entry starts afresh on "OK".
+  void OpenNameEntry();
+  // One press of a controller's button or direction, as the current screen takes it.
+  void PadPress(platform::PadId pad, platform::PadButton button);
   void StartNewGame();
   void WriteSettings();
 
@@ -94,6 +119,9 @@ class MainForm final : public platform::WindowEvents {
   net::ServerAddress scoreServer_ = net::ConfiguredScoreServer();
   // Made at the first submission; keeps the server's cookies for the rest of the run.
   std::unique_ptr<net::HttpClient> http_;
+  PadDirections padDirections_;
+  // The controller that gave the player's last input; none when it was the keyboard or the mouse.
+  std::optional<platform::PadId> lastPad_;
 };
 
 }  // namespace gw::app

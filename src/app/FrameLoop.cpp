@@ -28,6 +28,20 @@ const gfx::Surface* HelpPage(const gfx::ImageTables& images, std::int32_t state)
   }
 }
 
+// A row of dots on the question box's answer bar, lit one after another while a score is being sent, so the
+// player sees that the game is at work (the wait screen is drawn again and again until the exchange ends).
+void DrawWaitSign(gfx::Surface& dst, std::uint32_t tick) {
+  constexpr int kDots = 7, kStep = 28, kCentreX = kDialogX + 215, kCentreY = kDialogY + 160;
+  constexpr std::uint32_t kStepMs = 125;
+  const int lit = static_cast<int>(tick / kStepMs % kDots);
+  for (int i = 0; i < kDots; ++i) {
+    const int cx = kCentreX + (i - kDots / 2) * kStep;
+    const int r = i == lit ? 8 : 5;
+    gfx::FillRoundRect({cx - r, kCentreY - r, cx + r, kCentreY + r}, r,
+                       i == lit ? gfx::Rgb(255, 159, 28) : gfx::Rgb(107, 74, 46), dst);
+  }
+}
+
 }  // namespace
 
 bool MainForm::RunFrame() {
@@ -85,6 +99,7 @@ void MainForm::DrawScreen(gfx::Surface& dst) {
       DrawGuarded(dst, images.Screen(22));
       if (p_.Game) {
         p_.Game->DoFrame(dst);
+        if (p_.ScreenState == screen::kNameEntry) OpenNameEntry();
         const bool eyeKeys = s_.window.IsLetterKeyDown('Z') && s_.window.IsLetterKeyDown('Y') &&
                              s_.window.IsLetterKeyDown('F');
         p_.Game->Eye.Sprite = eyeKeys ? 16 : 2;
@@ -100,6 +115,8 @@ void MainForm::DrawScreen(gfx::Surface& dst) {
       gfx::DrawPicture(dst, 29, 156, images.Screen(10));
       if (c.HiScoreButtons) c.HiScoreButtons->Draw(dst, ui);
       DrawHiScores(dst);
+      // Otherwise the table would look kept when it is lost at the end of the run.
+      if (p_.SavesFail) DrawDialogText(dst, 522, 212, 20, 10, "Рекорды не сохраняются!", gfx::kRed);
       break;
     case screen::kHelpPage1:
     case screen::kHelpPage2:
@@ -158,6 +175,7 @@ void MainForm::DrawScreen(gfx::Surface& dst) {
     case screen::kWait:
       DrawDialogOver(dst, images.Screen(22));
       DrawDialogText(dst, 290, 282, 24, 16, "Подождите...", gfx::kRed);
+      DrawWaitSign(dst, s_.clock.TickCount());
       break;
     default:
       break;

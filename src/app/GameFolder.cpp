@@ -19,11 +19,6 @@ bool HoldsPack(const fs::path& folder) {
   return fs::is_regular_file(folder / gfx::kPackPath, ec);
 }
 
-bool Same(const fs::path& a, const fs::path& b) {
-  std::error_code ec;
-  return !a.empty() && !b.empty() && fs::equivalent(a, b, ec);
-}
-
 void Enter(const fs::path& folder) {
   std::error_code ec;
   fs::current_path(folder, ec);
@@ -52,25 +47,19 @@ fs::path PlayerFolder(const char* xdgDataHome, const char* home) {
 }
 
 GameFolder EnterGameFolder(const fs::path& programFolder, const fs::path& playerFolder) {
-  std::error_code ec;
-  const fs::path current = fs::current_path(ec);
-  const fs::path installedData =
-      programFolder.empty() ? fs::path() : (programFolder / kDataFromProgram).lexically_normal();
-  // Started inside the installed data folder, the game is still the installed one: that folder is shared.
-  if (Same(current, installedData)) return Installed(installedData, playerFolder);
-  if (!ec && HoldsPack(current)) return Portable();
-  if (!programFolder.empty() && HoldsPack(programFolder)) {
+  // The folder the game is started from may be anyone's: a pack, a Config.cfg or documents lying there are
+  // never the game's own unless that folder is the program's.
+  const std::string pack = std::string("the picture pack ") + gfx::kPackPath;
+  if (programFolder.empty()) throw GameFolderError(pack + " cannot be found: the program cannot tell its own folder");
+  if (HoldsPack(programFolder)) {
     Enter(programFolder);
     return Portable();
   }
-  if (!installedData.empty() && HoldsPack(installedData)) return Installed(installedData, playerFolder);
-
-  const std::string pack = std::string("the picture pack ") + gfx::kPackPath;
-  if (programFolder.empty()) throw GameFolderError(pack + " is not in " + current.string());
-  const std::string installed = " nor in the installed data folder " + installedData.string();
-  if (Same(programFolder, current)) throw GameFolderError(pack + " is neither in " + current.string() + installed);
-  throw GameFolderError(pack + " is neither in " + current.string() + " nor in " + programFolder.string() +
-                        installed);
+  const fs::path installedData = (programFolder / kDataFromProgram).lexically_normal();
+  if (HoldsPack(installedData)) return Installed(installedData, playerFolder);
+  const fs::path own = programFolder.has_filename() ? programFolder : programFolder.parent_path();
+  throw GameFolderError(pack + " is neither in the program's folder " + own.string() +
+                        " nor in the installed data folder " + installedData.string());
 }
 
 }  // namespace gw::app

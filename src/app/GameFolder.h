@@ -25,11 +25,11 @@ struct GameFolder {
   bool installed = false;
 };
 
-// Makes the game folder the current folder: the current folder when it holds the picture pack, else the
-// program's own folder when that does (both portable), else the installed data folder beside the program's
-// folder (kDataFromProgram), which keeps Config.cfg in playerFolder, made here when missing. Throws
-// GameFolderError naming the folders looked in when none holds the pack, or when the player has no folder.
-// Writes nothing else.
+// Makes the game folder the current folder: the program's own folder when it holds the picture pack (a
+// portable game), else the installed data folder beside it (kDataFromProgram), which keeps Config.cfg in
+// playerFolder, made here when missing. The folder the game was started from counts only when it is one of
+// these. Throws GameFolderError naming the folders looked in when neither holds the pack, or when the player
+// has no folder. Writes nothing else.
 GameFolder EnterGameFolder(const std::filesystem::path& programFolder, const std::filesystem::path& playerFolder);
 
 }  // namespace gw::app

@@ -11,9 +11,43 @@ using namespace platform::vk;
 
 bool IsConfirm(std::uint16_t key) { return key == kReturn || key == kSpace; }
 bool IsLetter(std::uint16_t key) { return key >= Letter('A') && key <= Letter('Z'); }
+
+// The key as the text fields take it: its Latin letter, or what a US keyboard has on the punctuation keys that
+// carry Russian letters; 0 for any other key.
+char FieldKey(std::uint16_t key) {
+  if (IsLetter(key)) return static_cast<char>(key);
+  switch (key) {
+    case kSemicolon: return ';';
+    case kComma: return ',';
+    case kPeriod: return '.';
+    case kGrave: return '`';
+    case kLeftBracket: return '[';
+    case kRightBracket: return ']';
+    case kApostrophe: return '\'';
+    default: return 0;
+  }
+}
+
+// One key press into a text field: the letter the player's layout typed when it is a Russian one (any layout
+// with Russian letters types them as they are), else the letter the key carries on a Russian keyboard.
+void Type(ui::TDDEdit& field, std::uint16_t key, std::string_view typed, const ui::UiContext& ui) {
+  const char letter = ui::TDDEdit::TypedLetter(typed);
+  if (letter != 0) {
+    field.AddLetter(letter, ui);
+  } else if (const char k = FieldKey(key); k != 0) {
+    field.AddKey(k, ui);
+  }
+}
 constexpr std::uint32_t kAltStallMs = 150;
 
 }  // namespace
+
+void MainForm::OpenNameEntry() {
+  // The pair is shared with the clear question and keeps its last answer: a name confirmed with Enter after a
+  // cancelled clear would otherwise throw the new high score away.
+  if (p_.Controls.OkCancelButtons) p_.Controls.OkCancelButtons->Choice = true;
+  if (p_.Controls.NameEdit) p_.Controls.NameEdit->DropLetter();
+}
 
 void MainForm::FormMouseMove(int x, int y) {
   p_.Mouse.active = true;
@@ -24,6 +58,7 @@ void MainForm::FormMouseMove(int x, int y) {
 }
 
 void MainForm::FormMouseDown() {
+  lastPad_.reset();
   if (p_.ScreenState != screen::kInGame) {
     p_.Controls.HitTestAll(Ui());
     DoMenuAction();
@@ -34,7 +69,8 @@ void MainForm::FormMouseDown() {
   }
 }
 
-void MainForm::FormKeyDown(std::uint16_t key, bool alt) {
+void MainForm::FormKeyDown(std::uint16_t key, bool alt, std::string_view typed) {
+  lastPad_.reset();
   if (alt) {
     s_.clock.Sleep(kAltStallMs);
     if (key == kReturn && p_.Controls.OptionButtons) SetWindowed(!p_.Controls.OptionButtons->Rows[0].IsOn);
@@ -93,14 +129,14 @@ void MainForm::FormKeyDown(std::uint16_t key, bool alt) {
       } else if (IsConfirm(key)) {
         o.ToggleCurrent();
         DoMenuAction();
-      } else if (IsLetter(key)) {
-        o.Edit.AddKey(static_cast<char>(key), ui);
       } else if (key == kBack) {
         o.Edit.AddKey(ui::TDDEdit::kDeleteCode, ui);
       } else if (key == kEscape) {
         o.Clicked = true;
         o.ItemIndex = ui::TDDOptBtnCollection::kBackItem;
         DoMenuAction();
+      } else {
+        Type(o.Edit, key, typed, ui);
       }
       break;
     }
@@ -152,11 +188,11 @@ void MainForm::FormKeyDown(std::uint16_t key, bool alt) {
         DoMenuAction();
       } else if (key == kEscape) {
         p_.ScreenState = naming ? screen::kMenu : screen::kHiScores;
-      } else if (naming && IsLetter(key)) {
-        c.NameEdit->AddKey(static_cast<char>(key), ui);
       } else if (naming && key == kBack) {
         // Backspace also mends a typing slip in the name.
         c.NameEdit->AddKey(ui::TDDEdit::kDeleteCode, ui);
+      } else if (naming) {
+        Type(*c.NameEdit, key, typed, ui);
       }
       break;
     }

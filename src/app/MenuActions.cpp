@@ -58,7 +58,11 @@ void MainForm::DoMenuAction() {
           o.Rows[2].IsOn = false;
           SetSoundOn(false);
           break;
-        case 6: o.Edit.Editing = !o.Edit.Editing; break;
+        case 6:
+          // Confirming takes the letter a controller shows, as it is seen.
+          o.Edit.TakeLetter(Ui());
+          o.Edit.Editing = !o.Edit.Editing;
+          break;
         default: p_.ScreenState = screen::kMenu; break;
       }
       break;
@@ -116,6 +120,7 @@ void MainForm::DoMenuAction() {
     case screen::kNameEntry:
       if (!c.OkCancelButtons->Clicked) return;
       if (c.OkCancelButtons->Choice) {
+        c.NameEdit->TakeLetter(Ui());
         AddHiScore();
         p_.ScreenState = screen::kSendConfirm;
       } else {

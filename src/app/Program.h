@@ -7,11 +7,12 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/Random.h"
 #include "game/Game.h"
+#include "game/Random.h"
 #include "gfx/ImageTables.h"
 #include "platform/Window.h"
 #include "store/ConfigFile.h"
+#include "store/ConfigPlace.h"
 #include "store/Options.h"
 #include "ui/Controls.h"
 #include "ui/UiContext.h"
@@ -33,8 +34,11 @@ struct Program {
   std::int32_t ScreenState = screen::kSplash;
   store::TOptions Options = store::InitialOptions();
   store::HiScoreTable HiScores{};
-  // Config.cfg: the bare name in a portable game folder, the player's own file for an installed game.
+  // Where Config.cfg is read at start (store/ConfigPlace.h), and where this run's saves go.
+  store::ConfigPlace Config;
   std::filesystem::path ConfigFile{store::kConfigFileName};
+  // No save can be made, or the last one failed: the table screen tells the player their scores are not kept.
+  bool SavesFail = false;
   std::uint16_t DesktopWidth = 0;
   std::uint16_t DesktopHeight = 0;
   std::int32_t SplashColour = 0;
@@ -43,7 +47,7 @@ struct Program {
   platform::ScreenRect SavedWindowRect;
   gfx::ImageTables Images;
   ui::Controls Controls;
-  Random Rng;
+  game::Random Rng;
 };
 
 }  // namespace gw::app

@@ -12,33 +12,19 @@ namespace gw::app {
 
 void MainForm::LoadOptions() {
   p_.FirstCreate = false;
-  const std::filesystem::path& path = p_.ConfigFile;
-  store::ConfigData data;
-  std::string error;
-  switch (store::ReadConfigFile(path, data, error)) {
-    case store::LoadStatus::Loaded:
-      p_.Options = std::move(data.options);
-      p_.HiScores = std::move(data.hiScores);
-      break;
-    case store::LoadStatus::Damaged: {
-      // Start as on a first run, but never lose the player's file: it is moved aside, not overwritten.
-      p_.Options = store::InitialOptions();
-      const auto aside = store::KeepDamagedFile(path);
-      std::cerr << "Grom Wumbler: " << path.string() << " is unusable (" << error
-                << "); starting with the initial settings and the default high scores; ";
-      if (aside.empty()) {
-        std::cerr << "the damaged file could not be moved aside and is left as it is\n";
-        store::ResetHiScores(p_.HiScores);
-      } else {
-        std::cerr << "the damaged file is kept as " << aside.string() << "\n";
-        SaveOptions();
-      }
-      break;
-    }
-    case store::LoadStatus::Missing:
-      SaveOptions();
-      break;
+  store::ConfigStart start = store::LoadConfig(p_.Config);
+  if (!start.report.empty()) std::cerr << "Grom Wumbler: " << start.report << "\n";
+  p_.ConfigFile = start.saveTo;
+  p_.SavesFail = !p_.Config.writable;
+  if (start.data) {
+    p_.Options = std::move(start.data->options);
+    p_.HiScores = std::move(start.data->hiScores);
+  } else {
+    // As on a first run; the country line keeps what the settings hold.
+    p_.Options = store::InitialOptions();
+    store::ResetHiScores(p_.HiScores);
   }
+  if (start.saveNow) WriteSettings();
   ApplyOptions();
 }
 
@@ -55,7 +41,8 @@ void MainForm::ApplyOptions() {
 
 void MainForm::SaveOptions() {
   std::error_code ec;
-  if (std::filesystem::exists(p_.ConfigFile, ec)) {
+  // A file that never could be saved is not a new one: the table of this run stays.
+  if (std::filesystem::exists(p_.ConfigFile, ec) || p_.SavesFail) {
     // The options screen's field reaches the settings only here.
     if (p_.Controls.OptionButtons) p_.Options.Country = p_.Controls.OptionButtons->Edit.Text;
   } else {
@@ -67,9 +54,8 @@ void MainForm::SaveOptions() {
 
 void MainForm::WriteSettings() {
   std::string error;
-  if (!store::WriteConfigFile(p_.ConfigFile, p_.Options, p_.HiScores, error)) {
-    std::cerr << "Grom Wumbler: the settings were not saved: " << error << "\n";
-  }
+  p_.SavesFail = !store::WriteConfigFile(p_.ConfigFile, p_.Options, p_.HiScores, error);
+  if (p_.SavesFail) std::cerr << "Grom Wumbler: the settings were not saved: " << error << "\n";
 }
 
 void MainForm::AddHiScore() {

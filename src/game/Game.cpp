@@ -15,6 +15,8 @@ namespace {
 
 constexpr gfx::Rect kMouth{310, 390, 477, 560};
 constexpr int kTipWidth = 24, kTipHeight = 22;
+// The total's line under the game-over caption, in the sky band kept dark for the texts of play.
+constexpr int kTotalY = 346, kTotalHeight = 24, kTotalWidth = 16;
 
 // Right and bottom exclusive: two rectangles overlap when their intersection holds a pixel.
 bool Overlap(const gfx::Rect& a, const gfx::Rect& b) {
@@ -129,6 +131,14 @@ void TGame::DrawStatus(gfx::Surface& dst) {
   gfx::DrawShadowText(host_.font, 710, 572, 24, 14, std::to_string(Target()), dst, gfx::kYellow);
 }
 
+void TGame::DrawTotal(gfx::Surface& dst) {
+  const std::string total = gfx::ToCp1251("Очки: ") + std::to_string(Score) + gfx::ToCp1251("   Уровень: ") +
+                            std::to_string(Level);
+  const int width = host_.font.TextWidth(kTotalHeight, kTotalWidth, gfx::kNormalWeight, total);
+  gfx::DrawShadowText(host_.font, 400 - width / 2, kTotalY, kTotalHeight, kTotalWidth, total, dst, gfx::kYellow);
+  DrawStatus(dst);
+}
+
 void TGame::StartLevel() {
   Enemies.ReleaseAll();
   Phase = Playing;
@@ -184,6 +194,7 @@ void TGame::DoFrame(gfx::Surface& dst) {
     default:
       FrameTick = Now();
       DrawIntroScreen(dst, 310, gfx::ToCp1251("Конец Игры"));
+      DrawTotal(dst);
       if (FrameTick - PhaseStart > kPhaseMs) {
         host_.screenState = 1;
         host_.window.ShowCursor(true);

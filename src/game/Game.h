@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/Random.h"
+#include "game/Random.h"
 #include "audio/Sound.h"
 #include "game/Creature.h"
 #include "game/Enemies.h"
@@ -26,7 +26,7 @@ struct GameHost {
   audio::Sound& sound;
   platform::Clock& clock;
   platform::Window& window;
-  app::Random& random;
+  Random& random;
   const store::HiScoreTable& hiScores;
   const store::TOptions& options;
   std::int32_t& screenState;
@@ -89,6 +89,8 @@ class TGame {
   void Eat(std::size_t slot);
   void DrawIntroScreen(gfx::Surface& dst, int captionX, std::string_view caption);
   void DrawStatus(gfx::Surface& dst);
+  // The lost game's total and the level it ended on, under the game-over caption and in the status plates.
+  void DrawTotal(gfx::Surface& dst);
 
   GameHost host_;
 };

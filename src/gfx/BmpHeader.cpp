@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gfx/BmpHeader.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace gw::gfx {
@@ -11,6 +12,8 @@ constexpr std::size_t kFileHeaderBytes = 14;
 constexpr std::uint32_t kCoreHeaderBytes = 12;  // the old header with 16-bit sizes
 constexpr std::uint32_t kInfoHeaderBytes = 40;
 constexpr std::uint32_t kRgb = 0;
+constexpr std::uint32_t kRle8 = 1;
+constexpr std::uint32_t kRle4 = 2;
 constexpr std::uint32_t kBitFields = 3;
 constexpr std::uint32_t kAlphaBitFields = 6;
 
@@ -27,13 +30,19 @@ std::string Size(std::int64_t width, std::int64_t height) {
 }  // namespace
 
 std::optional<BmpHeader> CheckBmpHeader(std::span<const std::uint8_t> file, std::string& why) {
+  return CheckBmpHeader(file, static_cast<std::int64_t>(file.size()), why);
+}
+
+std::optional<BmpHeader> CheckBmpHeader(std::span<const std::uint8_t> file, std::int64_t fileBytes, std::string& why) {
   if (file.size() < kFileHeaderBytes + 4 || file[0] != 'B' || file[1] != 'M') {
     why = "no BMP file header";
     return std::nullopt;
   }
   const std::uint32_t pixelOffset = Le(file, 10, 4);
   const std::uint32_t infoBytes = Le(file, 14, 4);
-  if ((infoBytes != kCoreHeaderBytes && infoBytes < kInfoHeaderBytes) || file.size() - kFileHeaderBytes < infoBytes) {
+  if ((infoBytes != kCoreHeaderBytes && infoBytes < kInfoHeaderBytes) ||
+      fileBytes - static_cast<std::int64_t>(kFileHeaderBytes) < infoBytes ||
+      file.size() < kFileHeaderBytes + std::min<std::size_t>(infoBytes, kInfoHeaderBytes - 6)) {
     why = "a picture header of " + std::to_string(infoBytes) + " bytes, which is unknown or longer than the record";
     return std::nullopt;
   }
@@ -64,11 +73,18 @@ std::optional<BmpHeader> CheckBmpHeader(std::span<const std::uint8_t> file, std:
   }
   header.width = static_cast<int>(width);
   header.height = static_cast<int>(rows);
+  const std::int64_t start = pixelOffset != 0 ? pixelOffset : static_cast<std::int64_t>(kFileHeaderBytes + infoBytes);
+  const std::int64_t held = fileBytes - start;
+  if (header.compression == kRle8 || header.compression == kRle4) {
+    if (width * rows > std::max<std::int64_t>(held, 0) * kMaxPixelsPerRunLengthByte) {
+      why = "its " + Size(width, height) + " are more than " + std::to_string(std::max<std::int64_t>(held, 0)) +
+            " bytes of run-length data can paint";
+      return std::nullopt;
+    }
+  }
   if (header.compression == kRgb || header.compression == kBitFields || header.compression == kAlphaBitFields) {
     // Rows are padded to whole 32-bit words.
     const std::int64_t rowBytes = (width * header.bitCount + 31) / 32 * 4;
-    const std::int64_t start = pixelOffset != 0 ? pixelOffset : static_cast<std::int64_t>(kFileHeaderBytes + infoBytes);
-    const std::int64_t held = static_cast<std::int64_t>(file.size()) - start;
     if (held < rowBytes * rows) {
       why = "its " + Size(width, height) + " at " + std::to_string(header.bitCount) + " bits need " +
             std::to_string(rowBytes * rows) + " bytes of pixels, but the record holds " +

@@ -8,7 +8,13 @@ namespace gw::gfx {
 
 namespace {
 
-constexpr int kNormalWeight = 400;
+// Signed distance of the point from the outline of a rounded rectangle of half sizes hx, hy centred at the
+// origin (negative inside).
+double RoundedDistance(double px, double py, double hx, double hy, double radius) {
+  const double qx = std::abs(px) - (hx - radius), qy = std::abs(py) - (hy - radius);
+  const double outside = qx > 0 && qy > 0 ? std::hypot(qx, qy) : std::max(qx, 0.0) + std::max(qy, 0.0);
+  return outside + std::min(std::max(qx, qy), 0.0) - radius;
+}
 
 // Marks every pixel whose centre lies within half a pen of the rounded rectangle through the pixel centres
 // of the rectangle's border columns and rows.
@@ -21,11 +27,8 @@ void StrokeRoundedRect(const Rect& r, double cornerRadius, int penWidth, Pixel c
   const int reach = static_cast<int>(std::ceil(half));
   const int x0 = std::max(r.left - reach, 0), x1 = std::min(r.right + reach, dst.Width());
   const int y0 = std::max(r.top - reach, 0), y1 = std::min(r.bottom + reach, dst.Height());
-  auto test = [&](Pixel* row, int x, double qy) {
-    const double qx = std::abs(x + 0.5 - cx) - (hx - radius);
-    const double outside = qx > 0 && qy > 0 ? std::hypot(qx, qy) : std::max(qx, 0.0) + std::max(qy, 0.0);
-    const double distance = outside + std::min(std::max(qx, qy), 0.0) - radius;
-    if (std::abs(distance) <= half) row[x] = colour;
+  auto test = [&](Pixel* row, int x, int y) {
+    if (std::abs(RoundedDistance(x + 0.5 - cx, y + 0.5 - cy, hx, hy, radius)) <= half) row[x] = colour;
   };
   // Columns inside this band can only lie on the pen in the rows near the top and bottom borders.
   const int innerL = static_cast<int>(std::ceil(cx - (hx - half) + 1)), innerR = static_cast<int>(std::floor(cx + (hx - half) - 1));
@@ -33,15 +36,46 @@ void StrokeRoundedRect(const Rect& r, double cornerRadius, int penWidth, Pixel c
     Pixel* row = dst.RowSpan(y, x0, x1);
     const double qy = std::abs(y + 0.5 - cy) - (hy - radius);
     if (qy >= radius - half - 1 || innerL >= innerR) {
-      for (int x = x0; x < x1; ++x) test(row, x, qy);
+      for (int x = x0; x < x1; ++x) test(row, x, y);
     } else {
-      for (int x = x0; x < std::min(innerL, x1); ++x) test(row, x, qy);
-      for (int x = std::max(innerR, x0); x < x1; ++x) test(row, x, qy);
+      for (int x = x0; x < std::min(innerL, x1); ++x) test(row, x, y);
+      for (int x = std::max(innerR, x0); x < x1; ++x) test(row, x, y);
     }
   }
 }
 
 }  // namespace
+
+Rect ShadowTextInk(GameFont& font, int x, int y, int fontHeight, int fontWidth, std::string_view text) {
+  if (text.empty()) return {};
+  // Room on every side for glyphs that reach past their cells.
+  const int pad = fontHeight;
+  Surface scratch(font.TextWidth(fontHeight, fontWidth, kNormalWeight, text) + 2 * pad, fontHeight + 2 * pad);
+  scratch.Fill(kBlack);
+  font.Draw(scratch, pad, pad, fontHeight, fontWidth, kNormalWeight, text, Rgb(255, 255, 255));
+  Rect ink{scratch.Width(), scratch.Height(), 0, 0};
+  for (int sy = 0; sy < scratch.Height(); ++sy)
+    for (int sx = 0; sx < scratch.Width(); ++sx) {
+      if (scratch.At(sx, sy) == kBlack) continue;
+      ink = {std::min(ink.left, sx), std::min(ink.top, sy), std::max(ink.right, sx + 1), std::max(ink.bottom, sy + 1)};
+    }
+  if (ink.Empty()) return {};
+  // The shadow lies 2 right and 1 down.
+  return {x + ink.left - pad, y + ink.top - pad, x + ink.right - pad + 2, y + ink.bottom - pad + 1};
+}
+
+void FillRoundRect(const Rect& r, double cornerRadius, Pixel colour, Surface& dst) {
+  const double cx = (r.left + r.right) / 2.0, cy = (r.top + r.bottom) / 2.0;
+  const double hx = r.Width() / 2.0, hy = r.Height() / 2.0;
+  const double radius = std::min({cornerRadius, hx, hy});
+  for (int y = std::max(r.top, 0); y < std::min(r.bottom, dst.Height()); ++y) {
+    const int x0 = std::max(r.left, 0), x1 = std::min(r.right, dst.Width());
+    if (x0 >= x1) continue;
+    Pixel* row = dst.RowSpan(y, x0, x1);
+    for (int x = x0; x < x1; ++x)
+      if (RoundedDistance(x + 0.5 - cx, y + 0.5 - cy, hx, hy, radius) <= 0) row[x] = colour;
+  }
+}
 
 void DrawShadowText(GameFont& font, int x, int y, int fontHeight, int fontWidth, std::string_view text, Surface& dst,
                     Pixel colour) {

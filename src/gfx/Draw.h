@@ -19,9 +19,19 @@ inline constexpr Pixel kBlack = 0;
 inline constexpr Pixel kFrameGreen = Rgb(112, 170, 94);
 inline constexpr Pixel kFocusGreen = Rgb(0, 103, 32);
 
+// The normal weight, which DrawShadowText draws in.
+inline constexpr int kNormalWeight = 400;
+
 // Text in the normal weight with a black copy 2 pixels right and 1 down behind it; (x, y) is the cell's top-left.
 void DrawShadowText(GameFont& font, int x, int y, int fontHeight, int fontWidth, std::string_view text, Surface& dst,
                     Pixel colour);
+
+// The pixels that DrawShadowText with these arguments would touch (text and shadow), as a rectangle; empty for
+// an empty text.
+Rect ShadowTextInk(GameFont& font, int x, int y, int fontHeight, int fontWidth, std::string_view text);
+
+// A filled rectangle with corners rounded by the given radius.
+void FillRoundRect(const Rect& r, double cornerRadius, Pixel colour, Surface& dst);
 
 // A 3-pixel frame centred on the outline of (x, y, x + width, y + height), corners rounded by a 5 by 5 ellipse;
 // the inside stays untouched.

@@ -84,13 +84,21 @@ HResult SetColorKey(Surface* surface, Pixel colour) {
   return kOk;
 }
 
-std::unique_ptr<Surface> ReadPackImage(std::istream& in, const std::string& pack, int index,
-                                       platform::ImageDecoder& decoder) {
+namespace {
+
+std::int64_t FileBytes(std::istream& in, const std::string& pack, int index) {
   in.clear();
   if (!in.seekg(0, std::ios::end)) Fail(pack, index, "the file cannot be read");
   const std::int64_t fileBytes = in.tellg();
   if (fileBytes < 0) Fail(pack, index, "the file cannot be read");
   in.seekg(0, std::ios::beg);
+  return fileBytes;
+}
+
+// Skips the records before `index` from the start of the file and reads the length of that record, leaving
+// the file at its first byte.
+std::int32_t SeekRecord(std::istream& in, const std::string& pack, int index) {
+  const std::int64_t fileBytes = FileBytes(in, pack, index);
   std::int64_t position = 0;
   for (int skipped = 0; skipped < index; ++skipped) {
     const auto length = ReadLength(in);
@@ -109,9 +117,38 @@ std::unique_ptr<Surface> ReadPackImage(std::istream& in, const std::string& pack
   position += 4;
   const std::string refused = RefusedLength(*length, fileBytes - position);
   if (!refused.empty()) Fail(pack, index, "the record " + refused);
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(*length));
-  if (!in.read(reinterpret_cast<char*>(bytes.data()), *length)) {
-    Fail(pack, index, "the record is cut short (" + std::to_string(in.gcount()) + " of " + std::to_string(*length) +
+  return *length;
+}
+
+std::string Megabytes(std::int64_t bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MB"; }
+
+}  // namespace
+
+void CheckPackBudget(std::istream& in, const std::string& pack, std::span<const int> records) {
+  std::int64_t total = 0;
+  for (const int index : records) {
+    const std::int32_t length = SeekRecord(in, pack, index);
+    std::vector<std::uint8_t> head(std::min<std::size_t>(static_cast<std::size_t>(length), kBmpHeadBytes));
+    if (!in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()))) {
+      Fail(pack, index, "the record is cut short");
+    }
+    std::string why;
+    const auto header = CheckBmpHeader(head, length, why);
+    if (!header) Fail(pack, index, "refused before decoding: " + why);
+    total += DecodedBytes(*header);
+    if (total > kMaxPackPixelBytes) {
+      Fail(pack, index, "the pictures up to this one decode to " + Megabytes(total) + ", more than the " +
+                            Megabytes(kMaxPackPixelBytes) + " any pack of the game may take");
+    }
+  }
+}
+
+std::unique_ptr<Surface> ReadPackImage(std::istream& in, const std::string& pack, int index,
+                                       platform::ImageDecoder& decoder) {
+  const std::int32_t length = SeekRecord(in, pack, index);
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length));
+  if (!in.read(reinterpret_cast<char*>(bytes.data()), length)) {
+    Fail(pack, index, "the record is cut short (" + std::to_string(in.gcount()) + " of " + std::to_string(length) +
                           " bytes)");
   }
   std::string why;
@@ -138,7 +175,20 @@ std::unique_ptr<Surface> LoadPackImage(const std::filesystem::path& pack, int in
   return ReadPackImage(in, pack.string(), index, decoder);
 }
 
+std::vector<int> RecordsLoaded() {
+  std::vector<int> records;
+  for (int k = 0; k < ImageTables::kScreenCount; ++k) records.push_back(ImageTables::kFirstScreenRecord + k);
+  for (int k = 0; k < ImageTables::kSpriteCount; ++k) records.push_back(k);
+  for (int k = 0; k < ImageTables::kMirroredCount; ++k) records.push_back(ImageTables::kFirstMirroredRecord + k);
+  return records;
+}
+
 void LoadAllImages(ImageTables& tables, const std::filesystem::path& pack, platform::ImageDecoder& decoder) {
+  {
+    std::ifstream in(pack, std::ios::binary);
+    if (!in) Fail(pack.string(), 0, "the file cannot be opened");
+    CheckPackBudget(in, pack.string(), RecordsLoaded());
+  }
   for (int k = 0; k < ImageTables::kScreenCount; ++k) {
     tables.screen[static_cast<std::size_t>(k)].reset();
     tables.screen[static_cast<std::size_t>(k)] = LoadPackImage(pack, ImageTables::kFirstScreenRecord + k, decoder);

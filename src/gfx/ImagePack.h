@@ -7,8 +7,10 @@
 #include <filesystem>
 #include <istream>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "gfx/ImageTables.h"
 #include "gfx/Surface.h"
@@ -42,8 +44,19 @@ std::unique_ptr<Surface> LoadPackImage(const std::filesystem::path& pack, int in
 std::unique_ptr<Surface> ReadPackImage(std::istream& in, const std::string& pack, int index,
                                        platform::ImageDecoder& decoder);
 
+// No pack of the game needs more than this for all its decoded pictures together (its own takes about 11 MB);
+// a pack that claims more is damaged or hostile.
+inline constexpr std::int64_t kMaxPackPixelBytes = std::int64_t{64} << 20;
+
+// Reads the headers of the given records, each once per mention, and throws PackError at the first whose
+// decoded pixels would take the total past kMaxPackPixelBytes, before any picture is decoded.
+void CheckPackBudget(std::istream& in, const std::string& pack, std::span<const int> records);
+// The records LoadAllImages decodes, in its order: the enemy pictures twice, once for their mirrors.
+std::vector<int> RecordsLoaded();
+
 // Fills the three tables, releasing what each slot held; the mirrored slots become left-right mirrors of the
-// enemy pictures. Throws PackError and leaves the tables as far as they got.
+// enemy pictures. Throws PackError and leaves the tables as far as they got; a pack over the budget is
+// refused before anything is decoded.
 void LoadAllImages(ImageTables& tables, const std::filesystem::path& pack, platform::ImageDecoder& decoder);
 
 }  // namespace gw::gfx

@@ -9,7 +9,7 @@ namespace gw::platform {
 class Shell {
  public:
   virtual ~Shell() = default;
-  // A file of the game folder, relative to the current folder.
+  // A file of the game folder, relative to the current folder, as a file address.
   virtual void OpenFile(const std::string& path) = 0;
   virtual void OpenUrl(const std::string& url) = 0;
 };

@@ -6,7 +6,10 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
+
+#include "platform/Pad.h"
 
 namespace gw::platform {
 
@@ -18,6 +21,9 @@ namespace vk {
 inline constexpr std::uint16_t kBack = 8, kReturn = 13, kControl = 17, kMenu = 18, kEscape = 27, kSpace = 32,
                                kLeft = 37, kUp = 38, kRight = 39, kDown = 40, kF1 = 112,
                                kOther = 255;  // any key the game gives no meaning
+// The punctuation keys that carry letters on a Russian keyboard, named by what they carry on a US one.
+inline constexpr std::uint16_t kSemicolon = 0xBA, kComma = 0xBC, kPeriod = 0xBE, kGrave = 0xC0, kLeftBracket = 0xDB,
+                               kRightBracket = 0xDD, kApostrophe = 0xDE;
 constexpr std::uint16_t Letter(char c) { return static_cast<std::uint16_t>(c - 'A' + 65); }
 }  // namespace vk
 
@@ -30,11 +36,13 @@ struct ColumnRange {
   int left = 0, right = 0;
 };
 
-// Handlers the message loop calls, named after the window events they stand for.
-class WindowEvents {
+// Handlers the message loop calls, named after the window events they stand for; game controllers come
+// through the same loop.
+class WindowEvents : public PadEvents {
  public:
   virtual ~WindowEvents() = default;
-  virtual void OnKeyDown(std::uint16_t key, bool alt) = 0;
+  // typed: the UTF-8 text the player's keyboard layout typed with this key press, empty when none.
+  virtual void OnKeyDown(std::uint16_t key, bool alt, std::string_view typed) = 0;
   virtual void OnMouseMove(int x, int y) = 0;
   virtual void OnMouseDown() = 0;
   // Returns whether the window may close.

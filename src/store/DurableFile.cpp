@@ -15,6 +15,7 @@ int FileCalls::Sync(int fd) { return ::fsync(fd); }
 int FileCalls::Close(int fd) { return ::close(fd); }
 int FileCalls::Rename(const char* from, const char* to) { return ::rename(from, to); }
 int FileCalls::Unlink(const char* path) { return ::unlink(path); }
+int FileCalls::Access(const char* path, int mode) { return ::access(path, mode); }
 
 namespace {
 

@@ -24,6 +24,8 @@ class FileCalls {
   virtual int Close(int fd);
   virtual int Rename(const char* from, const char* to);
   virtual int Unlink(const char* path);
+  // access(2): whether a folder may be written, asked before choosing where to save.
+  virtual int Access(const char* path, int mode);
 };
 
 // False with the failed step in `error` when any step fails; the old file then stays as it was, except when

@@ -40,10 +40,12 @@ void Controls::CreateMissing(const UiContext& ui) {
   if (!YesNoButtons) {
     YesNoButtons = std::make_unique<TDDTextBtnCollection>(gfx::Rect{280, 340, 340, 370}, gfx::Rect{460, 340, 500, 370},
                                                           gfx::ToCp1251("ДА"), gfx::ToCp1251("НЕТ"));
+    YesNoButtons->FitToCaptions(ui.font);
   }
   if (!OkCancelButtons) {
     OkCancelButtons = std::make_unique<TDDTextBtnCollection>(
         gfx::Rect{280, 340, 320, 370}, gfx::Rect{420, 340, 540, 370}, gfx::ToCp1251("OK"), gfx::ToCp1251("ОТМЕНА"));
+    OkCancelButtons->FitToCaptions(ui.font);
   }
   if (!NameEdit) {
     NameEdit = std::make_unique<TDDEdit>();

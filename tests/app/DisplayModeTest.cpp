@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "support/Headless.h"
@@ -13,74 +14,71 @@ namespace {
 using test::HeadlessGame;
 using namespace platform::vk;
 
-struct Playing : HeadlessGame {
-  Playing() {
-    program.ScreenState = screen::kMenu;
-    form->FormKeyDown(kReturn, false);  // new game
-    for (int i = 0; i < 200; ++i) Frame();  // past the intro, enemies on the field
-  }
-  // Alt+Enter, then the next frame.
-  const std::vector<std::uint32_t>& SwitchDisplay() {
-    form->FormKeyDown(kReturn, true);
-    Frame();
-    return window.lastFrame;
-  }
-};
+// Alt+Enter, then the next frame.
+const std::vector<std::uint32_t>& SwitchDisplay(HeadlessGame& g) {
+  g.form->FormKeyDown(kReturn, true);
+  g.Frame();
+  return g.window.lastFrame;
+}
+
+void StartPlaying(HeadlessGame& g) {
+  g.program.ScreenState = screen::kMenu;
+  g.form->FormKeyDown(kReturn, false);    // new game
+  for (int i = 0; i < 200; ++i) g.Frame();  // past the intro, enemies on the field
+}
 
 std::size_t BlackPixels(const std::vector<std::uint32_t>& frame) {
   return static_cast<std::size_t>(std::count(frame.begin(), frame.end(), 0u));
 }
 
-TEST(DisplaySwitch, ThePauseKeepsItsFrozenPictureBothWays) {
-  Playing g;
-  g.form->FormKeyDown(Letter('P'), false);
-  g.Frame();
-  ASSERT_EQ(g.program.ScreenState, screen::kPause);
-  const std::vector<std::uint32_t> paused = g.window.lastFrame;
-  ASSERT_LT(BlackPixels(paused), paused.size() / 10);
+// The screens drawn over a frozen frame keep it through switches both ways and a restore from the taskbar in
+// full screen, all of which rebuild the display; Alt+Enter only switches, it answers no question.
+TEST(DisplaySwitch, FrozenScreensKeepTheirPictureAndTheirQuestionBothWays) {
+  const struct {
+    const char* name;
+    std::int32_t state;
+    std::function<void(HeadlessGame&)> reach;
+  } cases[] = {
+      {"pause", screen::kPause,
+       [](HeadlessGame& g) {
+         StartPlaying(g);
+         g.form->FormKeyDown(Letter('P'), false);
+       }},
+      {"quit question over play", screen::kQuitGameConfirm,
+       [](HeadlessGame& g) {
+         StartPlaying(g);
+         g.form->FormKeyDown(kEscape, false);
+       }},
+      {"clear question", screen::kClearConfirm,
+       [](HeadlessGame& g) {
+         g.program.ScreenState = screen::kMenu;
+         for (std::uint16_t k : {kDown, kDown, kReturn}) g.form->FormKeyDown(k, false);  // the table
+         g.Frame();
+         g.form->FormKeyDown(kReturn, false);  // "clear the table", with "OK" highlighted
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    HeadlessGame g;
+    g.program.HiScores[0] = {"X", 5000};
+    c.reach(g);
+    g.Frame();
+    ASSERT_EQ(g.program.ScreenState, c.state);
+    const std::vector<std::uint32_t> frozen = g.window.lastFrame;
+    ASSERT_LT(BlackPixels(frozen), frozen.size() / 10);
 
-  EXPECT_EQ(g.SwitchDisplay(), paused);
-  EXPECT_FALSE(g.window.windowed);
-  EXPECT_EQ(g.SwitchDisplay(), paused);
-  EXPECT_TRUE(g.window.windowed);
-  EXPECT_EQ(g.program.ScreenState, screen::kPause);
-}
-
-TEST(DisplaySwitch, TheQuitQuestionOverPlayKeepsItsFrozenPicture) {
-  Playing g;
-  g.form->FormKeyDown(kEscape, false);
-  g.Frame();
-  ASSERT_EQ(g.program.ScreenState, screen::kQuitGameConfirm);
-  const std::vector<std::uint32_t> asked = g.window.lastFrame;
-  // Alt+Enter only switches the display: it answers no question.
-  EXPECT_EQ(g.SwitchDisplay(), asked);
-  EXPECT_EQ(g.SwitchDisplay(), asked);
-  EXPECT_EQ(g.program.ScreenState, screen::kQuitGameConfirm);
-  EXPECT_FALSE(g.window.closed);
-}
-
-TEST(DisplaySwitch, TheClearQuestionKeepsItsFrozenPictureAndTheTableBothWays) {
-  HeadlessGame g;
-  g.program.ScreenState = screen::kMenu;
-  g.program.HiScores[0] = {"X", 5000};
-  for (std::uint16_t k : {kDown, kDown, kReturn}) g.form->FormKeyDown(k, false);  // the table
-  g.Frame();
-  g.form->FormKeyDown(kReturn, false);  // "clear the table", with "OK" highlighted
-  g.Frame();
-  ASSERT_EQ(g.program.ScreenState, screen::kClearConfirm);
-  const std::vector<std::uint32_t> asked = g.window.lastFrame;
-
-  g.form->FormKeyDown(kReturn, true);
-  g.Frame();
-  EXPECT_EQ(g.window.lastFrame, asked);
-  g.form->OnRestore();  // back from the taskbar in full screen: the display is rebuilt again
-  g.Frame();
-  EXPECT_EQ(g.window.lastFrame, asked);
-  g.form->FormKeyDown(kReturn, true);
-  g.Frame();
-  EXPECT_EQ(g.window.lastFrame, asked);
-  EXPECT_EQ(g.program.ScreenState, screen::kClearConfirm);
-  EXPECT_EQ(g.program.HiScores[0].Score, 5000);
+    EXPECT_EQ(SwitchDisplay(g), frozen);
+    EXPECT_FALSE(g.window.windowed);
+    g.form->OnRestore();
+    g.Frame();
+    EXPECT_EQ(g.window.lastFrame, frozen);
+    EXPECT_EQ(SwitchDisplay(g), frozen);
+    EXPECT_TRUE(g.window.windowed);
+    EXPECT_EQ(g.window.setups, 2 + 3);  // the start's two, then one for each rebuild
+    EXPECT_EQ(g.program.ScreenState, c.state);
+    EXPECT_FALSE(g.window.closed);
+    EXPECT_EQ(g.program.HiScores[0].Score, 5000);
+  }
 }
 
 TEST(DisplaySwitch, MaximiseGoesFullScreenWithTheOptionsRowAndAltEnterComesBack) {

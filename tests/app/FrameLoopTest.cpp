@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
+#include <vector>
 
 #include "platform/Clock.h"
 #include "support/Headless.h"
@@ -104,12 +106,91 @@ TEST(QuitQuestion, EscapeAsksAndYesClosesAndSaves) {
   EXPECT_TRUE(std::filesystem::exists("Config.cfg"));
 }
 
-TEST(FirstStart, CreatesTheSettingsFileAndBuildsTheDisplayTwice) {
+// Where the table's texts lie in one row band: the bounding box of every lit pixel in the columns.
+struct Ink {
+  int left = 800, top = 600, right = -1, bottom = -1;  // right and bottom inclusive; none when right < left
+  std::uint32_t brightest = 0;                          // the highest green
+  bool pureGreen = true;                                // no red or blue anywhere: text over black
+};
+
+Ink InkIn(const std::vector<std::uint32_t>& frame, int x0, int x1, int y0, int y1) {
+  Ink ink;
+  for (int y = y0; y < y1; ++y) {
+    for (int x = x0; x < x1; ++x) {
+      const std::uint32_t p = frame[static_cast<std::size_t>(y) * 800 + static_cast<std::size_t>(x)];
+      if (p == 0) continue;
+      ink.left = std::min(ink.left, x);
+      ink.top = std::min(ink.top, y);
+      ink.right = std::max(ink.right, x);
+      ink.bottom = std::max(ink.bottom, y);
+      ink.brightest = std::max(ink.brightest, (p >> 8) & 0xFF);
+      ink.pureGreen = ink.pureGreen && (p & 0xFF00FF) == 0;
+    }
+  }
+  return ink;
+}
+
+// The ten rows 23 pixels apart from y = 244, rank, name and score at x 67, 126 and 410; the best row in
+// RGB(0, 208, 0), the other nine in RGB(0, 128, 0); a negative score with its minus sign. The pictures behind
+// are blacked out so that every lit pixel is the table's.
+TEST(HiScoreScreen, TenRowsTwentyThreeApartTheBestBrighterAndANegativeScoreSigned) {
   HeadlessGame g;
-  EXPECT_EQ(std::filesystem::file_size("Config.cfg"), 100u);
-  EXPECT_EQ(g.window.setups, 2);
-  EXPECT_TRUE(g.window.windowed);
-  EXPECT_EQ(g.sound.Count("song 2.xm"), 1);
+  g.program.Images.screen[0]->Fill(0);
+  g.program.Images.screen[10]->Fill(0);
+  for (store::THiScores& entry : g.program.HiScores) entry = {"\xC2\xE0\xED\xFF", 40};  // Ваня
+  g.program.HiScores[9].Score = -40;
+  g.program.ScreenState = screen::kHiScores;
+  ASSERT_TRUE(g.Frame());
+  const std::vector<std::uint32_t>& f = g.window.lastFrame;
+  constexpr int kTop = 244, kStep = 23, kRank = 67, kName = 126, kScore = 410, kEnd = 600;
+
+  const Ink firstName = InkIn(f, kName, kScore, kTop, kTop + kStep);
+  const Ink firstScore = InkIn(f, kScore, kEnd, kTop, kTop + kStep);
+  ASSERT_LE(firstName.left, firstName.right);
+  for (int r = 0; r < 10; ++r) {
+    SCOPED_TRACE(testing::Message() << "row " << r);
+    const int top = kTop + kStep * r;
+    const Ink row = InkIn(f, kRank, kEnd, top, top + kStep);
+    EXPECT_EQ(row.brightest, r == 0 ? 208u : 128u);
+    EXPECT_TRUE(row.pureGreen);
+    const Ink rank = InkIn(f, kRank, kName, top, top + kStep);
+    EXPECT_GE(rank.left, kRank);
+    EXPECT_LT(rank.left, kRank + 16);
+    // The same name in every row: the same ink, moved down by whole rows.
+    const Ink name = InkIn(f, kName, kScore, top, top + kStep);
+    EXPECT_EQ(name.left, firstName.left);
+    EXPECT_EQ(name.right, firstName.right);
+    EXPECT_EQ(name.top, firstName.top + kStep * r);
+    EXPECT_EQ(name.bottom, firstName.bottom + kStep * r);
+    EXPECT_LT(name.left, kName + 14);
+    const Ink score = InkIn(f, kScore, kEnd, top, top + kStep);
+    EXPECT_GE(score.left, kScore);
+    EXPECT_LT(score.left, kScore + 16);
+    if (r < 9) {
+      EXPECT_EQ(score.right, firstScore.right);
+      EXPECT_EQ(score.top, firstScore.top + kStep * r);
+    }
+  }
+
+  // "-40" is "40" moved right by a dash that lies between the digits' top and bottom, well clear of both.
+  const int top8 = kTop + kStep * 8, top9 = kTop + kStep * 9;
+  const Ink plus = InkIn(f, kScore, kEnd, top8, top8 + kStep);
+  const Ink minus = InkIn(f, kScore, kEnd, top9, top9 + kStep);
+  const int shift = minus.right - plus.right;
+  ASSERT_GT(shift, 2);
+  ASSERT_LT(shift, 16);
+  for (int y = plus.top; y <= plus.bottom; ++y) {
+    for (int x = plus.left; x <= plus.right; ++x) {
+      ASSERT_EQ(f[static_cast<std::size_t>(y + kStep) * 800 + static_cast<std::size_t>(x + shift)],
+                f[static_cast<std::size_t>(y) * 800 + static_cast<std::size_t>(x)])
+          << x << "," << y;
+    }
+  }
+  const Ink dash = InkIn(f, minus.left, plus.left + shift, top9, top9 + kStep);
+  ASSERT_LE(dash.left, dash.right) << "no minus sign";
+  EXPECT_GT(dash.top, plus.top + kStep + 2);
+  EXPECT_LT(dash.bottom, plus.bottom + kStep - 2);
+  EXPECT_LE(dash.bottom - dash.top, (plus.bottom - plus.top) / 3);
 }
 
 TEST(NewGame, StartsSongLevelThenBeepAndHidesTheCursor) {

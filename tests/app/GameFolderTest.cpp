@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "app/BuildInfo.h"
@@ -55,36 +56,29 @@ std::string RefusalOf(const fs::path& programFolder, const fs::path& playerFolde
   return {};
 }
 
-TEST(GameFolder, StaysWhereThePackIs) {
+// A stranger's folder holding a pack of its own: the game still enters the program's folder.
+TEST(GameFolder, APackInTheFolderItIsStartedFromIsNotTheGames) {
   Folders f;
   fs::create_directories(f.elsewhere / "Data");
   std::ofstream(f.elsewhere / "Data" / "Data.pp") << "pack";
   fs::current_path(f.elsewhere);
   const GameFolder folder = EnterGameFolder(f.program, f.player);
-  EXPECT_TRUE(fs::equivalent(fs::current_path(), f.elsewhere));
+  EXPECT_TRUE(fs::equivalent(fs::current_path(), f.program));
   EXPECT_EQ(folder.configFile, fs::path("Config.cfg"));
   EXPECT_FALSE(folder.installed);
   EXPECT_FALSE(fs::exists(f.player));
-}
-
-TEST(GameFolder, StartedFromAnotherFolderEntersTheProgramsOwn) {
-  Folders f;
-  fs::current_path(f.elsewhere);
-  const GameFolder folder = EnterGameFolder(f.program, f.player);
-  EXPECT_TRUE(fs::equivalent(fs::current_path(), f.program));
-  EXPECT_EQ(folder.configFile, fs::path("Config.cfg"));
-  EXPECT_TRUE(IsEmpty(f.elsewhere));
-  EXPECT_FALSE(fs::exists(f.player));
+  // Nothing written where it was started: the folder holds only the stranger's Data.
+  EXPECT_EQ(std::distance(fs::directory_iterator(f.elsewhere), fs::directory_iterator()), 1);
 }
 
 TEST(GameFolder, WithoutAPackAnywhereNamesTheFoldersAndWritesNothing) {
   Folders f;
   fs::remove_all(f.program / "Data");
   fs::current_path(f.elsewhere);
-  const std::string says = RefusalOf(f.program);
-  EXPECT_NE(says.find("Data/Data.pp"), std::string::npos) << says;
-  EXPECT_NE(says.find(f.elsewhere.string()), std::string::npos) << says;
-  EXPECT_NE(says.find(f.program.string()), std::string::npos) << says;
+  EXPECT_EQ(RefusalOf(f.program), "the picture pack Data/Data.pp is neither in the program's folder " +
+                                       f.program.string() + " nor in the installed data folder " +
+                                       (f.program / kDataFromProgram).lexically_normal().string());
+  EXPECT_EQ(RefusalOf(""), "the picture pack Data/Data.pp cannot be found: the program cannot tell its own folder");
   EXPECT_TRUE(fs::equivalent(fs::current_path(), f.elsewhere));
   EXPECT_TRUE(IsEmpty(f.elsewhere));
   EXPECT_TRUE(IsEmpty(f.program));
@@ -95,8 +89,8 @@ TEST(GameFolder, StartedInTheProgramsOwnFolderWithoutAPackNamesItOnce) {
   fs::remove_all(f.program / "Data");
   fs::current_path(f.program);
   // The program's folder as the system names it, with a trailing separator.
-  EXPECT_EQ(RefusalOf(f.program / ""), "the picture pack Data/Data.pp is neither in " + fs::current_path().string() +
-                                           " nor in the installed data folder " +
+  EXPECT_EQ(RefusalOf(f.program / ""), "the picture pack Data/Data.pp is neither in the program's folder " +
+                                           fs::current_path().string() + " nor in the installed data folder " +
                                            (f.program / kDataFromProgram).lexically_normal().string());
 }
 
@@ -114,20 +108,19 @@ TEST(GameFolder, InstalledReadsTheDataFolderAndKeepsConfigInThePlayersOwnFolder)
   EXPECT_TRUE(IsEmpty(i.program));
 }
 
-TEST(GameFolder, APortableFolderComesBeforeTheInstalledOne) {
+TEST(GameFolder, APortableFolderComesBeforeTheInstalledOneAndAStrangersPackCountsForNeither) {
   Installation i;
   fs::create_directories(i.elsewhere / "Data");
   std::ofstream(i.elsewhere / "Data" / "Data.pp") << "pack";
   fs::current_path(i.elsewhere);
-  EXPECT_FALSE(EnterGameFolder(i.program, i.player).installed);
-  EXPECT_TRUE(fs::equivalent(fs::current_path(), i.elsewhere));
+  EXPECT_TRUE(EnterGameFolder(i.program, i.player).installed);
+  EXPECT_TRUE(fs::equivalent(fs::current_path(), i.data));
 
   fs::create_directories(i.program / "Data");
   std::ofstream(i.program / "Data" / "Data.pp") << "pack";
-  fs::current_path(i.root.Path());
+  fs::current_path(i.elsewhere);
   EXPECT_FALSE(EnterGameFolder(i.program, i.player).installed);
   EXPECT_TRUE(fs::equivalent(fs::current_path(), i.program));
-  EXPECT_FALSE(fs::exists(i.player));
 }
 
 TEST(GameFolder, StartedInsideTheInstalledDataFolderStaysTheInstalledGame) {

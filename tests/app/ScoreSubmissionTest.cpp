@@ -5,7 +5,9 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "net/ScoreProtocol.h"
 #include "net/ServerAddress.h"
 #include "support/Headless.h"
 #include "support/LoopbackServer.h"
@@ -63,6 +65,34 @@ TEST(ScoreSubmission, AnUnreachableServerAsksAgainUntilNo) {
   g.Keys({kRight, kReturn});  // НЕТ: through the wait screen to the table
   EXPECT_EQ(g.State(), screen::kHiScores);
   EXPECT_EQ(g.window.presents, presents + 1);
+}
+
+// A server that answers with an error status: to the first request the game asks again and sends nothing
+// more; to the second, the record has gone out and the table follows.
+TEST(ScoreSubmission, AnErrorToTheFirstRequestAsksAgainAndToTheSecondShowsTheTable) {
+  const std::string ok = "HTTP/1.1 200 OK\r\nContent-Length: 11\r\n\r\na|b|c|d|e|f";
+  const std::string error = "HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\n\r\n";
+  const struct {
+    const char* name;
+    std::vector<test::ScriptedReply> replies;
+    std::int32_t state;
+    std::size_t requests;
+  } cases[] = {
+      {"first fails", {{error}}, screen::kRetryConfirm, 1},
+      {"second fails", {{ok}, {error}}, screen::kHiScores, 2},
+  };
+  for (const auto& c : cases) {
+    test::LoopbackServer server(c.replies);
+    AfterAGame g("127.0.0.1:" + std::to_string(server.Port()));
+    g.Keys({Letter('D'), kReturn, kReturn});  // name, OK, ДА
+    EXPECT_EQ(g.State(), c.state) << c.name;
+    const std::vector<std::string> requests = server.Requests();
+    ASSERT_EQ(requests.size(), c.requests) << c.name;
+    EXPECT_TRUE(requests[0].starts_with("GET " + std::string(net::kVersionQuery) + " HTTP/1.1\r\n")) << requests[0];
+    if (c.requests == 2) {
+      EXPECT_TRUE(requests[1].starts_with("GET " + std::string(net::kSubmitQuery))) << requests[1];
+    }
+  }
 }
 
 TEST(ScoreSubmission, ClosingTheWindowDuringTheWaitAsksToQuitAfterIt) {

@@ -102,13 +102,15 @@ const Question kQuestions[] = {
 // Where a question's drawing differs from its bare panel, and what lies under its fully drawn text pixels.
 struct Drawn {
   std::optional<Rect> box;  // every changed pixel near the panel
-  double under[3] = {0, 0, 0};  // mean luminance under text pixels: first caption, second caption, the rest
-  int count[3] = {0, 0, 0};
+  double under = 0;  // mean luminance under the question's text pixels
+  int count = 0;
   double underName = 0;
   int countName = 0;
 };
 
-Drawn Measure(const std::vector<Pixel>& frame, const std::vector<Pixel>& bare, const ui::TDDTextBtnCollection* pair,
+bool Inside(const Rect& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
+
+Drawn Measure(const std::vector<Pixel>& frame, const std::vector<Pixel>& bare, const Rect& answers,
               const Rect& nameField) {
   Drawn d;
   for (int y = kDialogY - 60; y < kDialogY + 260; ++y) {
@@ -121,25 +123,69 @@ Drawn Measure(const std::vector<Pixel>& frame, const std::vector<Pixel>& bare, c
       d.box->right = std::max(d.box->right, x + 1);
       d.box->bottom = std::max(d.box->bottom, y + 1);
       const Pixel p = frame[i];
-      if (p != gfx::kYellow && p != gfx::kGreen && p != gfx::kRed) continue;
-      const double l = Luminance(bare[i]);
-      if (x >= nameField.left && x < nameField.right && y >= nameField.top && y < nameField.bottom) {
-        d.underName += l;
+      if (Inside(answers, x, y) || (p != gfx::kYellow && p != gfx::kGreen && p != gfx::kRed)) continue;
+      if (Inside(nameField, x, y)) {
+        d.underName += Luminance(bare[i]);
         ++d.countName;
-        continue;
+      } else {
+        d.under += Luminance(bare[i]);
+        ++d.count;
       }
-      int group = 2;
-      if (pair && y >= pair->Rect1.top && y < pair->Rect1.top + 40) group = x < pair->Rect2.left ? 0 : 1;
-      d.under[group] += l;
-      ++d.count[group];
     }
   }
-  for (int g = 0; g < 3; ++g) d.under[g] /= std::max(d.count[g], 1);
+  d.under /= std::max(d.count, 1);
   d.underName /= std::max(d.countName, 1);
   return d;
 }
 
-TEST(QuestionScreens, TextsLieOnThePanelsFaceAndTheChosenAnswerStandsOut) {
+// One answer as drawn: the pixels its caption changes, and the mean contrast of its colour with what lies
+// under its fully drawn pixels.
+struct Answer {
+  std::optional<Rect> ink;
+  std::vector<std::pair<int, int>> pixels;
+  double contrast = 0;
+};
+
+// The captions' pixels are those that change when the captions are left out of the same frame.
+std::pair<Answer, Answer> Answers(test::HeadlessGame& g, ui::TDDTextBtnCollection& pair) {
+  EXPECT_TRUE(g.Frame());
+  const std::vector<Pixel> with = g.window.lastFrame;
+  const std::string c1 = pair.Caption1, c2 = pair.Caption2;
+  pair.Caption1.clear();
+  pair.Caption2.clear();
+  EXPECT_TRUE(g.Frame());
+  const std::vector<Pixel> without = g.window.lastFrame;
+  pair.Caption1 = c1;
+  pair.Caption2 = c2;
+
+  Answer a[2];
+  double under[2] = {0, 0};
+  int count[2] = {0, 0};
+  const Pixel colour[2] = {pair.Choice ? gfx::kGreen : gfx::kYellow, pair.Choice ? gfx::kYellow : gfx::kGreen};
+  const int split = (pair.Text1.x + pair.Text2.x) / 2;
+  for (int y = pair.Text1.y - 20; y < pair.Text1.y + 60; ++y)
+    for (int x = 0; x < kW; ++x) {
+      const std::size_t i = static_cast<std::size_t>(y) * kW + static_cast<std::size_t>(x);
+      if (with[i] == without[i]) continue;
+      const int w = x < split ? 0 : 1;
+      Answer& an = a[w];
+      an.pixels.emplace_back(x, y);
+      if (!an.ink) an.ink = Rect{x, y, x + 1, y + 1};
+      an.ink = Rect{std::min(an.ink->left, x), std::min(an.ink->top, y), std::max(an.ink->right, x + 1),
+                    std::max(an.ink->bottom, y + 1)};
+      if (with[i] == colour[w]) {
+        under[w] += Luminance(without[i]);
+        ++count[w];
+      }
+    }
+  for (int w = 0; w < 2; ++w) {
+    EXPECT_GT(count[w], 20) << "answer " << w + 1;
+    a[w].contrast = Contrast(Luminance(colour[w]), under[w] / std::max(count[w], 1));
+  }
+  return {a[0], a[1]};
+}
+
+TEST(QuestionScreens, TextsLieOnThePanelsFaceAndBothAnswersRead) {
   RealScreens g;
   g.StartGame();
   g.form->Display().Snapshot().BltFast(0, 0, g.Screen(22), nullptr, gfx::kBltFastWait);
@@ -159,7 +205,7 @@ TEST(QuestionScreens, TextsLieOnThePanelsFaceAndTheChosenAnswerStandsOut) {
       if (pair) pair->Choice = first;
       g.program.ScreenState = q.state;
       ASSERT_TRUE(g.Frame());
-      const std::vector<Pixel>& frame = g.window.lastFrame;
+      const std::vector<Pixel> frame = g.window.lastFrame;
       SaveShot(frame, std::string(q.name) + (pair ? (first ? "_first" : "_second") : ""));
 
       // The same screen without its texts: the background, then the panel.
@@ -172,7 +218,9 @@ TEST(QuestionScreens, TextsLieOnThePanelsFaceAndTheChosenAnswerStandsOut) {
           bare[static_cast<std::size_t>(kDialogY + y) * kW + static_cast<std::size_t>(kDialogX + x)] = panel.At(x, y);
 
       const Rect field = q.state == screen::kNameEntry ? name.Bounds : Rect{};
-      const Drawn d = Measure(frame, bare, pair, field);
+      // The answers and their plates lie on the bar, from the top of the click areas down.
+      const Rect answers = pair ? Rect{face.left, pair->Rect1.top - 6, face.right, face.bottom} : Rect{};
+      const Drawn d = Measure(frame, bare, answers, field);
       ASSERT_TRUE(d.box.has_value());
       EXPECT_GE(d.box->left, face.left) << "drawn " << Describe(*d.box) << ", face " << Describe(face);
       EXPECT_GE(d.box->top, face.top) << "drawn " << Describe(*d.box) << ", face " << Describe(face);
@@ -180,18 +228,25 @@ TEST(QuestionScreens, TextsLieOnThePanelsFaceAndTheChosenAnswerStandsOut) {
       EXPECT_LE(d.box->bottom, face.bottom) << "drawn " << Describe(*d.box) << ", face " << Describe(face);
 
       // Questions and warnings read clearly on the face.
-      ASSERT_GT(d.count[2], 100);
+      ASSERT_GT(d.count, 100);
       const Pixel textColour = q.state == screen::kRetryConfirm || q.state == screen::kWait ? gfx::kRed : gfx::kYellow;
-      EXPECT_GE(Contrast(Luminance(textColour), d.under[2]), 3.0);
+      EXPECT_GE(Contrast(Luminance(textColour), d.under), 3.0);
       if (pair) {
-        // The chosen caption is green, the other yellow: green must be the one that stands out.
-        const int chosen = first ? 0 : 1;
-        ASSERT_GT(d.count[0], 20);
-        ASSERT_GT(d.count[1], 20);
-        const double green = Contrast(Luminance(gfx::kGreen), d.under[chosen]);
-        const double yellow = Contrast(Luminance(gfx::kYellow), d.under[1 - chosen]);
-        EXPECT_GE(green, 3.0);
-        EXPECT_GE(green, 1.5 * yellow) << "green " << green << ", yellow " << yellow;
+        // Whichever answer is chosen, the green one and the yellow one both read, and each word's every pixel
+        // lies where a click answers it.
+        const auto [a1, a2] = Answers(g, *pair);
+        for (const Answer* a : {&a1, &a2}) {
+          const Rect& area = a == &a1 ? pair->Rect1 : pair->Rect2;
+          SCOPED_TRACE(a == &a1 ? "first answer" : "second answer");
+          EXPECT_GE(a->contrast, 4.5);
+          ASSERT_TRUE(a->ink.has_value());
+          EXPECT_TRUE(gfx::PointInRect(area, a->ink->left, a->ink->top) &&
+                      gfx::PointInRect(area, a->ink->right - 1, a->ink->bottom - 1))
+              << "ink " << Describe(*a->ink) << ", click area " << Describe(area);
+          EXPECT_GE(a->ink->left, face.left);
+          EXPECT_LE(a->ink->right, face.right);
+          EXPECT_LE(a->ink->bottom, face.bottom);
+        }
       }
       if (q.state == screen::kNameEntry) {
         ASSERT_GT(d.countName, 50);
@@ -199,6 +254,150 @@ TEST(QuestionScreens, TextsLieOnThePanelsFaceAndTheChosenAnswerStandsOut) {
       }
     }
   }
+}
+
+// A click on the outermost pixel of a word, on any side, answers the question with that word.
+TEST(QuestionScreens, AClickOnAWordsOuterInkAnswers) {
+  RealScreens g;
+  g.StartGame();
+  struct Case {
+    const char* name;
+    std::int32_t state;
+    bool yesNo;
+  };
+  for (const Case& c : {Case{"clear table", screen::kClearConfirm, false}, Case{"quit game", screen::kQuitGameConfirm, true}}) {
+    ui::TDDTextBtnCollection& pair = c.yesNo ? *g.program.Controls.YesNoButtons : *g.program.Controls.OkCancelButtons;
+    g.program.ScreenState = c.state;
+    const auto [first, second] = Answers(g, pair);
+    for (const bool firstWord : {true, false}) {
+      const Answer& a = firstWord ? first : second;
+      ASSERT_TRUE(a.ink.has_value());
+      // the word's leftmost, rightmost, topmost and bottommost pixels
+      std::pair<int, int> edge[4] = {a.pixels[0], a.pixels[0], a.pixels[0], a.pixels[0]};
+      for (const auto& p : a.pixels) {
+        if (p.first < edge[0].first) edge[0] = p;
+        if (p.first > edge[1].first) edge[1] = p;
+        if (p.second < edge[2].second) edge[2] = p;
+        if (p.second > edge[3].second) edge[3] = p;
+      }
+      for (const auto& [x, y] : edge) {
+        SCOPED_TRACE(std::string(c.name) + (firstWord ? ", first word" : ", second word") + " at (" +
+                     std::to_string(x) + ", " + std::to_string(y) + ")");
+        g.program.ScreenState = c.state;
+        g.program.Game->Phase = game::Playing;
+        g.program.HiScores[0].Score = 777;
+        pair.Choice = !firstWord;
+        g.form->FormMouseMove(x, y);
+        g.Frame();
+        EXPECT_EQ(pair.Choice, firstWord) << "hover";
+        g.form->FormMouseDown();
+        if (c.yesNo) {
+          EXPECT_EQ(g.program.ScreenState, screen::kInGame);
+          EXPECT_EQ(g.program.Game->Phase == game::GameOver, firstWord);
+        } else {
+          EXPECT_EQ(g.program.ScreenState, screen::kHiScores);
+          EXPECT_EQ(g.program.HiScores[0].Score == 777, !firstWord);
+        }
+      }
+    }
+    g.form->FormMouseMove(5, 5);
+  }
+}
+
+// While a score is sent the wait screen is drawn again and again: its sign on the answer bar moves on, and
+// nothing else changes.
+TEST(QuestionScreens, TheWaitScreensSignMovesOnTheAnswerBar) {
+  RealScreens g;
+  g.StartGame();
+  g.program.ScreenState = screen::kWait;
+  ASSERT_TRUE(g.Frame());
+  const std::vector<Pixel> before = g.window.lastFrame;
+  g.clock.tick += 125;
+  ASSERT_TRUE(g.Frame());
+  const std::vector<Pixel>& after = g.window.lastFrame;
+  const Rect bar{kDialogX + 22, kDialogY + 136, kDialogX + 408, kDialogY + 184};
+  int inside = 0, outside = 0;
+  for (int y = 0; y < kH; ++y)
+    for (int x = 0; x < kW; ++x) {
+      const std::size_t i = static_cast<std::size_t>(y) * kW + static_cast<std::size_t>(x);
+      if (before[i] == after[i]) continue;
+      (Inside(bar, x, y) ? inside : outside) += 1;
+    }
+  EXPECT_GT(inside, 100);
+  EXPECT_EQ(outside, 0);
+}
+
+// Mean contrast of the yellow text that `drawn` adds to `bare` within the area, against what lies under its fully
+// drawn pixels; 0 when there is none.
+double YellowContrast(const std::vector<Pixel>& drawn, const std::vector<Pixel>& bare, const Rect& area) {
+  double under = 0;
+  int count = 0;
+  for (int y = area.top; y < area.bottom; ++y)
+    for (int x = area.left; x < area.right; ++x) {
+      const std::size_t i = static_cast<std::size_t>(y) * kW + static_cast<std::size_t>(x);
+      if (drawn[i] != gfx::kYellow || bare[i] == gfx::kYellow) continue;
+      under += Luminance(bare[i]);
+      ++count;
+    }
+  return count < 20 ? 0.0 : Contrast(Luminance(gfx::kYellow), under / count);
+}
+
+std::vector<Pixel> Pixels(const gfx::Surface& s) {
+  std::vector<Pixel> out(static_cast<std::size_t>(kW) * kH);
+  for (int y = 0; y < kH; ++y)
+    for (int x = 0; x < kW; ++x) out[static_cast<std::size_t>(y) * kW + static_cast<std::size_t>(x)] = s.At(x, y);
+  return out;
+}
+
+// The yellow texts of play stand in the sky over the creature: the level's caption, the game-over caption and
+// its total, the pause, and the catch points all the way up their rise.
+TEST(PlayTexts, YellowReadsOnWhatLiesBehind) {
+  RealScreens g;
+  g.program.HiScores.fill({"", 1'000'000});  // the lost game below does not enter the table
+  g.clock.counter = test::QuietCounter();  // no flyer crosses the texts
+  g.StartGame();
+  const std::vector<Pixel> playfield = Pixels(g.Screen(22));
+  const Rect band{200, 280, 600, 440};
+
+  ASSERT_TRUE(g.Frame());
+  SaveShot(g.window.lastFrame, "level_intro");
+  EXPECT_GE(YellowContrast(g.window.lastFrame, playfield, band), 3.0) << "level caption";
+
+  g.clock.tick += game::TGame::kPhaseMs + 1;
+  g.Frame();
+  ASSERT_EQ(g.program.Game->Phase, game::Playing);
+  g.program.Game->Eye.Held = true;  // the creature keeps still
+  g.Frame();
+  const std::vector<Pixel> play = g.window.lastFrame;
+  for (const std::int8_t points : {std::int8_t{5}, std::int8_t{50}}) {
+    for (const int y : {400, 390, 375, 360, 351}) {
+      SCOPED_TRACE("catch points " + std::to_string(points) + " at y " + std::to_string(y));
+      gfx::Surface shown(kW, kH);
+      for (int row = 0; row < kH; ++row)
+        std::copy_n(play.data() + static_cast<std::size_t>(row) * kW, kW, shown.Row(row));
+      game::TScoresUp up;
+      up.Y = static_cast<std::uint16_t>(y);
+      up.Value = points;
+      up.DoFrame(shown, g.form->Ui().font);
+      EXPECT_GE(YellowContrast(Pixels(shown), play, band), 3.0);
+    }
+  }
+
+  g.form->FormKeyDown(Letter('P'), false);
+  ASSERT_EQ(g.program.ScreenState, screen::kPause);
+  ASSERT_TRUE(g.Frame());
+  SaveShot(g.window.lastFrame, "pause");
+  EXPECT_GE(YellowContrast(g.window.lastFrame, play, band), 3.0) << "pause";
+
+  g.form->FormKeyDown(Letter('P'), false);
+  g.program.Game->Phase = game::GameOver;
+  g.program.Game->PhaseStart = g.clock.tick;
+  g.program.Game->Level = 7;
+  ASSERT_TRUE(g.Frame());
+  const std::vector<Pixel> over = g.window.lastFrame;
+  SaveShot(over, "game_over");
+  EXPECT_GE(YellowContrast(over, playfield, {band.left, band.top, band.right, 340}), 3.0) << "game over";
+  EXPECT_GE(YellowContrast(over, playfield, {band.left, 340, band.right, band.bottom}), 3.0) << "total";
 }
 
 // Share of the rectangle's pixels, kept 2 px clear of its edges, where `painted` differs from `bare` (both given
@@ -211,6 +410,21 @@ double Covered(const gfx::Surface& painted, int px, int py, const gfx::Surface& 
       differ += Near(painted.At(x - px, y - py), bare.At(x - bx, y - by), 24) ? 0 : 1;
     }
   return all ? static_cast<double>(differ) / all : 0.0;
+}
+
+// Pixels of the two-pixel ring on and just outside the rectangle's edge (where a click does not answer, the
+// test being strict) that `painted` paints over `bare`, leaving out the pixels `skip` says.
+template <typename Skip>
+int PaintedOnEdge(const gfx::Surface& painted, int px, int py, const gfx::Surface& bare, int bx, int by, const Rect& r,
+                  Skip skip) {
+  int count = 0;
+  for (int y = r.top - 1; y <= r.bottom + 1; ++y)
+    for (int x = r.left - 1; x <= r.right + 1; ++x) {
+      const bool ring = x <= r.left || x >= r.right || y <= r.top || y >= r.bottom;
+      if (!ring || skip(x, y)) continue;
+      count += Near(painted.At(x - px, y - py), bare.At(x - bx, y - by), 24) ? 0 : 1;
+    }
+  return count;
 }
 
 TEST(PaintedControls, MainMenuBoardsCoverTheirRectanglesAndEndThere) {
@@ -229,6 +443,11 @@ TEST(PaintedControls, MainMenuBoardsCoverTheirRectanglesAndEndThere) {
         painted += Near(menu.At(x, y), landscape.At(x, y), 24) ? 0 : 1;
       }
     EXPECT_LE(painted, all / 20) << painted << " of " << all << " pixels beside the rectangle are painted";
+    // the board's ink stays off the rectangle's edge, so a click anywhere on it answers; the signpost's post
+    // shows between the boards, and the title's ribbon hangs down to the first one
+    EXPECT_EQ(PaintedOnEdge(menu, 0, 0, landscape, 0, 0, r,
+                            [](int x, int y) { return (x >= 203 && x <= 225) || y < 158; }),
+              0);
   }
 }
 
@@ -305,6 +524,7 @@ TEST(PaintedControls, PanelButtonsCoverTheirRectangles) {
     for (const Rect& r : {row.OnBounds, row.OffBounds}) {
       SCOPED_TRACE("options choice " + Describe(r));
       EXPECT_GE(Covered(options, kX, kY, help, kX, kY, r), 0.95);
+      EXPECT_EQ(PaintedOnEdge(options, kX, kY, help, kX, kY, r, [](int, int) { return false; }), 0);
     }
   }
   {
@@ -315,11 +535,13 @@ TEST(PaintedControls, PanelButtonsCoverTheirRectangles) {
     if (b.Bounds == o.BackButton.Bounds) continue;
     SCOPED_TRACE("high-score button " + Describe(b.Bounds));
     EXPECT_GE(Covered(scores, kX, kY, options, kX, kY, b.Bounds), 0.95);
+    EXPECT_EQ(PaintedOnEdge(scores, kX, kY, options, kX, kY, b.Bounds, [](int, int) { return false; }), 0);
   }
   for (const ui::TDDButton& b : g.program.Controls.HelpButtons->Buttons()) {
     if (b.Bounds == o.BackButton.Bounds) continue;
     SCOPED_TRACE("help button " + Describe(b.Bounds));
     EXPECT_GE(Covered(help, kX, kY, options, kX, kY, b.Bounds), 0.95);
+    EXPECT_EQ(PaintedOnEdge(help, kX, kY, options, kX, kY, b.Bounds, [](int, int) { return false; }), 0);
   }
   // The back button sits on the frame's corner, whose rim and face run straight down: the rows just above
   // the button show the panel without it.

@@ -18,6 +18,8 @@
 #include <fstream>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "audio/MixerSound.h"
@@ -30,7 +32,7 @@ namespace gw::platform::sdl {
 namespace {
 
 namespace fs = std::filesystem;
-using audio::kBeep, audio::kLevel, audio::kDie, audio::kHam1, audio::kBig;
+using audio::kLevel, audio::kDie, audio::kHam1, audio::kBig;
 
 struct Sound {
   SdlMixer mixer{audio::BuiltInEffects()};
@@ -47,12 +49,10 @@ class RealTimeMixer : public testing::Test {
   std::unique_ptr<Sound> sound_;
 };
 
+// The pool rule itself is tested on stand-ins; here, what only the real mixer shows: each copy is a channel
+// of its own that plays the one loaded chunk, and a channel that has ended counts as free.
 TEST_F(RealTimeMixer, PoolsMapOntoChannelsThatShareTheLoadedSamples) {
   audio::MixerSound& game = sound_->game;
-  game.PlayEffect(kBeep);
-  game.PlayEffect(kBeep);
-  EXPECT_EQ(game.Effects().Pool(kBeep).size(), 1u);
-
   for (int i = 0; i < 3; ++i) game.PlayEffect(kHam1);
   const std::vector<int> ham = game.Effects().Pool(kHam1);
   ASSERT_EQ(ham.size(), 3u);
@@ -60,13 +60,12 @@ TEST_F(RealTimeMixer, PoolsMapOntoChannelsThatShareTheLoadedSamples) {
     EXPECT_TRUE(Mix_Playing(channel)) << channel;
     EXPECT_EQ(Mix_GetChunk(channel), sound_->mixer.Chunk(kHam1)) << "a copy plays the one loaded chunk";
   }
-  EXPECT_EQ(sound_->mixer.Voices(), 4);
+  EXPECT_EQ(sound_->mixer.Voices(), 3);
 
   Mix_HaltChannel(-1);  // every copy has ended
   game.PlayEffect(kHam1);
   EXPECT_TRUE(Mix_Playing(ham[0]));
-  EXPECT_FALSE(Mix_Playing(ham[1]));
-  EXPECT_EQ(sound_->mixer.Voices(), 4) << "no channel is made while a copy is free";
+  EXPECT_EQ(sound_->mixer.Voices(), 3) << "no channel is made while a copy is free";
 }
 
 TEST_F(RealTimeMixer, ACopyKeepsItsStartingVolumeAndTheNextStartIsSilent) {
@@ -92,12 +91,6 @@ TEST_F(RealTimeMixer, EffectsAreHeardOnlyWhileTheWindowHasTheFocus) {
   e.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
   SDL_PushEvent(&e);
   EXPECT_EQ(Mix_MasterVolume(-1), MIX_MAX_VOLUME);
-}
-
-TEST(MixerVolume, FullIsTheEffectShareAndSilentIsZero) {
-  EXPECT_EQ(MixerVolume(audio::kFullVolume), std::lround(kEffectGain * MIX_MAX_VOLUME));
-  EXPECT_EQ(MixerVolume(audio::kSilentVolume), 0);
-  EXPECT_EQ(MixerVolume(-600), std::lround(kEffectGain * MIX_MAX_VOLUME * 0.5012));  // -6 dB
 }
 
 // The mixed output, buffer by buffer, as it leaves the mixer.
@@ -178,9 +171,11 @@ class RecordedMixer : public testing::Test {
   static void CopySong(const char* from, const char* to) {
     fs::copy_file(fs::path(GW_GAME_DIR) / "sound" / from, fs::path("sound") / to);
   }
-  // Records `seconds` of output from now.
-  std::vector<std::int16_t> Record(double seconds) {
+  // Records `seconds` of output from now, doing `then` as soon as the recording runs.
+  template <typename Then = void (*)()>
+  std::vector<std::int16_t> Record(double seconds, Then then = [] {}) {
     recorder_->Keep();
+    then();
     const std::size_t buffers = static_cast<std::size_t>(std::ceil(seconds * kMixRate / kMixBufferFrames));
     EXPECT_TRUE(recorder_->WaitFor(recorder_->Buffers() + buffers + 1));
     std::vector<std::int16_t> pcm = recorder_->Samples();
@@ -217,26 +212,87 @@ TEST_F(RecordedMixer, AnEffectLeavesTheMixerInTheFirstBufferAfterTheCall) {
   }
 }
 
-TEST_F(RecordedMixer, TheSongSitsUnderTheEffectsAndNothingClips) {
+double Db(double level) { return 20.0 * std::log10(std::max(level, 1e-9) / 32768.0); }
+
+// The RMS of the loudest tenth of a second: how loud a short sound strikes the ear.
+double Busiest(const std::vector<std::int16_t>& pcm) {
+  const std::size_t window = kMixRate / 10 * kMixChannels;
+  double best = 0;
+  for (std::size_t at = 0; at + window <= pcm.size(); at += window / 4) {
+    best = std::max(best, Rms(std::vector<std::int16_t>(pcm.begin() + static_cast<std::ptrdiff_t>(at),
+                                                        pcm.begin() + static_cast<std::ptrdiff_t>(at + window))));
+  }
+  return best;
+}
+
+int Peak(const std::vector<std::int16_t>& pcm) {
+  int peak = 0;
+  for (const std::int16_t s : pcm) peak = std::max(peak, std::abs(static_cast<int>(s)));
+  return peak;
+}
+
+// The levels a player hears: both songs near -20 dBFS, each effect over them by its part, and the loudest
+// moment imaginable, the game song with every effect at once, peaking no higher than -1 dBFS.
+TEST_F(RecordedMixer, SongsAndEffectsAreBalancedAndTheLoudestMomentStaysUnderFullScale) {
   CopySong("1.xm", "1.xm");
+  CopySong("2.xm", "2.xm");
+  sound_->game.PlaySong("2.xm");
+  const double menu = Rms(Record(10.0));
   sound_->game.PlaySong("1.xm");
-  const std::vector<std::int16_t> song = Record(3.0);
+  const double game = Rms(Record(10.0));
+  EXPECT_NEAR(Db(menu), -20.0, 2.0);
+  EXPECT_NEAR(Db(game), -20.0, 2.0);
 
   sound_->game.StopSong();
-  sound_->game.PlayEffect(kHam1);
-  const std::vector<std::int16_t> ham = Record(0.35);
+  struct Part {
+    int effect;
+    double least, most;  // dB over the game song
+  };
+  // The chomps stand clearly out; the jingle, the whoops and the sad phrase are heard without jumping out.
+  for (const Part part : {Part{audio::kHam1, 4.0, 8.0}, Part{audio::kHam2, 4.0, 8.0}, Part{kLevel, 3.0, 8.0},
+                          Part{kDie, 3.0, 8.0}, Part{kBig, 3.0, 8.0}, Part{audio::kSmall, 3.0, 8.0}}) {
+    Mix_HaltChannel(-1);  // each effect on its own
+    const std::vector<std::int16_t> pcm = Record(0.8, [&] { sound_->game.PlayEffect(part.effect); });
+    const double over = Db(Busiest(pcm)) - Db(game);
+    EXPECT_GE(over, part.least) << "effect " << part.effect;
+    EXPECT_LE(over, part.most) << "effect " << part.effect;
+  }
 
-  // The loudest moment of play: the game song with a level jingle, a chomp and a whoop over it, and the
-  // sad phrase besides.
   sound_->game.PlaySong("1.xm");
-  for (const int effect : {kLevel, kDie, kHam1, kBig}) sound_->game.PlayEffect(effect);
-  const std::vector<std::int16_t> loud = Record(1.0);
+  const std::vector<std::int16_t> loud = Record(2.0, [&] {
+    for (int effect = kBeep; effect <= audio::kSmall; ++effect) sound_->game.PlayEffect(effect);
+  });
+  EXPECT_LE(Peak(loud), static_cast<int>(kOutputCeiling));
+  EXPECT_GT(Db(Peak(loud)), -3.0) << "the loudest moment is loud";
+}
 
-  EXPECT_GT(Rms(song), 300.0) << "the song is audible";
-  EXPECT_GT(Rms(ham), 1.5 * Rms(song)) << "a chomp stands out over the song";
-  int peak = 0;
-  for (const std::int16_t s : loud) peak = std::max(peak, std::abs(static_cast<int>(s)));
-  EXPECT_LT(peak, 32767 * 0.95) << "the song and four effects at once stay below full scale";
+// A song that stops fades out in a few milliseconds instead of being cut off mid-wave.
+TEST_F(RecordedMixer, AStoppedSongFadesOutWithinMilliseconds) {
+  CopySong("1.xm", "1.xm");
+  sound_->game.PlaySong("1.xm");
+  recorder_->Keep();
+  ASSERT_TRUE(recorder_->WaitFor(recorder_->Buffers() + 40));
+  const std::size_t stoppedAt = recorder_->Samples().size();
+  sound_->game.StopSong();
+  // Output that has left the mixer by now: at most one more buffer can have been begun before the stop.
+  const std::size_t stoppedBy = recorder_->Samples().size();
+  ASSERT_TRUE(recorder_->WaitFor(recorder_->Buffers() + 10));
+  const std::vector<std::int16_t> pcm = recorder_->Samples();
+
+  const auto last = std::find_if(pcm.rbegin(), pcm.rend(), [](std::int16_t s) { return s != 0; });
+  ASSERT_NE(last, pcm.rend());
+  const auto end = static_cast<std::size_t>(pcm.rend() - last);  // one past the last sound
+  ASSERT_GT(end, 2 * kBufferSamples);
+  // From the buffer after the stop (allowing the one in flight), no longer than the fade.
+  EXPECT_LE(end, stoppedBy + kBufferSamples + kSongFadeFrames * kMixChannels);
+  const double song =
+      Rms(std::vector<std::int16_t>(pcm.begin(), pcm.begin() + static_cast<std::ptrdiff_t>(stoppedAt)));
+  // The last millisecond is nearly silent: the fade, not a cut.
+  const std::size_t ms = kMixRate / 1000 * kMixChannels;
+  const int tail = Peak(std::vector<std::int16_t>(pcm.begin() + static_cast<std::ptrdiff_t>(end - ms),
+                                                  pcm.begin() + static_cast<std::ptrdiff_t>(end)));
+  EXPECT_GT(song, 1000.0);
+  EXPECT_LT(tail, 0.2 * song) << "song RMS " << song;
 }
 
 TEST_F(RecordedMixer, SongsThatCannotBeLoadedAreSilentAndTheNextPlayTriesAgain) {
@@ -288,14 +344,17 @@ TEST_F(RecordedMixer, ASongPlaysOnPastItsEnd) {
 namespace gw::platform::sdl {
 namespace {
 
-// No device, or the dummy driver that plays into nothing: a silent game, said once on stderr.
+// No device, or the dummy driver that plays into nothing: a silent game, said once on stderr. ALSA on a machine
+// without a sound card is the case players meet; where a card exists it opens, and says nothing at all.
 TEST(SoundSystem, WithoutADeviceTheGameIsSilentAndSaysSoOnce) {
-  for (const char* driver : {"dummy", "no-such-driver"}) {
+  for (const char* driver : {"dummy", "no-such-driver", "alsa"}) {
     SDL_setenv("SDL_AUDIODRIVER", driver, 1);
     testing::internal::CaptureStderr();
+    bool opened = false;
     {
       SoundSystem system;
-      EXPECT_FALSE(system.HasDevice()) << driver;
+      opened = system.HasDevice();
+      EXPECT_TRUE(!opened || std::string_view(driver) == "alsa") << driver;
       audio::Sound& sound = system.Sound();
       sound.PlaySong("1.xm");
       for (int i = 0; i < 10; ++i) sound.PlayEffect(audio::kBeep);
@@ -303,6 +362,10 @@ TEST(SoundSystem, WithoutADeviceTheGameIsSilentAndSaysSoOnce) {
       sound.StopSong();
     }
     const std::string said = testing::internal::GetCapturedStderr();
+    if (opened) {
+      EXPECT_EQ(said, "") << driver;
+      continue;
+    }
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << driver << ": " << said;
     EXPECT_NE(said.find("silence"), std::string::npos) << said;
   }

@@ -199,7 +199,7 @@ TEST(EnemyBirth, EntersAtTheEdgeTheTickChoosesWithArchAndSpeedDrawnAfterAReseed)
       d.Tick() = tick;
       for (int i = 0; i < 5; ++i) d.g.program.Rng.Below(77);  // the earlier state must not matter
       const TEnemy e(6, d.Game());
-      app::Random expected(static_cast<std::uint32_t>(counter));
+      game::Random expected(static_cast<std::uint32_t>(counter));
       EXPECT_EQ(e.BaseY, expected.Below(10) * 10 + 100);
       EXPECT_EQ(e.Speed, expected.Below(6) + 1);
       EXPECT_EQ(e.MovingRight, tick % 2 == 0);
@@ -223,7 +223,7 @@ struct SpawnDraws {
 
 SpawnDraws CounterSpawningIntoTheSecondEmptySlot() {
   for (std::uint32_t c = 1;; ++c) {
-    app::Random r(c * 2654435761u);
+    game::Random r(c * 2654435761u);
     const std::uint32_t wait = r.Below(500);
     if (wait > 10 && r.Below(100) != 1 && r.Below(100) == 1) return {c * 2654435761u, wait};
   }

@@ -9,9 +9,9 @@
 #include <memory>
 #include <numbers>
 
-#include "app/Random.h"
 #include "game/EnemyKinds.h"
 #include "game/Game.h"
+#include "game/Random.h"
 #include "support/Headless.h"
 #include "support/TestPack.h"
 
@@ -23,7 +23,7 @@ inline const float kStraightUp = std::numbers::pi_v<float> / 2;
 // A counter whose reseed makes a spawn attempt on an empty field create nothing.
 inline std::uint64_t QuietCounter() {
   for (std::uint64_t c = 1;; ++c) {
-    app::Random r(static_cast<std::uint32_t>(c));
+    game::Random r(static_cast<std::uint32_t>(c));
     r.Below(500);
     bool spawns = false;
     for (int slot = 0; slot < game::TEnemyEngine::kSlotCount; ++slot) spawns = spawns || r.Below(100) == 1;

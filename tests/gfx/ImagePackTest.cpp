@@ -2,6 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <functional>
 
 #include <string>
 
@@ -75,11 +81,35 @@ void ExpectRefusals(std::initializer_list<Refused> cases, platform::ImageDecoder
   }
 }
 
-// The largest the process has ever been, in KiB.
-long PeakKiB() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
+// What `work` costs in memory at its peak, in KiB, measured in a child process of its own: the test
+// process's own peak is already raised by whatever ran before. A forked child starts its peak at its
+// resident size, so the peak less that size is the work's cost.
+long PeakCostKiB(const std::function<void()>& work) {
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) return -1;
+  const pid_t child = fork();
+  if (child == 0) {
+    long pages = 0;
+    long resident = 0;
+    std::FILE* statm = std::fopen("/proc/self/statm", "r");
+    const bool read = statm && std::fscanf(statm, "%ld %ld", &pages, &resident) == 2;
+    if (statm) std::fclose(statm);
+    try {
+      work();
+    } catch (...) {
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const long cost = read ? usage.ru_maxrss - resident * (sysconf(_SC_PAGESIZE) / 1024) : -1;
+    (void)!write(pipeFds[1], &cost, sizeof cost);
+    _exit(0);
+  }
+  long cost = -1;
+  if (child > 0 && read(pipeFds[0], &cost, sizeof cost) != sizeof cost) cost = -1;
+  close(pipeFds[0]);
+  close(pipeFds[1]);
+  if (child > 0) waitpid(child, nullptr, 0);
+  return cost;
 }
 
 TEST_F(ImagePackTest, BadPacksNameTheFileAndTheRecord) {
@@ -120,7 +150,6 @@ TEST_F(ImagePackTest, HostileRecordsAreRefusedBeforeTheyCostMemory) {
   test::WritePackClaiming("zero.pp", {{0, {}}, {static_cast<std::int32_t>(good.size()), good}});
   test::WritePackClaiming("minus.pp", {{-1, good}});
   test::WritePackClaiming("skip2g.pp", {{0x7FFFFFFF, good}, {static_cast<std::int32_t>(good.size()), good}});
-  const long before = PeakKiB();
   ExpectRefusals(
       {{"tall.pp", 0, "it claims a picture of 1 x 50000 pixels, more than 2048 on a side"},
        {"wide.pp", 0, "it claims a picture of 50000 x 1 pixels, more than 2048 on a side"},
@@ -134,9 +163,70 @@ TEST_F(ImagePackTest, HostileRecordsAreRefusedBeforeTheyCostMemory) {
        {"minus.pp", 1, "record 0 before it claims a length of -1 bytes"},
        {"skip2g.pp", 1, "record 0 before it claims 2147483647 bytes, but the file holds only 144 more"}},
       decoder);
-  EXPECT_LT(PeakKiB() - before, 64 * 1024) << "refusing the records took memory of the size they claim";
+  const long cost = PeakCostKiB([&] {
+    for (const char* file : {"tall.pp", "wide.pp", "huge.pp", "hollow.pp", "minheight.pp", "claims2g.pp", "skip2g.pp"}) {
+      for (int record : {0, 1}) {
+        try {
+          LoadPackImage(file, record, decoder);
+        } catch (const PackError&) {
+        }
+      }
+    }
+  });
+  EXPECT_GE(cost, 0);
+  EXPECT_LT(cost, 64 * 1024) << "refusing the records took memory of the size they claim";
   // An empty record may be stepped over to reach the one after it.
   EXPECT_EQ(LoadPackImage("zero.pp", 1, decoder)->At(1, 1), 7u);
+}
+
+// A whole pack of records that each pass alone but decode to far more than the game needs: 46 pictures of
+// 2048 x 2048 pixels in a few bytes of runs each, and 46 whose runs really do paint them all.
+TEST_F(ImagePackTest, APackThatBalloonsIsRefusedBeforeItIsDecoded) {
+  const std::vector<std::uint32_t> palette = {0x000000, 0xFFFFFF};
+  std::vector<std::uint8_t> paintedRuns;
+  for (int row = 0; row < 2048; ++row) {
+    for (int run = 0; run < 8; ++run) paintedRuns.insert(paintedRuns.end(), {255, 1});
+    paintedRuns.insert(paintedRuns.end(), {8, 1, 0, 0});
+  }
+  paintedRuns.insert(paintedRuns.end(), {0, 1});
+  const std::vector<std::vector<std::uint8_t>> hollow(46, MakeRle8Bmp(2048, 2048, palette, {0, 0, 0, 1}));
+  const std::vector<std::vector<std::uint8_t>> painted(46, MakeRle8Bmp(2048, 2048, palette, paintedRuns));
+  test::WritePack("hollow46.pp", hollow);
+  test::WritePack("painted46.pp", painted);
+  // The game loads the screens first: records 17 to 21 already take 80 MB.
+  const struct {
+    const char* file;
+    const char* says;
+  } cases[] = {
+      {"hollow46.pp", "picture pack hollow46.pp, record 17: refused before decoding: its 2048 x 2048 pixels are more "
+                      "than 4 bytes of run-length data can paint"},
+      {"painted46.pp", "picture pack painted46.pp, record 21: the pictures up to this one decode to 80 MB, more than "
+                       "the 64 MB any pack of the game may take"},
+  };
+  for (const auto& c : cases) {
+    ImageTables tables;
+    std::string what = "loaded";
+    try {
+      LoadAllImages(tables, c.file, decoder);
+    } catch (const PackError& e) {
+      what = e.what();
+    }
+    EXPECT_EQ(what, c.says);
+    EXPECT_FALSE(tables.Screen(0)) << "nothing is decoded from a pack that is refused";
+    const long cost = PeakCostKiB([&] {
+      ImageTables t;
+      LoadAllImages(t, c.file, decoder);
+    });
+    EXPECT_GE(cost, 0);
+    EXPECT_LT(cost, 16 * 1024) << c.file << " took memory of the size it claims";
+  }
+  // One such picture alone is within both limits and decodes.
+  test::WritePack("one.pp", {painted[0]});
+  EXPECT_EQ(LoadPackImage("one.pp", 0, decoder)->At(2047, 2047), 0xFFFFFFu);
+  // The game's own pack is well inside the budget.
+  std::ifstream real(GW_GAME_DIR "/Data/Data.pp", std::ios::binary);
+  ASSERT_TRUE(real);
+  CheckPackBudget(real, "Data.pp", RecordsLoaded());
 }
 
 TEST_F(ImagePackTest, RunLengthPicturesWithinTheLimitDecode) {

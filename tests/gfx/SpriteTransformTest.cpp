@@ -69,12 +69,40 @@ TEST(DrawRotated, NegativeAnglesAreNotReducedAndFillDifferently) {
     for (int x = 0; x < 30; ++x) ASSERT_EQ(twoPiMore.At(x, y), zero.At(x, y));
 }
 
+// Pictures hanging over each edge of an 8 x 8 destination, which starts in a guard colour. At angle 0 a
+// pixel (row i, column j) lands at (x - j, y - i) and fills below; at pi it lands at (x + j - 2 px, y + i - 2 py)
+// and fills to the right. A write past a side edge that is not dropped lands in the next or previous row, so
+// every pixel is checked; one past the top or bottom leaves the pixels altogether (the sanitizer build's catch).
 TEST(DrawRotated, WritesOutsideTheDestinationAreDropped) {
-  Surface src(10, 70), dst(8, 8);
-  src.Fill(5);
-  DrawRotated(src, dst, {6, 70}, 3, 3, 10, 70, -kPi / 3);
-  DrawRotated(src, dst, {6, 70}, 65535, 65535, 10, 70, 0.25L);
-  SUCCEED();  // reaching here without writing out of bounds (the sanitiser builds catch it) is the test
+  constexpr Pixel kGuard = 0xABCDEF, kInk = 5;
+  struct Case {
+    const char* name;
+    int width, height;
+    Point pivot;
+    std::uint16_t x, y;
+    long double angle;
+    Rect inked;  // what lands inside, fill included
+  };
+  const Case cases[] = {
+      {"over the right edge", 4, 3, {0, 0}, 6, 2, kPi, {6, 2, 8, 5}},
+      {"over the left edge", 4, 3, {3, 0}, 3, 3, kPi, {0, 3, 2, 6}},
+      {"over the bottom and right edges", 3, 4, {0, 0}, 9, 7, 0.0L, {7, 4, 8, 8}},
+      {"over the top and left edges", 3, 4, {0, 0}, 1, 1, 0.0L, {0, 0, 2, 3}},
+      {"far beyond the bottom right", 10, 70, {6, 70}, 65535, 65535, 0.25L, {0, 0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    Surface src(c.width, c.height), dst(8, 8);
+    src.Fill(kInk);
+    dst.Fill(kGuard);
+    DrawRotated(src, dst, c.pivot, c.x, c.y, static_cast<std::uint16_t>(c.width), static_cast<std::uint16_t>(c.height),
+                c.angle);
+    for (int y = 0; y < 8; ++y) {
+      for (int x = 0; x < 8; ++x) {
+        const bool inked = x >= c.inked.left && x < c.inked.right && y >= c.inked.top && y < c.inked.bottom;
+        EXPECT_EQ(dst.At(x, y), inked ? kInk : kGuard) << c.name << " at " << x << "," << y;
+      }
+    }
+  }
 }
 
 TEST(DrawRotated, NothingDrawnWhenASurfaceIsLost) {

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The install tree of `cmake --install` in a scratch prefix: every file where a Linux desktop looks for it, the
-# menu entry, the AppStream file and the manual pages valid, the icon in its sizes, and the installed game run
-# headless from an empty folder keeping Config.cfg in the player's folder and nothing where it was started.
+# menu entry, the AppStream file and the manual pages valid and naming the prefix installed to, the icon in its
+# sizes, and the installed game started headless by its menu entry's command from an empty folder, keeping
+# Config.cfg in the player's folder and nothing where it was started; then the whole tree moved, and run again.
 #   install_tree.sh <build folder> <AppStream id> <version> <icon sizes...>
 set -euo pipefail
 build=$1 appid=$2 version=$3
@@ -24,11 +25,12 @@ cmake --install "$build" --prefix "$prefix" >"$scratch/install.log" || { cat "$s
 
 need=(
   bin/gromwumbler
-  share/gromwumbler/Data/Data.pp share/gromwumbler/sound/1.xm share/gromwumbler/sound/2.xm
+  share/gromwumbler/Data/Data.pp share/gromwumbler/sound/1.xm share/gromwumbler/sound/2.xm share/gromwumbler/moregames.url
   "share/applications/$appid.desktop" "share/metainfo/$appid.metainfo.xml"
   share/icons/hicolor/scalable/apps/gromwumbler.svg
   share/man/man6/gromwumbler.6.gz
   share/doc/gromwumbler/copyright share/doc/gromwumbler/changelog.gz
+  share/doc/gromwumbler-data/copyright share/doc/gromwumbler-data/changelog.gz
 )
 if grep -q gromwumbler-scores "$build/install_manifest.txt"; then
   need+=(bin/gromwumbler-scores lib/systemd/system/gromwumbler-scores.service share/man/man8/gromwumbler-scores.8.gz)
@@ -37,6 +39,7 @@ for f in "${need[@]}"; do [ -f "$prefix/$f" ] || fail "missing $f"; done
 [ -x "$prefix/bin/gromwumbler" ] || fail "bin/gromwumbler is not executable"
 # Nothing of the portable game folder lands beside the program.
 [ ! -e "$prefix/bin/Data" ] && [ ! -e "$prefix/bin/sound" ] || fail "data beside the installed program"
+cmp -s "$prefix/share/gromwumbler/moregames.url" "$build/game/moregames.url" || fail "moregames.url is not the build's"
 
 for size in "${sizes[@]}"; do
   png=$prefix/share/icons/hicolor/${size}x${size}/apps/gromwumbler.png
@@ -48,15 +51,25 @@ for size in "${sizes[@]}"; do
 done
 
 desktop-file-validate "$prefix/share/applications/$appid.desktop" || fail "desktop-file-validate"
-appstreamcli validate --no-net "$prefix/share/metainfo/$appid.metainfo.xml" || fail "appstreamcli validate"
+# Offline (its homepage is not reachable from here), and without even a pedantic note.
+notes=$(appstreamcli validate --pedantic --no-net "$prefix/share/metainfo/$appid.metainfo.xml") ||
+  fail "appstreamcli validate: $notes"
+! grep -E '^[EWP]:' <<<"$notes" || fail "appstreamcli validate --pedantic has notes"
 grep -q "<release version=\"$version\"" "$prefix/share/metainfo/$appid.metainfo.xml" || fail "AppStream release is not $version"
 for page in "$prefix"/share/man/man*/*.gz; do
   warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$page" 2>&1 >/dev/null || true)
   [ -z "$warnings" ] || fail "$page: $warnings"
 done
+# Paths are those of the prefix installed to, not of the one configured; a menu's PATH lacks this prefix, so the
+# entry names the program in full.
+desktop=$prefix/share/applications/$appid.desktop
+command=$(sed -n 's/^Exec=//p' "$desktop")
+[ "$command" = "$prefix/bin/gromwumbler" ] || fail "the menu entry starts '$command'"
+zcat "$prefix/share/man/man6/gromwumbler.6.gz" | grep -qF "$prefix/share/gromwumbler" ||
+  fail "the manual page does not name the installed data folder"
 if [ -f "$prefix/lib/systemd/system/gromwumbler-scores.service" ]; then
-  grep -q "^ExecStart=/.*/bin/gromwumbler-scores .*--db /var/lib/gromwumbler-scores/" \
-    "$prefix/lib/systemd/system/gromwumbler-scores.service" || fail "the unit does not start the server"
+  grep -q "^ExecStart=$prefix/bin/gromwumbler-scores .*--db /var/lib/gromwumbler-scores/" \
+    "$prefix/lib/systemd/system/gromwumbler-scores.service" || fail "the unit does not start the installed server"
 fi
 
 # The command line.
@@ -66,12 +79,14 @@ status=0
 "$prefix/bin/gromwumbler" --bogus 2>/dev/null || status=$?
 [ "$status" = 2 ] || fail "an unknown option ends with $status"
 
-# Two players of one machine start the installed game from empty folders: each gets a table of their own.
+# Two players of one machine start the installed game from empty folders, as their menus do (the PATH of a
+# desktop session started by systemd): each gets a table of their own.
 start_game() {  # <player home> <folder to start from> [XDG_DATA_HOME]
   local home=$1 from=$2 xdg=${3:-}
   mkdir -p "$home" "$from"
   (cd "$from" && exec env -u XDG_DATA_HOME HOME="$home" ${xdg:+XDG_DATA_HOME="$xdg"} SDL_VIDEODRIVER=dummy \
-     SDL_AUDIODRIVER=dummy "$prefix/bin/gromwumbler" 2>"$scratch/stderr.txt") &
+     SDL_AUDIODRIVER=dummy PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin $command \
+     2>"$scratch/stderr.txt") &
   game=$!
 }
 wait_for_file() {  # the game writes Config.cfg at its first start, before the first frame
@@ -101,6 +116,15 @@ stop_game
 [ ! -e "$scratch/boris/.local/share/GromWumbler" ] || fail "XDG_DATA_HOME was not used"
 
 # The installed data folder stays as installed.
-[ "$(cd "$prefix/share/gromwumbler" && find . -type f | sort | tr '\n' ' ')" = "./Data/Data.pp ./sound/1.xm ./sound/2.xm " ] ||
-  fail "the game wrote into its data folder"
+[ "$(cd "$prefix/share/gromwumbler" && find . -type f | sort | tr '\n' ' ')" = \
+  "./Data/Data.pp ./moregames.url ./sound/1.xm ./sound/2.xm " ] || fail "the game wrote into its data folder"
+
+# The tree moved as a whole still finds its data.
+mkdir -p "$scratch/moved"
+mv "$prefix" "$scratch/moved/gw"
+command=$scratch/moved/gw/bin/gromwumbler
+start_game "$scratch/clara" "$scratch/clara-start"
+wait_for_file "$scratch/clara/.local/share/GromWumbler/Config.cfg"
+stop_game
+[ -z "$(ls -A "$scratch/clara-start")" ] || fail "the moved game wrote into the folder it was started from"
 echo "install tree OK"

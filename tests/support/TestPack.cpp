@@ -3,8 +3,7 @@
 
 #include <array>
 #include <fstream>
-
-#include <unistd.h>
+#include <stdexcept>
 
 namespace gw::test {
 
@@ -96,6 +95,9 @@ void WritePackClaiming(const std::filesystem::path& path,
     out.write(reinterpret_cast<const char*>(length.data()), 4);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   }
+  out.close();
+  // A pack cut short by a full disk would fail tests far from the cause.
+  if (!out) throw std::runtime_error("cannot write the test pack " + path.string());
 }
 
 void WritePack(const std::filesystem::path& path, const std::vector<std::vector<std::uint8_t>>& records) {
@@ -112,17 +114,17 @@ std::uint32_t PatternPixel(int record, int x, int y) {
          static_cast<std::uint32_t>(y & 0xFF);
 }
 
+void WriteStandardTestPack(const std::filesystem::path& path) {
+  std::vector<std::vector<std::uint8_t>> records;
+  for (int i = 0; i < 46; ++i) {
+    const auto [w, h] = RecordSize(i);
+    records.push_back(MakeBmp(w, h, [i](int x, int y) { return PatternPixel(i, x, y); }));
+  }
+  WritePack(path, records);
+}
+
 const std::filesystem::path& StandardTestPack() {
-  static const std::filesystem::path path = [] {
-    auto p = std::filesystem::temp_directory_path() / ("gw-testpack-" + std::to_string(getpid()) + ".pp");
-    std::vector<std::vector<std::uint8_t>> records;
-    for (int i = 0; i < 46; ++i) {
-      const auto [w, h] = RecordSize(i);
-      records.push_back(MakeBmp(w, h, [i](int x, int y) { return PatternPixel(i, x, y); }));
-    }
-    WritePack(p, records);
-    return p;
-  }();
+  static const std::filesystem::path path{GW_STANDARD_TEST_PACK};
   return path;
 }
 

@@ -32,7 +32,10 @@ std::pair<int, int> RecordSize(int index);
 // The pattern of the standard test pack: the key colour at (0, 0), elsewhere a colour made of the record, x, y.
 std::uint32_t PatternPixel(int record, int x, int y);
 
-// A pack of all 46 pictures with their sizes and the pattern, written once per test run; returns its path.
+// Writes the standard test pack: all 46 pictures with their sizes and the pattern.
+void WriteStandardTestPack(const std::filesystem::path& path);
+
+// The standard test pack, written once by the build next to the test program (tests only read it).
 const std::filesystem::path& StandardTestPack();
 
 }  // namespace gw::test

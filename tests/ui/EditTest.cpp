@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "gfx/Draw.h"
@@ -175,6 +176,35 @@ TEST(EditDraw, OnlyTheFirstCharCountLettersAreDrawn) {
   e.CharCount = 0;
   e.Draw(f.screen, f.Ui());
   EXPECT_EQ(CountColour(f.screen, gfx::kGreen), 0);
+}
+
+// On the country box's white face: the focus frame keeps off the first letter, and the pale caret shows by its
+// dark rim.
+TEST(EditDraw, TheFrameStandsClearOfTheTextAndTheCaretShowsOnWhite) {
+  UiFixture f;
+  const gfx::Pixel white = gfx::Rgb(255, 255, 255);
+  f.screen.Fill(white);
+  TDDEdit e;
+  e.Bounds = {190, 407, 445, 443};
+  e.Text = "\xD8\xC8";  // ШИ: the first letter's stem stands at the field's left edge
+  e.CharCount = 2;
+  e.Selected = true;
+  e.Editing = true;
+  e.Draw(f.screen, f.Ui());
+  ASSERT_TRUE(e.CaretOn);
+  int inkLeft = 800;
+  for (int y = e.Bounds.top; y < e.Bounds.bottom; ++y)
+    for (int x = e.Bounds.left - 10; x < e.Bounds.left + 30; ++x)
+      if (f.screen.At(x, y) == gfx::kGreen) inkLeft = std::min(inkLeft, x);
+  ASSERT_LT(inkLeft, 800);
+  const int frameNear = CountColour(f.screen, gfx::kFocusGreen, {inkLeft - 3, e.Bounds.top + 2, inkLeft + 30, e.Bounds.bottom - 2});
+  EXPECT_EQ(frameNear, 0) << "the frame touches the text starting at x " << inkLeft;
+  EXPECT_GT(CountColour(f.screen, gfx::kFocusGreen), 0);
+
+  const int x = e.Bounds.left + Width(e.Text) + 5;
+  ASSERT_EQ(f.screen.At(x, 425), kCaret);
+  EXPECT_EQ(f.screen.At(x - 2, 425), gfx::kBlack);
+  EXPECT_EQ(f.screen.At(x + 2, 425), gfx::kBlack);
 }
 
 }  // namespace

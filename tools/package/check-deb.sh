@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Makes the Debian packages and checks them as a Debian 12 machine's owner and player would: lintian finds no
-# errors, apt installs the game, its menu entry and AppStream file validate, the installed game started from the
-# menu entry's command under Xvfb in an empty folder shows the menu, keeps Config.cfg in the player's folder and
-# writes nothing where it was started, and quits through its menu; then the package is removed again.
+# Makes the Debian packages and checks them as a Debian 12 machine's owner and player would: the data package is
+# architecture-independent and the game depends on exactly its version, the programs carry the distribution's
+# hardening, lintian --pedantic finds nothing the packages do not justify (their lintian overrides), apt installs
+# the game, its menu entry and AppStream file validate, the installed game started from the menu entry's command
+# under Xvfb in an empty folder shows the menu, keeps Config.cfg in the player's folder and writes nothing where it
+# was started, and quits through its menu; then the packages are purged again. CI runs it after the tests.
 #   sudo bash tools/package/check-deb.sh [build folder, default build-deb]
 # Run as root on a Debian 12 machine that has what `bash setup.sh build` installs.
 set -euo pipefail
@@ -15,7 +17,7 @@ build=$(realpath -m "${1:-build-deb}")
 step() { printf '\n== %s\n' "$*"; }
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-tools=(lintian desktop-file-utils appstream xvfb openbox xdotool x11-utils imagemagick curl)
+tools=(lintian desktop-file-utils appstream binutils xvfb openbox xdotool x11-utils imagemagick curl)
 missing=()
 for p in "${tools[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -24,27 +26,28 @@ if ((${#missing[@]})); then
   apt-get update -qq
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
 fi
-for p in gromwumbler gromwumbler-scores; do
+packages=(gromwumbler gromwumbler-data gromwumbler-scores)
+for p in "${packages[@]}"; do
   if dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
     fail "$p is installed already; this check installs and removes it"
   fi
 done
 
 step "Building the packages in $build"
-cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr -DGW_GAMES_LAYOUT=ON >/dev/null
-cmake --build "$build" -j 2 --target gromwumbler gw_icon $(grep -q 'add_subdirectory(server)' CMakeLists.txt && echo gromwumbler-scores) >/dev/null
+# Only what the packages hold is built (cpack would otherwise build every target first, the tests among them).
+cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr -DGW_GAMES_LAYOUT=ON \
+  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
+cmake --build "$build" -j "$(nproc)" --target gromwumbler gw_icon \
+  $(grep -q 'add_subdirectory(server)' CMakeLists.txt && echo gromwumbler-scores) >/dev/null
 rm -f "$build"/*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 debs=("$build"/*.deb)
 game_deb=$(ls "$build"/gromwumbler_*.deb)
+data_deb=$(ls "$build"/gromwumbler-data_*.deb)
 for deb in "${debs[@]}"; do
-  echo "$(basename "$deb"):"
+  echo "$(basename "$deb"): $(stat -c %s "$deb") bytes"
   dpkg-deb -f "$deb" Package Version Architecture Section Depends | sed 's/^/  /'
 done
-
-step "lintian"
-lintian --fail-on error --info "${debs[@]}" || fail "lintian reports errors"
-echo "lintian: no errors"
 
 scratch=$(mktemp -d)
 xvfb= wm= game= installed=
@@ -53,17 +56,64 @@ cleanup() {
   [ -n "$wm" ] && kill "$wm" 2>/dev/null || true
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
   if [ -n "$installed" ]; then
-    for p in gromwumbler gromwumbler-scores; do
-      DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq "$p" >/dev/null 2>&1 || true
-    done
+    DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq "${packages[@]}" >/dev/null 2>&1 || true
   fi
   rm -rf "$scratch"
 }
 trap cleanup EXIT
 
-step "apt install $(basename "$game_deb")"
+step "The data package"
+[ "$(dpkg-deb -f "$data_deb" Architecture)" = all ] || fail "gromwumbler-data is not Architecture: all"
+version=$(dpkg-deb -f "$game_deb" Version)
+dpkg-deb -f "$game_deb" Depends | grep -qF "gromwumbler-data (= $version)" || fail "the game does not depend on its data"
+[ -z "$(dpkg-deb -c "$game_deb" | grep '/usr/share/games/')" ] || fail "the program's package carries data"
+url=$(dpkg-deb --fsys-tarfile "$data_deb" | tar -xOf - ./usr/share/games/gromwumbler/moregames.url | sed -n 's/^URL=//p')
+[ -n "$url" ] && [ "$url" = "$(sed -n 's/^URL=//p' "$build/game/moregames.url")" ] || fail "no moregames.url"
+echo "Architecture: all; the game depends on gromwumbler-data (= $version); moregames.url opens $url"
+
+step "Hardening of the programs"
+mkdir "$scratch/unpacked"
+for deb in "${debs[@]}"; do dpkg-deb -x "$deb" "$scratch/unpacked"; done
+for program in "$scratch"/unpacked/usr/games/gromwumbler "$scratch"/unpacked/usr/bin/gromwumbler-scores; do
+  [ -f "$program" ] || continue
+  name=$(basename "$program")
+  # Read whole first: grep -q may stop reading early, which pipefail would count as readelf failing.
+  header=$(readelf -hW "$program") segments=$(readelf -lW "$program") dynamic=$(readelf -dW "$program")
+  symbols=$(readelf --dyn-syms -W "$program")
+  grep -q 'Type: *DYN' <<<"$header" || fail "$name is not position-independent"
+  grep -q GNU_RELRO <<<"$segments" || fail "$name has no RELRO segment"
+  grep -Eq 'BIND_NOW|FLAGS_1.*NOW' <<<"$dynamic" || fail "$name is not bound at start (no BIND_NOW)"
+  grep -q '__stack_chk_fail' <<<"$symbols" || fail "$name has no stack protector"
+  fortified=$(grep -oE '__[a-z0-9_]+_chk@' <<<"$symbols" | tr -d @ | sort -u | tr '\n' ' ')
+  [ -n "$fortified" ] || fail "$name calls no fortified functions"
+  echo "$name: PIE, GNU_RELRO + BIND_NOW, __stack_chk_fail, fortified: $fortified"
+done
+
+step "lintian --pedantic"
+# What the packages justify is in their overrides (/usr/share/lintian/overrides); anything else fails, but one
+# kind of note: lintian's spelling check reads every run of letters in a program, machine code too, and a
+# "misspelling" found nowhere among the program's texts (.rodata) is a chance run of instruction bytes.
+lintian --pedantic --display-info --show-overrides --fail-on error,warning,pedantic "${debs[@]}" 2>/dev/null \
+  >"$scratch/lintian.txt" || { cat "$scratch/lintian.txt"; fail "lintian reports errors, warnings or pedantic notes"; }
+cat "$scratch/lintian.txt"
+while read -r level package tag rest; do
+  [ "$level" = I: ] || continue
+  if [ "$tag" = spelling-error-in-binary ]; then
+    word=${rest%% *} file=${rest##*\[} file=${file%\]}
+    texts=$(readelf -p .rodata "$scratch/unpacked/$file")
+    if ! grep -qiw -- "$word" <<<"$texts"; then
+      echo "  ($word: not among the texts of $file, only in its machine code)"
+      continue
+    fi
+  fi
+  fail "lintian: $package $tag $rest is not justified"
+done <"$scratch/lintian.txt"
+echo "lintian: nothing unjustified"
+
+step "apt install $(basename "$game_deb") $(basename "$data_deb")"
 installed=yes
-DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$game_deb" | grep -E '^(Setting up|Unpacking|The following NEW)' || true
+DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$game_deb" "$data_deb" |
+  grep -E '^(Setting up|Unpacking|The following NEW)' || true
 dpkg-query -W -f='${Status}\n' gromwumbler | grep -q 'install ok installed' || fail "not installed"
 
 desktop=$(dpkg -L gromwumbler | grep '^/usr/share/applications/.*\.desktop$')
@@ -72,15 +122,15 @@ step "desktop-file-validate $desktop"
 desktop-file-validate "$desktop" || fail "desktop-file-validate"
 echo "valid"
 step "appstreamcli validate $metainfo"
-appstreamcli validate --no-net "$metainfo" || fail "appstreamcli validate"
+appstreamcli validate --pedantic --no-net "$metainfo" || fail "appstreamcli validate"
 step "the icon and the manual page"
 icon=$(sed -n 's/^Icon=//p' "$desktop")
 ls /usr/share/icons/hicolor/*/apps/"$icon".* | sed 's/^/  /'
 man -w gromwumbler
 
 step "The installed game, from the menu entry's command, under Xvfb in an empty folder"
-# The player: a home folder of their own and the PATH of a Debian session (which holds /usr/games), nothing else
-# of the environment changed, as a desktop session would start the menu entry's command.
+# The player: a home folder of their own and the PATH of a desktop session started by systemd (no games folders on
+# it), nothing else of the environment changed, as a desktop session would start the menu entry's command.
 home=$scratch/player
 start=$scratch/started-here
 mkdir -p "$home" "$start"
@@ -93,7 +143,7 @@ for _ in $(seq 50); do [ -s "$scratch/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$scratch/display")
 openbox >/dev/null 2>&1 &
 wm=$!
-(cd "$start" && exec env -u XDG_DATA_HOME HOME="$home" PATH=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games $command 2>"$scratch/stderr.txt") &
+(cd "$start" && exec env -u XDG_DATA_HOME HOME="$home" PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin $command 2>"$scratch/stderr.txt") &
 game=$!
 win=
 for _ in $(seq 100); do
@@ -138,12 +188,14 @@ echo "quit through the menu, exit status $status"
 [ -z "$(ls -A "$start")" ] || fail "written into the folder it was started from: $(ls -A "$start")"
 [ "$(ls -A "$home/.local/share/GromWumbler")" = Config.cfg ] || fail "the player's folder holds $(ls -A "$home/.local/share/GromWumbler")"
 
-step "apt remove"
-DEBIAN_FRONTEND=noninteractive apt-get purge -y -q gromwumbler | grep -E '^(Removing|Purging)' || true
+step "apt purge"
+DEBIAN_FRONTEND=noninteractive apt-get purge -y -q gromwumbler gromwumbler-data | grep -E '^(Removing|Purging)' || true
 installed=
-! dpkg-query -W -f='${Status}\n' gromwumbler 2>/dev/null | grep -q 'install ok installed' || fail "still installed"
+for p in gromwumbler gromwumbler-data; do
+  ! dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q 'install ok installed' || fail "$p still installed"
+done
 [ ! -e /usr/games/gromwumbler ] && [ ! -e /usr/share/games/gromwumbler ] || fail "files left behind"
-echo "removed, nothing left in /usr/games or /usr/share/games/gromwumbler"
+echo "purged, nothing left in /usr/games or /usr/share/games/gromwumbler"
 
 server_deb=$(ls "$build"/gromwumbler-scores_*.deb 2>/dev/null || true)
 if [ -n "$server_deb" ]; then

@@ -198,12 +198,13 @@ Signal Die(double rate, std::size_t n) {
 
 // ---- 3 "Ham1" ----
 
-// One bite: the jaw's thud, the teeth's snap and the crunch of what is between them.
+// One bite: the jaw's thud, the teeth's snap and the crunch of what is between them. The snap stays small, so
+// the bite's level comes from its crunch and not from one spike.
 void Bite(Signal& s, double rate, double start, double gain, double crunchLo, double crunchHi, Noise& noise) {
   const std::size_t at = SamplesOf(start, rate);
   const std::size_t n = s.size() - std::min(s.size(), at);
   MixInto(s, Thud(rate, n, 170.0, 60.0, 0.05), at, 0.7 * gain);
-  MixInto(s, Snap(rate, n, 2800.0, 0.8, 0.004, noise), at, 2.2 * gain);
+  MixInto(s, Snap(rate, n, 2800.0, 0.8, 0.004, noise), at, 1.0 * gain);
   MixInto(s, Crunch(rate, n, 0.13, crunchLo, crunchHi, noise), at, 3.6 * gain);
 }
 
@@ -309,16 +310,18 @@ struct Design {
   PcmShape shape;
 };
 
-// The click is kept soft because it sounds on every menu move; the rest sit a few decibels under full scale so
-// the music carries underneath. Long tails get long fades.
+// Peaks are set so that the effects sound about equally loud over their busiest tenth of a second: the chomps,
+// spiky and short, go near full scale; the jingle a little under; the whoops and the sad phrase, steady tones,
+// well under, so none of them jumps out of the mix. The click is kept soft because it sounds on every menu move.
+// Long tails get long fades.
 constexpr std::array kDesigns{
     Design{"Beep", 1, 22050, 139, Beep, {0.42, 0.0003, 0.0012}},
     Design{"Level", 0, 22050, 44100, Level, {0.8, 0.001, 0.25}},
-    Design{"Die", 0, 16000, 27999, Die, {0.5, 0.002, 0.05}},
-    Design{"Ham1", 0, 22050, 9108, Ham1, {0.8, 0.0008, 0.015}},
-    Design{"Ham2", 0, 22050, 14168, Ham2, {0.78, 0.0008, 0.015}},
-    Design{"Big", 0, 22050, 17204, Big, {0.5, 0.003, 0.03}},
-    Design{"Small", 0, 22050, 17204, Small, {0.5, 0.003, 0.03}},
+    Design{"Die", 0, 16000, 27999, Die, {0.32, 0.002, 0.05}},
+    Design{"Ham1", 0, 22050, 9108, Ham1, {0.9, 0.0008, 0.015}},
+    Design{"Ham2", 0, 22050, 14168, Ham2, {0.8, 0.0008, 0.015}},
+    Design{"Big", 0, 22050, 17204, Big, {0.42, 0.003, 0.03}},
+    Design{"Small", 0, 22050, 17204, Small, {0.42, 0.003, 0.03}},
 };
 
 }  // namespace

@@ -29,7 +29,7 @@ ORANGE = '#FF9F1C'
 GOLD, GOLD_HI, GOLD_SH = '#FFD23F', '#FFF3B0', '#D99A0B'
 LIME, LIME_HI, LIME_SH = '#8BD346', '#B4EC6E', '#4E9A2A'
 GRASS, GRASS_DK = '#6CC24A', '#3F8F2E'
-SKY_TOP, SKY_LOW = '#7FD3FF', '#D9F4FF'
+SKY_TOP = '#7FD3FF'
 PINK, PINK_DK = '#FF6666', '#C8404E'
 ICE, ICE_DK = '#BDEBFF', '#5BC0EB'
 DANGER = '#E03A3A'
@@ -52,6 +52,7 @@ WINDOWED, FULLSCREEN = (195, 238, 344, 266), (352, 238, 564, 266)
 MUSIC_ON, MUSIC_OFF = (197, 301, 257, 323), (265, 301, 340, 323)
 SOUND_ON, SOUND_OFF = (197, 361, 257, 383), (265, 361, 340, 383)
 COUNTRY = (190, 407, 445, 443)
+FOCUS_GAP = 6                        # the text field's focus frame stands this far out beside it
 CLEAR_TABLE, ONLINE_TABLE = (247, 496, 570, 520), (64, 528, 570, 552)
 PREV_PAGE, NEXT_PAGE = (114, 492, 332, 522), (376, 492, 568, 522)
 PAGE = (29, 207, 771, 490)
@@ -238,7 +239,9 @@ def sun(cx, cy):
 
 
 def landscape():
-    defs = (linear('sky', (0, SKY_TOP), (0.55, '#AEE4FF'), (1, SKY_LOW))
+    # The yellow texts of play stand in the band y 280..440 (captions at 300, the catch points rising from 400):
+    # the sky deepens there and the far hills dip out of its middle, so yellow reads on it.
+    defs = (linear('sky', (0, SKY_TOP), (0.3, '#49A6E8'), (0.46, '#2A7CCB'), (0.75, '#236FBF'), (1, '#2C79C6'))
             + radial('sun', (0, '#FFF6B8'), (0.6, GOLD), (1, '#FFB627'), cx=0.4, cy=0.35, r=0.7)
             + linear('cloud', (0, '#FFFFFF'), (0.6, '#FFFFFF'), (1, '#DDF0FC'))
             + linear('farhill', (0, '#B9E59A'), (1, '#8CCB6A'))
@@ -248,10 +251,11 @@ def landscape():
             + blur('soft', 8))
     b = f'<rect x="0" y="0" width="{W}" height="{H}" fill="url(#sky)"/>\n'
     b += sun(752, 52)
-    b += cloud(90, 250, 0.8) + cloud(700, 190, 1.0) + cloud(520, 236, 0.62) + cloud(300, 330, 0.55)
+    b += cloud(90, 250, 0.8) + cloud(700, 190, 1.0) + cloud(520, 236, 0.62) + cloud(300, 150, 0.55)
     # far hills
-    b += ('<path d="M-10,434 C60,392 130,386 200,408 C270,430 320,380 400,372 C480,364 540,404 610,398 '
-          'C680,392 740,370 800,384 L800,600 L0,600 Z" fill="url(#farhill)" stroke="#5E9E3C" stroke-width="2.5"/>\n')
+    b += ('<path d="M-10,434 C60,392 130,386 200,408 C260,426 300,440 350,444 C400,448 440,446 480,438 '
+          'C530,426 560,402 610,398 C680,392 740,370 800,384 L800,600 L0,600 Z" fill="url(#farhill)" '
+          'stroke="#5E9E3C" stroke-width="2.5"/>\n')
     # round trees on the far hills
     for x, y, r in [(128, 396, 17), (152, 402, 12), (560, 392, 15), (668, 384, 18), (694, 392, 12)]:
         b += f'<rect {attrs(x=x - 2.5, y=y, width=5, height=r + 4)} fill="#8A5A2B" stroke="{INK}" stroke-width="1.5"/>\n'
@@ -325,6 +329,12 @@ def board(rect, radius, stroke):
     return rrect(rect, radius, fill='url(#plank)', stroke=INK, stroke_width=stroke)
 
 
+def menu_face(rect):
+    """The menu board's outline runs inside its hit rectangle, clear of the rectangle's own edge (which does not
+    answer the mouse), so a click anywhere on the painted board answers."""
+    return inset(rect, MENU_STROKE / 2 + 1)
+
+
 def board_lit(rect, radius, stroke):
     """The lit face of a board: dark wood with a glowing rim, painted inside the board's outline, so a
     highlight picture cut at the hit rectangle meets the board at rest along its whole edge."""
@@ -359,7 +369,7 @@ def menu_board():
     b = (f'<rect {attrs(x=POST_X - 8, y=170, width=16, height=352)} fill="url(#post)" stroke="{INK}" '
          f'stroke-width="3"/>\n')
     for label, rect in MENU_ITEMS:
-        b += board(rect, MENU_RADIUS, MENU_STROKE) + grain(rect) + nail(POST_X, centre(rect)[1])
+        b += board(menu_face(rect), MENU_RADIUS, MENU_STROKE) + grain(rect) + nail(POST_X, centre(rect)[1])
         b += text(menu_label_x(rect), baseline(rect, MENU_LABEL_SIZE) - 1, label, MENU_LABEL_SIZE, LABEL)
     return svg(W, H, b, menu_defs())
 
@@ -373,7 +383,7 @@ def hi_label(x, y, label, size, anchor='middle'):
 def menu_highlights():
     b = ''
     for label, rect in MENU_ITEMS:
-        b += board_lit(rect, MENU_RADIUS, MENU_STROKE) + nail(POST_X, centre(rect)[1])
+        b += board_lit(menu_face(rect), MENU_RADIUS, MENU_STROKE) + nail(POST_X, centre(rect)[1])
         b += hi_label(menu_label_x(rect), baseline(rect, MENU_LABEL_SIZE) - 1, label, MENU_LABEL_SIZE)
     return svg(W, H, b, menu_defs())
 
@@ -422,8 +432,10 @@ def panel_title(label):
     return text(400, baseline(TITLE_PLAQUE, 28) + 1, label, 28, LABEL)
 
 
-# Panel buttons: the outline runs 1 px inside the hit rectangle.
-BUTTON_PAD, BUTTON_STROKE = 1, 2.5
+# Panel buttons: the outline runs inside the hit rectangle, 1 px clear of its edge, which does not answer the
+# mouse.
+BUTTON_STROKE = 2.5
+BUTTON_PAD = 1 + BUTTON_STROKE / 2
 
 
 def button_board(rect):
@@ -438,9 +450,23 @@ def button(rect, label, size=BUTTON_SIZE, arrow=None):
     return board(face, radius, BUTTON_STROKE) + button_label(face, label, size, arrow, LABEL)
 
 
+# Buttons this low have no room for a glowing rim inside the outline and a label clear of it: their rim glows
+# on the inner half of the outline of the board at rest (drawn under the highlight), whose outer edge stays dark
+# where the highlight meets it.
+SMALL_BUTTON = 24
+SMALL_LABEL = 14
+
+
 def button_hi(rect, label, size=BUTTON_SIZE, arrow=None):
     face, radius = button_board(rect)
-    return board_lit(face, radius, BUTTON_STROKE) + button_label(face, label, size, arrow, HILITE, lit=True)
+    if rect[3] - rect[1] <= SMALL_BUTTON:
+        lit = rrect(inset(face, BUTTON_STROKE / 2), radius - BUTTON_STROKE / 2, fill='url(#pill)')
+        lit += rrect(inset(face, 1.25), radius - 1.25, fill="none", stroke=HILITE, stroke_width=1.5)
+        l, t, r, b = inset(face, BUTTON_STROKE / 2)
+        lit += rrect((l + 5, t + 2, r - 5, t + (b - t) * 0.45), (b - t) * 0.2, fill='#FFFFFF', opacity=0.12)
+    else:
+        lit = board_lit(face, radius, BUTTON_STROKE)
+    return lit + button_label(face, label, size, arrow, HILITE, lit=True)
 
 
 def arrow_head(x, cy, direction, colour):
@@ -511,15 +537,16 @@ def options_panel():
     for title, rect in [('Экран', WINDOWED), ('Музыка', MUSIC_ON), ('Звуки', SOUND_ON), ('Страна', COUNTRY)]:
         b += text(ROW_TITLE_X, baseline(rect, 21), title, 21, LABEL, anchor='end')
     for rect, label in CHOICES:
-        size = 18 if rect[3] - rect[1] > 24 else 15
+        size = 18 if rect[3] - rect[1] > SMALL_BUTTON else SMALL_LABEL
         b += button(rect, label, size)
-    # the game writes the country from the field's left edge: the box starts 7 px before it
+    # the game writes the country from the field's left edge and draws its focus frame FOCUS_GAP px out beside
+    # it, along the pixel centres of the frame's rows and columns: the box's border runs on that very line
     l, t, r, bt = COUNTRY
-    well = (l - 7, t - 1, r + 1, bt + 1)
-    b += rrect(well, 8, fill='#FFFFFF', stroke=BORDER, stroke_width=2.5)
+    well = (l - FOCUS_GAP + 0.5, t + 0.5, r + FOCUS_GAP - 0.5, bt - 0.5)
+    b += rrect(well, 3, fill='#FFFFFF', stroke=BORDER, stroke_width=3)
     b += (f'<path d="M{fmt(well[0] + 4)},{fmt(well[1] + 6)} Q{fmt(well[0] + 4)},{fmt(well[1] + 3)} '
           f'{fmt(well[0] + 9)},{fmt(well[1] + 3)} L{fmt(well[2] - 9)},{fmt(well[1] + 3)}" fill="none" '
-          f'stroke="#E3CF9E" stroke-width="2" stroke-linecap="round"/>\n')
+          f'stroke="#D5DEE6" stroke-width="2" stroke-linecap="round"/>\n')
     b += text(l - 3, bt + 20, 'русскими буквами', 14, '#9A6A3A', anchor='start')
     return svg(W, H, b, panel_defs())
 
@@ -527,7 +554,7 @@ def options_panel():
 def options_highlights():
     b = ''
     for rect, label in CHOICES[:4]:
-        size = 18 if rect[3] - rect[1] > 24 else 15
+        size = 18 if rect[3] - rect[1] > SMALL_BUTTON else SMALL_LABEL
         b += button_hi(rect, label, size)
     return svg(W, H, b, panel_defs())
 
@@ -576,14 +603,14 @@ def scores_panel():
         b += f'<rect {attrs(x=l + 2, y=y, width=r - l - 4, height=23)} fill="#F8EAC3"/>\n'
     for x, label in [(58, '№'), (126, 'Имя'), (410, 'Очки')]:
         b += text(x, t - 6, label, 14, '#9A6A3A', anchor='start')
-    b += button(CLEAR_TABLE, 'Очистить таблицу', 15)
-    b += button(ONLINE_TABLE, 'Таблица рекордов в интернете', 15)
+    b += button(CLEAR_TABLE, 'Очистить таблицу', SMALL_LABEL)
+    b += button(ONLINE_TABLE, 'Таблица рекордов в интернете', SMALL_LABEL)
     return svg(W, H, b, panel_defs())
 
 
 def scores_highlights():
-    b = button_hi(CLEAR_TABLE, 'Очистить таблицу', 15)
-    b += button_hi(ONLINE_TABLE, 'Таблица рекордов в интернете', 15)
+    b = button_hi(CLEAR_TABLE, 'Очистить таблицу', SMALL_LABEL)
+    b += button_hi(ONLINE_TABLE, 'Таблица рекордов в интернете', SMALL_LABEL)
     return svg(W, H, b, panel_defs())
 
 
@@ -605,8 +632,8 @@ def help_highlights():
 # ---------------------------------------------------------------------------------------------
 # The question box, drawn at (210, 200). Its texts run from x = 230 to about 608 on screen, so the box is
 # 430 wide. The game writes yellow questions, red warnings and the green name on its face, a night sky dark
-# enough for all three; the answers sit on a pale bar below, where the chosen one (green) is the plain,
-# strong word and the other (yellow) pales.
+# enough for all three; the answers sit on a dark wooden bar below, where the yellow answer reads and the game
+# lays a pale plate under the chosen (green) one.
 
 DIALOG_W, DIALOG_H = 430, 200
 DIALOG_FACE = (11, 11, DIALOG_W - 11, DIALOG_H - 11)
@@ -626,7 +653,7 @@ def star(cx, cy, r, fill, stroke_width=1.5):
 def dialog():
     defs = (linear('wood', (0, WOOD_HI), (0.5, WOOD), (1, WOOD_SH))
             + radial('night', (0, '#1B1F4A'), (1, '#0E1030'), cx=0.5, cy=0.3, r=0.8)
-            + linear('bar', (0, '#FFF8E0'), (0.5, '#FBEBC0'), (1, '#F1D79C')))
+            + linear('bar', (0, '#4A2C18'), (0.5, '#3A2414'), (1, '#2B1A10')))
     b = f'<rect x="0" y="0" width="{DIALOG_W}" height="{DIALOG_H}" fill="{INK}"/>\n'
     b += rrect((1.5, 1.5, DIALOG_W - 1.5, DIALOG_H - 1.5), 16, fill='url(#wood)', stroke=INK, stroke_width=3)
     b += rrect(DIALOG_FACE, 9, fill='url(#night)', stroke=BORDER, stroke_width=3)
@@ -639,7 +666,7 @@ def dialog():
     l, t, r, bt = ANSWER_BAR
     b += rrect((l + 1, t + 2, r + 1, bt + 2), 10, fill='#05060F', opacity=0.5)
     b += rrect(ANSWER_BAR, 10, fill='url(#bar)', stroke=BORDER, stroke_width=2.5)
-    b += rrect(inset(ANSWER_BAR, 3), 8, fill='none', stroke='#FFFFFF', stroke_width=1.2, opacity=0.6)
+    b += rrect(inset(ANSWER_BAR, 3), 8, fill='none', stroke='#6B4A2E', stroke_width=1.5)
     for x, y in [(6, 6), (DIALOG_W - 6, 6), (6, DIALOG_H - 6), (DIALOG_W - 6, DIALOG_H - 6)]:
         b += f'<circle {attrs(cx=x, cy=y)} r="2.2" fill="#D8CFC2" stroke="{INK}" stroke-width="1"/>\n'
     return svg(DIALOG_W, DIALOG_H, b, defs)
@@ -955,12 +982,13 @@ def help_page5():
             [('key', 'Esc'), ('word', '— выйти из игры (игра переспросит)')],
             [('key', 'Alt'), ('word', '+'), ('key', 'Enter'), ('word', '— окно или весь экран')],
             [('arrow', 'left'), ('arrow', 'up'), ('arrow', 'right'), ('arrow', 'down'), ('word', 'и'),
-             ('key', 'Enter'), ('word', '— выбор в меню')]]
+             ('key', 'Enter'), ('word', '— выбор в меню')],
+            [('word', 'Геймпад:'), ('key', 'A'), ('word', 'огонь, выбор,'), ('key', 'B'), ('word', 'назад,'),
+             ('key', 'Start'), ('word', 'пауза')]]
     for row in rows:
         b += keys_row(TEXT_LEFT, y, row)
         y += 38
-    b += rich(TEXT_LEFT, 428, 'В *настройках*: окно или весь экран, музыка, звуки', BODY_SIZE, limit=680)
-    b += rich(TEXT_LEFT, 455, 'и твоя страна (её пишут русскими буквами).', BODY_SIZE, limit=680)
+    b += rich(TEXT_LEFT, 462, 'В *настройках*: окно, музыка, звуки и твоя страна.', BODY_SIZE, limit=540)
     return svg(W, H, b, page_defs())
 
 

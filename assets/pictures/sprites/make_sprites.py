@@ -265,17 +265,22 @@ def tongue_root():
     return svg(10, 70, body, defs)
 
 
+TIP_RIM = '#DA4A58'
+
+
 def tongue_tip():
-    """The sticky end; the game pivots it at (10, 21), where the tongue line meets its bottom (columns 8..14)."""
+    """The sticky end; the game pivots it at (10, 21), where the tongue line meets its bottom (columns 8..14).
+
+    The game turns it pixel by pixel at every aim, so the head is a round blob with an even two-pixel rim:
+    a circle turned stays a circle, and its rim stays whole instead of breaking into steps. The turning still
+    leaves single pixels standing out of the rim here and there, so the rim is only a shade darker than the
+    blob's edge, where such a pixel does not show as a spike."""
     defs = radial('tip', [(0, '#FFC0C0'), (0.45, '#FF7F7F'), (1, '#E8505C')], cx=0.4, cy=0.35, r=0.7)
-    head = 'M 8 17 C 1.5 15.5 0.8 9 1.5 6.5 C 3 1.2 8 0.6 11.5 0.6 C 15 0.6 20 1.2 21.5 6.5 ' \
-           'C 22.2 9 21.5 15.5 15 17 Z'
-    body = path(head, f'fill="url(#tip)" stroke="{PINK_DK}" stroke-width="1.4" stroke-linejoin="round" '
-                      'shape-rendering="crispEdges"')
+    body = circle(11.5, 9.5, 8.2, f'fill="url(#tip)" stroke="{TIP_RIM}" stroke-width="2" shape-rendering="crispEdges"')
     # the neck, as wide as the line and in its colour
-    body += '<rect x="8" y="16" width="7" height="6" fill="{}" shape-rendering="crispEdges"/>\n'.format(TONGUE)
-    body += ellipse(8, 6, 3.4, 2.2, 'fill="#FFFFFF" opacity="0.75" transform="rotate(-25 8 6)"')
-    body += circle(15.5, 11, 1.2, 'fill="#FFE0E0"') + circle(6.5, 12, 0.9, 'fill="#FFE0E0"')
+    body += '<rect x="8" y="17" width="7" height="5" fill="{}" shape-rendering="crispEdges"/>\n'.format(TONGUE)
+    body += ellipse(8.5, 6.5, 3.2, 2.1, 'fill="#FFFFFF" opacity="0.75" transform="rotate(-25 8.5 6.5)"')
+    body += circle(15.5, 11.5, 1.2, 'fill="#FFE0E0"') + circle(7, 12, 0.9, 'fill="#FFE0E0"')
     return svg(24, 22, body, defs)
 
 

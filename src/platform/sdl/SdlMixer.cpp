@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/sdl/SdlMixer.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 namespace gw::platform::sdl {
@@ -27,11 +29,16 @@ SdlMixer::SdlMixer(std::span<const audio::EffectImage> bank) {
     SDL_RWops* rw = SDL_RWFromConstMem(effect.wave.data(), static_cast<int>(effect.wave.size()));
     chunks_.push_back(Checked(ChunkPtr(Mix_LoadWAV_RW(rw, 1)), "cannot load a built-in sound effect"));
   }
+  // Runs on the whole mix, after the song and every channel are in it.
+  if (Mix_RegisterEffect(MIX_CHANNEL_POST, &SdlMixer::Finish, nullptr, this) == 0) {
+    throw SdlError("cannot add the output stage to the mixer");
+  }
   SDL_AddEventWatch(&SdlMixer::WatchEvents, this);
 }
 
 SdlMixer::~SdlMixer() {
   SDL_DelEventWatch(&SdlMixer::WatchEvents, this);
+  Mix_UnregisterEffect(MIX_CHANNEL_POST, &SdlMixer::Finish);
   Mix_HaltChannel(-1);
   chunks_.clear();
   Mix_MasterVolume(MIX_MAX_VOLUME);
@@ -49,6 +56,13 @@ void SdlMixer::Start(int voice, int effect, int volume) {
   Mix_HaltChannel(voice);
   Mix_Volume(voice, MixerVolume(volume));
   Mix_PlayChannel(voice, chunks_[static_cast<std::size_t>(effect)].get(), 0);
+}
+
+// The mixer's thread, in the device's format (16-bit, kMixChannels).
+void SDLCALL SdlMixer::Finish(int, void* stream, int bytes, void* self) {
+  static_cast<SdlMixer*>(self)->output_.Process(
+      std::span(static_cast<std::int16_t*>(stream), static_cast<std::size_t>(bytes) / sizeof(std::int16_t)),
+      kMixChannels);
 }
 
 // Effects sound only while the game's window has the focus, as sounds of a window should; the song goes on.

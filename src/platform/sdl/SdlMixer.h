@@ -12,6 +12,7 @@
 
 #include "audio/EffectData.h"
 #include "audio/Mixer.h"
+#include "audio/OutputStage.h"
 #include "platform/sdl/SdlHandles.h"
 
 namespace gw::platform::sdl {
@@ -24,9 +25,14 @@ inline constexpr int kMixRate = 44100;
 inline constexpr int kMixChannels = 2;
 inline constexpr int kMixBufferFrames = 1024;
 
-// Effects at full volume use this share of the mixer's scale, so that a song and several effects at once stay
-// below full scale.
-inline constexpr double kEffectGain = 0.6;
+// The song and the effects are summed at this share of their real level, so that many loud sounds at once do not
+// saturate in the sum; the output stage brings the sum back up and holds its peaks at -1 dBFS.
+inline constexpr double kMixHeadroom = 0.5;
+inline constexpr double kOutputCeiling = 29204.0;      // -1 dBFS
+inline constexpr double kOutputReleaseFrames = 2646.0;  // 60 ms
+
+// Effects at full volume sound at their own level: the bank is balanced against the songs where it is made.
+inline constexpr double kEffectGain = kMixHeadroom;
 
 // The mixer's channel volume (0..128) for an effect volume in hundredths of a decibel.
 int MixerVolume(int volume);
@@ -55,10 +61,12 @@ class SdlMixer final : public audio::EffectVoices {
     Device& operator=(const Device&) = delete;
   };
   static int SDLCALL WatchEvents(void* self, SDL_Event* event);
+  static void SDLCALL Finish(int channel, void* stream, int bytes, void* self);
 
   SdlSubsystems audio_{SDL_INIT_AUDIO | SDL_INIT_EVENTS};
   Device device_;
   std::vector<ChunkPtr> chunks_;
+  audio::OutputStage output_{1.0 / kMixHeadroom, kOutputCeiling, kOutputReleaseFrames};  // the mixer's thread only
   int voices_ = 0;
   std::atomic<bool> deviceLost_{false};
 };

@@ -2,34 +2,13 @@
 #include "platform/sdl/SdlServices.h"
 
 #include <filesystem>
-#include <fstream>
 
 namespace gw::platform::sdl {
-
-namespace {
-
-// An internet shortcut file holds its address on a line "URL=...".
-std::string ShortcutTarget(const std::filesystem::path& file) {
-  std::ifstream in(file);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.rfind("URL=", 0) == 0) return line.substr(4);
-  }
-  return {};
-}
-
-}  // namespace
 
 void SdlShell::OpenFile(const std::string& path) {
   std::error_code ec;
   const auto absolute = std::filesystem::absolute(path, ec);
   if (ec) return;
-  if (absolute.extension() == ".url") {
-    const std::string target = ShortcutTarget(absolute);
-    if (!target.empty()) OpenUrl(target);
-    return;
-  }
   SDL_OpenURL(("file://" + absolute.string()).c_str());
 }
 

@@ -2,9 +2,11 @@
 #include "platform/sdl/SdlWindow.h"
 
 #include <algorithm>
+#include <span>
 #include <string>
 
 #include "platform/Clock.h"
+#include "platform/WindowIcon.h"
 
 namespace gw::platform::sdl {
 
@@ -29,8 +31,33 @@ std::uint16_t VirtualKey(const SDL_Keysym& key) {
     case SDL_SCANCODE_RIGHT: return vk::kRight;
     case SDL_SCANCODE_DOWN: return vk::kDown;
     case SDL_SCANCODE_F1: return vk::kF1;
+    case SDL_SCANCODE_SEMICOLON: return vk::kSemicolon;
+    case SDL_SCANCODE_COMMA: return vk::kComma;
+    case SDL_SCANCODE_PERIOD: return vk::kPeriod;
+    case SDL_SCANCODE_GRAVE: return vk::kGrave;
+    case SDL_SCANCODE_LEFTBRACKET: return vk::kLeftBracket;
+    case SDL_SCANCODE_RIGHTBRACKET: return vk::kRightBracket;
+    case SDL_SCANCODE_APOSTROPHE: return vk::kApostrophe;
     default: return vk::kOther;
   }
+}
+
+// The text a key press typed: SDL queues it as the event right after the key's own.
+std::string TextOfKeyPress() {
+  SDL_Event next;
+  if (SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) != 1 || next.type != SDL_TEXTINPUT) {
+    return {};
+  }
+  return next.text.text;
+}
+
+// The game's own icon, so a window manager shows it and not a generic one (SDL copies the pixels).
+void SetIcon(SDL_Window* window) {
+  const std::span<const std::uint32_t> pixels = WindowIconPixels();
+  const int size = WindowIconSize();
+  const SurfacePtr icon(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(pixels.data()), size, size, 32,
+                                                           size * 4, SDL_PIXELFORMAT_ARGB8888));
+  if (icon) SDL_SetWindowIcon(window, icon.get());
 }
 
 }  // namespace
@@ -41,6 +68,7 @@ SdlWindow::SdlWindow(std::function<std::uint64_t()> now) : now_(std::move(now)) 
   window_ = Checked(WindowPtr(SDL_CreateWindow("Grom Wumbler", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                                kFrameWidth, kFrameHeight, SDL_WINDOW_HIDDEN)),
                     "cannot open the game window");
+  SetIcon(window_.get());
   presenter_ = MakePresenter(window_.get());
 }
 
@@ -154,7 +182,7 @@ void SdlWindow::Dispatch(const SDL_Event& e, WindowEvents& events) {
       Close();
       break;
     case SDL_KEYDOWN:
-      events.OnKeyDown(VirtualKey(e.key.keysym), (e.key.keysym.mod & KMOD_ALT) != 0);
+      events.OnKeyDown(VirtualKey(e.key.keysym), (e.key.keysym.mod & KMOD_ALT) != 0, TextOfKeyPress());
       break;
     case SDL_MOUSEMOTION: {
       if (!IsPlayersMove()) break;
@@ -169,6 +197,7 @@ void SdlWindow::Dispatch(const SDL_Event& e, WindowEvents& events) {
       DispatchWindowEvent(e.window, events);
       break;
     default:
+      controllers_.Handle(e, events);
       break;
   }
 }
@@ -227,6 +256,10 @@ bool SdlWindow::PumpWhileBusy(std::uint32_t waitMs) {
       closeAsked = true;
     } else if (e.type == SDL_WINDOWEVENT && events_) {
       DispatchWindowEvent(e.window, *events_);
+    } else if (events_) {
+      // Controllers come and go, and the game keeps track of what is held; the wait screen gives no button
+      // a meaning.
+      controllers_.Handle(e, *events_);
     }
     // Keys, clicks and mouse motion are not taken while the game waits.
   } while (SDL_PollEvent(&e));

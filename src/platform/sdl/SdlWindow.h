@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/Window.h"
+#include "platform/sdl/SdlControllers.h"
 #include "platform/sdl/SdlHandles.h"
 #include "platform/sdl/SdlPresenter.h"
 
@@ -45,6 +46,7 @@ class SdlWindow final : public Window {
   bool IsPlayersMove();
 
   SdlSubsystems video_{SDL_INIT_VIDEO | SDL_INIT_EVENTS};
+  SdlControllers controllers_;
   WindowPtr window_;
   std::unique_ptr<Presenter> presenter_;
   WindowEvents* events_ = nullptr;

@@ -7,6 +7,7 @@
 
 #include "audio/MixerSound.h"
 #include "audio/Sound.h"
+#include "platform/sdl/QuietAlsa.h"
 #include "platform/sdl/SdlMixer.h"
 #include "platform/sdl/XmpSongs.h"
 
@@ -24,7 +25,8 @@ class SoundSystem {
 
  private:
   // Declared in the order they are made, so they go in reverse: the rules free the song, then the player
-  // unhooks, then the device closes.
+  // unhooks, then the device closes; ALSA may speak again once the device is closed.
+  QuietAlsa quietAlsa_;
   std::unique_ptr<SdlMixer> mixer_;
   std::unique_ptr<XmpSongs> songs_;
   std::unique_ptr<audio::MixerSound> game_;

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
-#include "app/Random.h"
+#include "game/Random.h"
 
-namespace gw::app {
+namespace gw::game {
 namespace {
 
 TEST(Random, SequenceForAGivenSeed) {
@@ -25,4 +25,4 @@ TEST(Random, ReseedTakesTheCounterLowBits) {
 }
 
 }  // namespace
-}  // namespace gw::app
+}  // namespace gw::game

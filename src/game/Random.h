@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace gw::app {
+namespace gw::game {
 
 class Random {
  public:
@@ -24,4 +24,4 @@ class Random {
   std::uint32_t seed_;
 };
 
-}  // namespace gw::app
+}  // namespace gw::game

@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The installed game started from a stranger's folder: one holding a damaged Data/Data.pp, shortcut files
+# with file: addresses and a Windows program. The game must show its menu from its own installed data, write
+# nothing into that folder, and on quitting hand the desktop only the web address of its own Play.url.
+# Runs under an Xvfb of its own (keys reach the game's menu only through a real display).
+#   hostile_start.sh <build folder>
+set -euo pipefail
+build=$1
+for tool in Xvfb openbox xdotool import convert; do
+  command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (bash setup.sh installs it)" >&2; exit 1; }
+done
+
+scratch=$(mktemp -d)
+xvfb= wm= game=
+cleanup() {
+  # Waited for, so Xvfb has removed its lock file in /tmp before the test ends.
+  for p in $game $wm $xvfb; do kill "$p" 2>/dev/null || true; wait "$p" 2>/dev/null || true; done
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+prefix=$scratch/prefix
+cmake --install "$build" --prefix "$prefix" >"$scratch/install.log" || { cat "$scratch/install.log"; fail "cmake --install"; }
+data=$(dirname "$(find "$prefix/share" -path '*/Data/Data.pp' | head -1)")/..
+# The game's own shortcut, in its own data folder: the one address it may open.
+printf '[InternetShortcut]\r\nURL=https://games.example/play\r\n' >"$data/Play.url"
+
+# The stranger's folder.
+start=$scratch/stranger
+mkdir -p "$start/Data"
+head -c 4096 /dev/urandom >"$start/Data/Data.pp"
+printf '[InternetShortcut]\nURL=file:///etc/hostname\n' >"$start/Play.url"
+printf '[InternetShortcut]\nURL=file:///etc/passwd\n' >"$start/moregames.url"
+printf 'MZ\x90\x00' >"$start/tolvex.exe"
+before=$(cd "$start" && find . -printf '%p %s %T@\n' | sort | md5sum)
+
+# An xdg-open that only records what it is given.
+mkdir -p "$scratch/bin"
+cat >"$scratch/bin/xdg-open" <<EOS
+#!/bin/sh
+echo "\$*" >>"$scratch/opened.txt"
+EOS
+chmod +x "$scratch/bin/xdg-open"
+
+# No socket file in /tmp/.X11-unix (the abstract socket serves): a test run leaves /tmp as it found it.
+Xvfb -displayfd 3 -nolisten unix -screen 0 1280x1024x24 3>"$scratch/display" >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 50); do [ -s "$scratch/display" ] && break; sleep 0.1; done
+[ -s "$scratch/display" ] || fail "Xvfb did not start"
+export DISPLAY=:$(cat "$scratch/display")
+openbox >/dev/null 2>&1 &
+wm=$!
+
+home=$scratch/home
+mkdir -p "$home"
+(cd "$start" && exec env -u XDG_DATA_HOME HOME="$home" PATH="$scratch/bin:$PATH" SDL_AUDIODRIVER=dummy \
+   "$prefix/bin/gromwumbler" 2>"$scratch/stderr.txt") &
+game=$!
+win=
+for _ in $(seq 100); do
+  win=$(xdotool search --onlyvisible --pid "$game" --name '^Grom Wumbler$' 2>/dev/null | head -1 || true)
+  [ -n "$win" ] && break
+  kill -0 "$game" 2>/dev/null || { cat "$scratch/stderr.txt" >&2; fail "the game ended at its start"; }
+  sleep 0.2
+done
+[ -n "$win" ] || fail "the game window did not appear"
+xdotool windowfocus --sync "$win"
+# Past the splash (a few hundred colours of text on black), the menu with its pictures (thousands).
+colours=0
+for _ in $(seq 30); do
+  kill -0 "$game" 2>/dev/null || { cat "$scratch/stderr.txt" >&2; fail "the game ended: it read the stranger's pack"; }
+  timeout 10 import -window "$win" "$scratch/menu.png"
+  colours=$(convert "$scratch/menu.png" -format %k info:)
+  [ "$colours" -gt 2000 ] && break
+  sleep 1
+done
+echo "menu: $colours colours"
+[ "$colours" -gt 2000 ] || fail "no menu pictures ($colours colours)"
+[ -f "$home/.local/share/GromWumbler/Config.cfg" ] || fail "Config.cfg is not in the player's folder"
+
+# Quit through the menu: Escape asks, the left answer says yes; then the outside documents are opened.
+xdotool key --window "$win" Escape
+sleep 1
+xdotool key --window "$win" Left
+sleep 0.5
+xdotool key --window "$win" Return 2>/dev/null || true
+for _ in $(seq 50); do kill -0 "$game" 2>/dev/null || break; sleep 0.2; done
+kill -0 "$game" 2>/dev/null && fail "the game did not quit through its menu"
+status=0
+wait "$game" || status=$?
+game=
+[ "$status" = 0 ] || { cat "$scratch/stderr.txt" >&2; fail "exit status $status"; }
+
+# The desktop is handed over in a process of its own: give it a moment.
+for _ in $(seq 50); do [ -s "$scratch/opened.txt" ] && break; sleep 0.1; done
+sleep 0.5
+opened=$(cat "$scratch/opened.txt" 2>/dev/null || true)
+echo "xdg-open was given: ${opened:-nothing}"
+[ "$opened" = "https://games.example/play" ] || fail "xdg-open was given: ${opened:-nothing}"
+after=$(cd "$start" && find . -printf '%p %s %T@\n' | sort | md5sum)
+[ "$before" = "$after" ] || fail "the stranger's folder was changed: $(ls -A "$start")"
+echo "hostile start OK"
