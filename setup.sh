@@ -16,7 +16,7 @@ packages=(
   librsvg2-dev libcairo2-dev fonts-comfortaa
   libgtest-dev libgmock-dev libbenchmark-dev
   lintian desktop-file-utils appstream man-db
-  xvfb openbox xdotool imagemagick
+  xvfb openbox xdotool x11-utils imagemagick
   clang libclang-rt-14-dev
 )
 missing=()

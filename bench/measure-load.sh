@@ -5,7 +5,7 @@
 # and the high-score table. Runs its own Xvfb with openbox; sound goes to SDL's dummy driver (a silent game), or,
 # with MEASURE_AUDIO=disk, through the real mixer into /dev/null at the pace of a sound card.
 #   bash bench/measure-load.sh [game-folder] [samples] [seconds-per-sample]
-# Needs Xvfb, openbox and xdotool. CPU figures are medians of per-process CPU time (utime + stime from
+# Needs Xvfb, openbox, xdotool and xprop. CPU figures are medians of per-process CPU time (utime + stime from
 # /proc/<pid>/stat) over fixed wall intervals, so other load on the machine moves them little.
 set -euo pipefail
 
@@ -41,7 +41,8 @@ pids+=("$xvfb")
 for _ in $(seq 50); do DISPLAY=$display xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 DISPLAY=$display openbox >/dev/null 2>&1 &
 pids+=("$!")
-sleep 1
+# The window manager up before the game maps its window (one still starting can drop the map request).
+for _ in $(seq 300); do DISPLAY=$display xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
 # The pointer stays off the window, so no button is hovered and Enter on the menu starts a new game.
 DISPLAY=$display xdotool mousemove 1 1
 

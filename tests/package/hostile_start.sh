@@ -7,7 +7,7 @@
 #   hostile_start.sh <build folder>
 set -euo pipefail
 build=$1
-for tool in Xvfb openbox xdotool import convert; do
+for tool in Xvfb openbox xdotool xprop import convert; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (bash setup.sh installs it)" >&2; exit 1; }
 done
 
@@ -52,6 +52,9 @@ for _ in $(seq 300); do [ -s "$scratch/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$scratch/display")
 openbox >/dev/null 2>&1 &
 wm=$!
+# The window manager must be up before the game maps its window: one still starting can drop the map request,
+# leaving the game's window unmapped for good.
+for _ in $(seq 300); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
 
 home=$scratch/home
 mkdir -p "$home"

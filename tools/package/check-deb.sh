@@ -143,6 +143,9 @@ for _ in $(seq 300); do [ -s "$scratch/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$scratch/display")
 openbox >/dev/null 2>&1 &
 wm=$!
+# The window manager must be up before the game maps its window: one still starting can drop the map request,
+# leaving the game's window unmapped for good.
+for _ in $(seq 300); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
 (cd "$start" && exec env -u XDG_DATA_HOME HOME="$home" PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin $command 2>"$scratch/stderr.txt") &
 game=$!
 win=

@@ -55,6 +55,8 @@ trap cleanup EXIT
 export DISPLAY=$display
 sleep 1
 openbox >/dev/null 2>&1 &
+# The window manager up before the game maps its window (one still starting can drop the map request).
+for _ in $(seq 300); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
 
 raw="$out/out.raw"
 marks="$out/marks.txt"
