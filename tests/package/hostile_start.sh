@@ -20,6 +20,8 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
+# shellcheck source=../../tools/display.sh
+source "$(dirname "$0")/../../tools/display.sh"
 
 prefix=$scratch/prefix
 cmake --install "$build" --prefix "$prefix" >"$scratch/install.log" || { cat "$scratch/install.log"; fail "cmake --install"; }
@@ -44,17 +46,7 @@ echo "\$*" >>"$scratch/opened.txt"
 EOS
 chmod +x "$scratch/bin/xdg-open"
 
-# No socket file in /tmp/.X11-unix (the abstract socket serves): a test run leaves /tmp as it found it.
-Xvfb -displayfd 3 -nolisten unix -screen 0 1280x1024x24 3>"$scratch/display" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 300); do [ -s "$scratch/display" ] && break; sleep 0.1; done
-[ -s "$scratch/display" ] || fail "Xvfb did not start"
-export DISPLAY=:$(cat "$scratch/display")
-openbox >/dev/null 2>&1 &
-wm=$!
-# The window manager must be up before the game maps its window: one still starting can drop the map request,
-# leaving the game's window unmapped for good.
-for _ in $(seq 300); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
+start_display "$scratch"
 
 home=$scratch/home
 mkdir -p "$home"

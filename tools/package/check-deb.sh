@@ -61,6 +61,8 @@ cleanup() {
   rm -rf "$scratch"
 }
 trap cleanup EXIT
+# shellcheck source=../display.sh (the repository is the current folder from here on)
+source tools/display.sh
 
 step "The data package"
 [ "$(dpkg-deb -f "$data_deb" Architecture)" = all ] || fail "gromwumbler-data is not Architecture: all"
@@ -136,16 +138,7 @@ start=$scratch/started-here
 mkdir -p "$home" "$start"
 command=$(sed -n 's/^Exec=//p' "$desktop")
 # A display of our own: Xvfb picks a free number and tells it.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 3>"$scratch/display" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 300); do [ -s "$scratch/display" ] && break; sleep 0.1; done
-[ -s "$scratch/display" ] || fail "Xvfb did not start"
-export DISPLAY=:$(cat "$scratch/display")
-openbox >/dev/null 2>&1 &
-wm=$!
-# The window manager must be up before the game maps its window: one still starting can drop the map request,
-# leaving the game's window unmapped for good.
-for _ in $(seq 300); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
+start_display "$scratch"
 (cd "$start" && exec env -u XDG_DATA_HOME HOME="$home" PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin $command 2>"$scratch/stderr.txt") &
 game=$!
 win=
