@@ -71,7 +71,11 @@ Signal Crunch(double rate, std::size_t n, double seconds, double centreLo, doubl
   double t = 0.0;
   while (t < seconds) {
     const std::size_t start = SamplesOf(t, rate);
-    Biquad band = Biquad::BandPass(rate, noise.Range(centreLo, centreHi), noise.Range(1.5, 3.5));
+    // Drawn one at a time: the order in which a call's arguments are evaluated is the compiler's choice, and the
+    // sound must not depend on the compiler (this is the order the tuned sound was made in).
+    const double q = noise.Range(1.5, 3.5);
+    const double centre = noise.Range(centreLo, centreHi);
+    Biquad band = Biquad::BandPass(rate, centre, q);
     const double gain = noise.Range(0.4, 1.0) * (1.0 - 0.6 * t / seconds);
     const double decay = noise.Range(0.0008, 0.0025);
     const std::size_t length = SamplesOf(decay * 6.0, rate);
