@@ -27,6 +27,7 @@
 #include "platform/sdl/SoundSystem.h"
 #include "platform/sdl/XmpSongs.h"
 #include "support/Headless.h"
+#include "support/Pcm.h"
 
 namespace gw::platform::sdl {
 namespace {
@@ -225,11 +226,7 @@ double Busiest(const std::vector<std::int16_t>& pcm) {
   return best;
 }
 
-int Peak(const std::vector<std::int16_t>& pcm) {
-  int peak = 0;
-  for (const std::int16_t s : pcm) peak = std::max(peak, std::abs(static_cast<int>(s)));
-  return peak;
-}
+using test::Peak;
 
 // The levels a player hears: both songs near -20 dBFS, each effect over them by its part, and the loudest
 // moment imaginable, the game song with every effect at once, peaking no higher than -1 dBFS.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "audio/OutputStage.h"
+#include "support/Pcm.h"
 
 namespace gw::audio {
 namespace {
@@ -29,11 +30,7 @@ std::vector<std::int16_t> Sine(std::size_t frames, double left, double right) {
   return pcm;
 }
 
-int Peak(const std::vector<std::int16_t>& pcm) {
-  int peak = 0;
-  for (const std::int16_t s : pcm) peak = std::max(peak, std::abs(static_cast<int>(s)));
-  return peak;
-}
+using test::Peak;
 
 TEST(OutputStage, BelowTheCeilingOnlyTheHeadroomIsUndone) {
   OutputStage stage(2.0, kCeiling, kRelease);

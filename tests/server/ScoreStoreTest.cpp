@@ -23,7 +23,7 @@ namespace {
 
 using test::FreshPostgresDatabase;
 using test::FreshPostgresDatabaseName;
-test::PostgresServer& Postgres() { return test::TestPostgres(); }
+using test::TestPostgres;
 
 // A back end under test: opens a store over its database, again and again over the same one.
 struct Backend {
@@ -142,19 +142,19 @@ TEST(PgScoreStore, InstancesStartingTogetherMakeTheSchemaOnceAndShareOneSecret) 
 
 TEST(PgScoreStore, RefusesASchemaNewerThanItKnowsAndBadSettings) {
   const std::string name = FreshPostgresDatabaseName();
-  { PgScoreStore made({Postgres().Uri(name)}); }
+  { PgScoreStore made({TestPostgres().Uri(name)}); }
   // A later server has moved the schema on: this one must not write into it.
-  Postgres().Sql(name, "INSERT INTO schema_version (version) VALUES (" +
+  TestPostgres().Sql(name, "INSERT INTO schema_version (version) VALUES (" +
                            std::to_string(PgScoreStore::kSchemaVersion + 1) + ")");
   try {
-    PgScoreStore older({Postgres().Uri(name)});
+    PgScoreStore older({TestPostgres().Uri(name)});
     ADD_FAILURE() << "an older server opened a newer schema";
   } catch (const StoreError& e) {
     EXPECT_NE(std::string(e.what()).find("newer"), std::string::npos) << e.what();
   }
-  EXPECT_THROW(PgScoreStore({Postgres().Uri("no_such_database")}), StoreError);
+  EXPECT_THROW(PgScoreStore({TestPostgres().Uri("no_such_database")}), StoreError);
   EXPECT_THROW(PgScoreStore({"postgresql://gw@/x?host=/nonexistent-folder"}), StoreError);
-  EXPECT_THROW(PgScoreStore(PgSettings{Postgres().Uri(name), 0}), StoreError);
+  EXPECT_THROW(PgScoreStore(PgSettings{TestPostgres().Uri(name), 0}), StoreError);
 }
 
 TEST(PgScoreStore, DatabaseDownFailsAtOnceAndComesBackByItself) {
@@ -162,14 +162,14 @@ TEST(PgScoreStore, DatabaseDownFailsAtOnceAndComesBackByItself) {
   PgScoreStore store({uri, 4});
   ASSERT_EQ(store.Add(Entry("A", 1, 1, "before")), AddResult::Stored);
 
-  Postgres().Stop();
+  TestPostgres().Stop();
   const auto start = std::chrono::steady_clock::now();
   EXPECT_THROW(store.Add(Entry("B", 2, 2, "during")), StoreError);
   EXPECT_THROW(store.Count(), StoreError);
   // No hang while the database is away: a refused connection is answered at once.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 
-  Postgres().Start();
+  TestPostgres().Start();
   EXPECT_EQ(store.Add(Entry("C", 3, 3, "after")), AddResult::Stored);
   EXPECT_EQ(store.Count(), 2);
 }
@@ -206,11 +206,11 @@ TEST(PgScoreStore, AKilledDatabaseKeepsEveryAnsweredSubmission) {
       }
       std::this_thread::yield();
     }
-    Postgres().Kill();
+    TestPostgres().Kill();
     killed = true;
     for (auto& t : load) t.join();
   }
-  Postgres().Start();
+  TestPostgres().Start();
   PgScoreStore after({uri});
   EXPECT_GE(after.Count(), static_cast<std::int64_t>(stored.size()));
   ASSERT_FALSE(stored.empty());
