@@ -23,26 +23,14 @@ build=build-check
 jobs=$(nproc)
 
 # SDL2 with eyes for the fuzzer: Debian's own source of the installed version (its patches applied), fetched with
-# a source list of our own, so the system's apt configuration stays as it is. Only what the BMP decoder and
-# surfaces need is built.
+# a source list of our own made from the machine's apt sources (tools/debian-source.sh). Only what the BMP
+# decoder and surfaces need is built.
 instrumented_sdl() {
   local prefix=$PWD/$build/sdl-prefix
   if [ -f "$prefix/lib/libSDL2.a" ]; then echo "$prefix"; return; fi
-  local version apt=$PWD/$build/apt
+  local version src
   version=$(dpkg-query -W -f='${source:Version}' libsdl2-dev)
-  mkdir -p "$apt/lists/partial" "$build/sdl-src"
-  local suite
-  suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
-  echo "deb-src http://deb.debian.org/debian $suite main" >"$apt/sources.list"
-  local opts=(-o "Dir::Etc::SourceList=$apt/sources.list" -o Dir::Etc::SourceParts=/dev/null
-              -o "Dir::State::Lists=$apt/lists" -o Dir::Cache::pkgcache= -o Dir::Cache::srcpkgcache=)
-  local src
-  src=$(find "$PWD/$build/sdl-src" -mindepth 1 -maxdepth 1 -type d -name 'libsdl2-*' | head -1)
-  if [ -z "$src" ]; then
-    apt-get -qq "${opts[@]}" update >&2 || return 1
-    (cd "$build/sdl-src" && apt-get -qq "${opts[@]}" source "libsdl2=$version" >&2) || return 1
-    src=$(find "$PWD/$build/sdl-src" -mindepth 1 -maxdepth 1 -type d -name 'libsdl2-*' | head -1)
-  fi
+  src=$(bash tools/debian-source.sh "$PWD/$build/sdl-src" libsdl2 "$version") || return 1
   # AddressSanitizer only: undefined behaviour inside SDL is not ours to mend, and would stop every run.
   CC=clang CFLAGS="-g -O1 -fsanitize=address -fno-omit-frame-pointer -fsanitize=fuzzer-no-link" \
     cmake -S "$src" -B "$build/sdl-build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX="$prefix" -DSDL_SHARED=OFF -DSDL_STATIC=ON \
