@@ -3,11 +3,12 @@
 # Sets up a fresh Debian machine, builds the game and either runs it or runs the test suite.
 #   bash setup.sh run    install what is missing, build, start the game from build/game
 #   bash setup.sh test   install what is missing, build, run every test
+#   bash setup.sh web    install what is missing, build, then the browser build in build-web/play/
 set -euo pipefail
 cd "$(dirname "$0")"
 
 mode=${1:-run}
-case "$mode" in run|test|build) ;; *) echo "usage: bash setup.sh run|test|build" >&2; exit 2 ;; esac
+case "$mode" in run|test|build|web) ;; *) echo "usage: bash setup.sh run|test|build|web" >&2; exit 2 ;; esac
 
 packages=(
   build-essential cmake pkg-config
@@ -19,6 +20,12 @@ packages=(
   xvfb openbox xdotool x11-utils imagemagick
   clang libclang-rt-14-dev
 )
+# The browser build: Debian's emscripten (its JavaScript tools use Debian's node modules), the tools that fetch
+# and unpack Debian's source packages, brotli for the page's files, and chromium for its tests.
+if [ "$mode" = web ]; then
+  packages+=(emscripten node-acorn dpkg-dev brotli chromium)
+  command -v npm >/dev/null || packages+=(npm)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -62,4 +69,5 @@ case "$mode" in
   run)  cd build/game && exec ./gromwumbler ;;
   test) cd build && exec ctest --output-on-failure -j "$(nproc)" ;;
   build) ;;
+  web) exec bash tools/web/build.sh build build-web ;;
 esac

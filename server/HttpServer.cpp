@@ -152,6 +152,8 @@ class HttpServer::Connection : public std::enable_shared_from_this<Connection> {
     }
     request_ = {head_->Method(), head_->Target(), head_->Cookie(),
                 ClientAddress(address_, head_->ForwardedFor(), Limits().trustedProxies)};
+    request_.acceptEncoding = head_->AcceptEncoding();
+    request_.ifNoneMatch = head_->IfNoneMatch();
     const bool keepAlive = head_->keep_alive();
     Reply reply = server_.handler_.Handle(request_);
     if (auto* res = std::get_if<HttpResponse>(&reply)) return Answer(std::move(*res), keepAlive);

@@ -34,6 +34,10 @@ void RequestHead::on_field_impl(http::field name, string_view nameText, string_v
   if (name == http::field::cookie) {
     if (!cookie_.empty()) cookie_ += "; ";
     cookie_.append(value.data(), value.size());
+  } else if (name == http::field::accept_encoding || name == http::field::if_none_match) {
+    std::string& joined = name == http::field::accept_encoding ? acceptEncoding_ : ifNoneMatch_;
+    if (!joined.empty()) joined += ", ";
+    joined.append(value.data(), value.size());
   } else if (name == http::field::unknown && boost::beast::iequals(nameText, "X-Forwarded-For")) {
     if (!forwardedFor_.empty()) forwardedFor_ += ", ";
     forwardedFor_.append(value.data(), value.size());

@@ -26,6 +26,8 @@ class RequestHead final : public boost::beast::http::basic_parser<true> {
   const std::string& Method() const { return method_; }
   const std::string& Target() const { return target_; }
   const std::string& Cookie() const { return cookie_; }
+  const std::string& AcceptEncoding() const { return acceptEncoding_; }
+  const std::string& IfNoneMatch() const { return ifNoneMatch_; }
   // Every X-Forwarded-For header, joined with ", " (a proxy's word on who the client is; trusted or not elsewhere).
   const std::string& ForwardedFor() const { return forwardedFor_; }
   HeadProblem Problem() const { return problem_; }
@@ -50,6 +52,8 @@ class RequestHead final : public boost::beast::http::basic_parser<true> {
   std::string method_;
   std::string target_;
   std::string cookie_;
+  std::string acceptEncoding_;
+  std::string ifNoneMatch_;
   std::string forwardedFor_;
   HeadProblem problem_ = HeadProblem::None;
 };

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <vector>
 #include <atomic>
 #include <charconv>
@@ -18,6 +19,7 @@
 
 #include "ClientAddress.h"
 #include "HttpServer.h"
+#include "PlayFiles.h"
 #include "PgScoreStore.h"
 #include "ScoreService.h"
 #include "SqliteScoreStore.h"
@@ -35,11 +37,13 @@ struct Options {
   int storeThreads = 4;
   int connections = 10000;
   int perAddress = 64;
+  std::string play;  // --play: the game's web build, served at /play/
 };
 
 constexpr const char* kUsage =
     "usage: gromwumbler-scores [--listen ADDR:PORT] [--db FILE|URI] [--pool N] [--key LETTER] [--max-per-hour N]\n"
     "                          [--threads N] [--max-connections N] [--max-per-address N] [--trusted-proxy ADDR]...\n"
+    "                          [--play DIR]\n"
     "  --listen           where to accept requests (default 127.0.0.1:8080)\n"
     "  --db               the SQLite file, made on the first start, readable by its owner only; or a PostgreSQL\n"
     "                     URI (postgresql://...) shared by several servers (default: $GROMWUMBLER_SCORES_DB,\n"
@@ -51,6 +55,7 @@ constexpr const char* kUsage =
     "  --max-connections  connections open at once (default 10000)\n"
     "  --max-per-address  connections open at once from one address (default 64)\n"
     "  --trusted-proxy    a reverse proxy's address whose X-Forwarded-For names the client (repeatable)\n"
+    "  --play             the game's web build (its play/ folder), served at /play/\n"
     "  -h, --help         show this and exit\n";
 
 enum class Parsed { Run, Help, Bad };
@@ -90,6 +95,8 @@ Parsed Parse(int argc, char** argv, Options& o) {
       const std::string address = gw::scores::NormalAddress(value);
       ok = !address.empty();
       if (ok) o.trustedProxies.push_back(address);
+    } else if (flag == "--play") {
+      o.play = value;
     } else if (flag == "--max-per-address") {
       ok = ToInt(value, o.perAddress, 1, 1000000);
     } else {
@@ -157,7 +164,13 @@ int main(int argc, char** argv) {
     limits.connections = ConnectionsTheSystemAllows(static_cast<std::size_t>(options.connections));
     limits.connectionsPerAddress = static_cast<std::size_t>(options.perAddress);
     limits.trustedProxies = options.trustedProxies;
-    gw::scores::HttpServer server(service, metrics, gw::scores::StderrLog(), limits);
+    // With --play the game's page is served beside the scores.
+    std::optional<gw::scores::PlayFiles> play;
+    if (!options.play.empty()) play.emplace(options.play);
+    std::optional<gw::scores::PlayRoutes> routes;
+    if (play) routes.emplace(service, *play);
+    gw::scores::HttpHandler& handler = routes ? static_cast<gw::scores::HttpHandler&>(*routes) : service;
+    gw::scores::HttpServer server(handler, metrics, gw::scores::StderrLog(), limits);
     const auto port = server.Listen(options.host, static_cast<std::uint16_t>(options.port));
     std::atomic<bool> done{false};
     std::thread stopper([&] {

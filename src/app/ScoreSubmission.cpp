@@ -24,8 +24,10 @@ void MainForm::SubmitScore() {
   record.key = GW_SCORE_KEY[0];
   record.country = p_.Options.Country;
 
-  // The transfer runs on a worker so the window stays alive; the game itself stands still meanwhile.
-  auto exchange = std::async(std::launch::async, [this, record]() {
+  // The transfer runs on a worker so the window stays alive; the game itself stands still meanwhile. Where
+  // there are no threads (a browser page) it runs in place once the wait screen is up, and the page's own
+  // loop keeps the window alive instead.
+  auto exchange = std::async(std::launch::async | std::launch::deferred, [this, record]() {
     try {
       if (!http_) http_ = std::make_unique<net::HttpClient>();
       return net::ExchangeScore(*http_, scoreServer_, record);
@@ -37,7 +39,7 @@ void MainForm::SubmitScore() {
   do {
     RunFrame();  // the wait screen again, unchanged
     closeAsked = s_.window.PumpWhileBusy(kBusyPollMs) || closeAsked;
-  } while (exchange.wait_for(std::chrono::seconds(0)) != std::future_status::ready);
+  } while (exchange.wait_for(std::chrono::seconds(0)) == std::future_status::timeout);
 
   p_.ScreenState =
       exchange.get() == net::ExchangeResult::Unreachable ? screen::kRetryConfirm : screen::kHiScores;

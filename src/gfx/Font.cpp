@@ -5,7 +5,6 @@
 #include <freetype/freetype.h>
 #include <freetype/ftoutln.h>
 #include <freetype/tttables.h>
-#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <array>
@@ -36,68 +35,8 @@ struct FtLibraryDeleter {
 struct FtFaceDeleter {
   void operator()(FT_Face face) const { FT_Done_Face(face); }
 };
-struct FcConfigDeleter {
-  void operator()(FcConfig* config) const { FcConfigDestroy(config); }
-};
-struct FcPatternDeleter {
-  void operator()(FcPattern* pattern) const { FcPatternDestroy(pattern); }
-};
 using FtLibraryPtr = std::unique_ptr<FT_LibraryRec_, FtLibraryDeleter>;
 using FtFacePtr = std::unique_ptr<FT_FaceRec_, FtFaceDeleter>;
-using FcConfigPtr = std::unique_ptr<FcConfig, FcConfigDeleter>;
-using FcPatternPtr = std::unique_ptr<FcPattern, FcPatternDeleter>;
-
-// ---- Finding the face ----
-
-bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
-  const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-  return std::ranges::equal(a, b, [&](char x, char y) { return lower(x) == lower(y); });
-}
-
-struct FaceLocation {
-  std::string file;
-  int index = 0;
-  std::vector<std::string> families;  // a face may carry its family name in several languages
-
-  bool IsFamily(std::string_view family) const {
-    return std::ranges::any_of(families, [&](const std::string& f) { return SameNameIgnoringCase(f, family); });
-  }
-};
-
-// What fontconfig would hand out for the pattern; it always answers with something, the nearest face it has.
-std::optional<FaceLocation> MatchFace(FcConfig& config, FcPatternPtr pattern) {
-  if (!pattern) return std::nullopt;
-  FcConfigSubstitute(&config, pattern.get(), FcMatchPattern);
-  FcDefaultSubstitute(pattern.get());
-  FcResult result = FcResultNoMatch;
-  const FcPatternPtr match{FcFontMatch(&config, pattern.get(), &result)};
-  if (!match) return std::nullopt;
-
-  FaceLocation location;
-  FcChar8* file = nullptr;
-  if (FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch || file == nullptr) return std::nullopt;
-  location.file = reinterpret_cast<const char*>(file);
-  FcPatternGetInteger(match.get(), FC_INDEX, 0, &location.index);
-  FcChar8* family = nullptr;
-  for (int i = 0; FcPatternGetString(match.get(), FC_FAMILY, i, &family) == FcResultMatch; ++i) {
-    location.families.emplace_back(reinterpret_cast<const char*>(family));
-  }
-  return location;
-}
-
-FcPatternPtr FamilyPattern(std::string_view family) {
-  FcPatternPtr pattern{FcPatternCreate()};
-  if (pattern) {
-    const std::string name{family};
-    FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
-  }
-  return pattern;
-}
-
-FcPatternPtr ParsedPattern(std::string_view text) {
-  const std::string name{text};
-  return FcPatternPtr{FcNameParse(reinterpret_cast<const FcChar8*>(name.c_str()))};
-}
 
 // ---- Sizing ----
 
@@ -405,20 +344,8 @@ std::unique_ptr<GameFont> OpenFace(const std::string& path, int index, bool subs
 
 std::unique_ptr<GameFont> GameFont::LoadFile(const std::string& path) { return OpenFace(path, 0, false); }
 
-std::unique_ptr<GameFont> GameFont::Load() {
-  const FcConfigPtr config{FcInitLoadConfigAndFonts()};
-  if (!config) throw FontError("fontconfig could not be initialised");
-
-  if (const auto wanted = MatchFace(*config, FamilyPattern(kWantedFamily)); wanted && wanted->IsFamily(kWantedFamily)) {
-    return OpenFace(wanted->file, wanted->index, false);
-  }
-  const std::string_view fallbackFamily = kFallbackPattern.substr(0, kFallbackPattern.find(':'));
-  if (const auto fallback = MatchFace(*config, ParsedPattern(kFallbackPattern));
-      fallback && fallback->IsFamily(fallbackFamily)) {
-    return OpenFace(fallback->file, fallback->index, true);
-  }
-  throw FontError("neither font \"" + std::string{kWantedFamily} + "\" nor its stand-in \"" +
-                  std::string{kFallbackPattern} + "\" is installed (Debian package fonts-comfortaa)");
+std::unique_ptr<GameFont> GameFont::LoadFace(const std::string& path, int index, bool standIn) {
+  return OpenFace(path, index, standIn);
 }
 
 }  // namespace gw::gfx

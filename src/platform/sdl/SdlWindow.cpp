@@ -235,16 +235,23 @@ void SdlWindow::DispatchWindowEvent(const SDL_WindowEvent& e, WindowEvents& even
 }
 
 void SdlWindow::RunMessageLoop(WindowEvents& events) {
-  events_ = &events;
-  quit_ = false;
-  while (!quit_) {
-    SDL_Event e;
-    while (!quit_ && SDL_PollEvent(&e)) Dispatch(e, events);
-    if (quit_) break;
+  Attach(events);
+  while (DispatchPending()) {
     // When no frame was due, wait for the next tick step or the next event instead of spinning a core.
     if (!events.OnIdle()) SDL_WaitEventTimeout(nullptr, static_cast<int>(MsUntilNextTick(SDL_GetTicks64())));
   }
   events_ = nullptr;
+}
+
+void SdlWindow::Attach(WindowEvents& events) {
+  events_ = &events;
+  quit_ = false;
+}
+
+bool SdlWindow::DispatchPending() {
+  SDL_Event e;
+  while (!quit_ && events_ && SDL_PollEvent(&e)) Dispatch(e, *events_);
+  return !quit_;
 }
 
 bool SdlWindow::PumpWhileBusy(std::uint32_t waitMs) {

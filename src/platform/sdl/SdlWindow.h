@@ -33,6 +33,10 @@ class SdlWindow final : public Window {
   void MoveWindowTo(int left, int top) override;
   void Minimize() override;
   void RunMessageLoop(WindowEvents& events) override;
+  // The message loop's parts, for a loop that someone else drives (the browser's frame callback): the events
+  // to dispatch to, then once per turn the queued messages; false once the window is to close.
+  void Attach(WindowEvents& events);
+  bool DispatchPending();
   bool PumpWhileBusy(std::uint32_t waitMs) override;
   void Close() override;
   void ShowError(const std::string& message) override;

@@ -1,0 +1,97 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Program entry in a browser page: the game folder and the font come preloaded, Config.cfg lives in the
+// browser's storage, and the browser calls the game once per display refresh instead of a message loop.
+
+#include <emscripten.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/Form.h"
+#include "app/Program.h"
+#include "platform/FrameSchedule.h"
+#include "platform/sdl/SdlServices.h"
+#include "platform/sdl/SdlWindow.h"
+#include "platform/sdl/SoundSystem.h"
+#include "platform/web/SaveSync.h"
+#include "platform/web/WebClock.h"
+
+namespace {
+
+// Where the page's files are (see the build's preload list and the shell script).
+constexpr const char* kGameFolder = "/game";
+constexpr const char* kFontFile = "/game/font/Comfortaa-Regular.ttf";
+constexpr const char* kSaveFolder = "/save";
+
+// Whether the page could open its storage (the shell script leaves the folder out when the browser refuses).
+bool StorageWorks() {
+  std::error_code ec;
+  return std::filesystem::is_directory(kSaveFolder, ec);
+}
+
+// The whole game for the page's lifetime, in the order it is made.
+struct WebGame {
+  WebGame()
+      // The face the Linux build finds through fontconfig, as the stand-in for the wanted family.
+      : font(gw::gfx::GameFont::LoadFace(kFontFile, 0, true)),
+        saves(std::filesystem::path(kSaveFolder) / gw::store::kConfigFileName) {
+    program.Config.file = std::filesystem::path(kSaveFolder) / gw::store::kConfigFileName;
+    // Without storage no save can last: the table screen tells the player so.
+    program.Config.writable = StorageWorks();
+    form = std::make_unique<gw::app::MainForm>(
+        gw::app::Services{clock, window, shell, decoder, sound.Sound(), *font}, program);
+    window.Attach(*form);
+  }
+
+  // One call of the browser's: the queued input, then every frame due by the tick.
+  void Turn() {
+    if (!window.DispatchPending()) {
+      Leave();
+      return;
+    }
+    for (const std::uint64_t ms : schedule.FramesDue(clock.UptimeMs())) {
+      clock.SetFrameTime(ms);
+      form->OnIdle();
+    }
+    saves.AfterTurn();
+  }
+
+  // The player quit: the page goes back to the records it came from.
+  static void Leave() {
+    emscripten_cancel_main_loop();
+    EM_ASM({ window.location.href = '/'; });
+  }
+
+  std::unique_ptr<gw::gfx::GameFont> font;
+  gw::platform::sdl::SdlWindow window;
+  gw::platform::web::WebClock clock;
+  gw::platform::sdl::SdlShell shell;
+  gw::platform::sdl::SdlImageDecoder decoder;
+  gw::platform::sdl::SoundSystem sound;
+  gw::platform::FrameSchedule schedule;
+  gw::platform::web::SaveSync saves;
+  gw::app::Program program;
+  std::unique_ptr<gw::app::MainForm> form;
+};
+
+void Turn(void* game) { static_cast<WebGame*>(game)->Turn(); }
+
+}  // namespace
+
+int main() {
+  try {
+    if (::chdir(kGameFolder) != 0) throw std::runtime_error("the game folder is missing from the page");
+    // The game lives as long as the page: the browser's loop owns it from here on.
+    auto game = std::make_unique<WebGame>();
+    emscripten_set_main_loop_arg(&Turn, game.release(), 0, false);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "Grom Wumbler cannot run: %s\n", e.what());
+    EM_ASM({ Module.gwFailed(UTF8ToString($0)); }, e.what());
+    return 1;
+  }
+  return 0;
+}
