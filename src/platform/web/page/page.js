@@ -44,6 +44,11 @@
     printErr: function (text) { console.warn(text); },
     setStatus: function (text) { status.textContent = text ? 'Загрузка…' : ''; },
     monitorRunDependencies: function () {},
+    gwFrames: 0,
+    gwFramesDrawn: function (count) {
+      if (window.Module.gwFrames === 0) performance.mark('gw-first-frame');
+      window.Module.gwFrames += count;
+    },
     gwFailed: function (message) { status.textContent = 'Игра не может запуститься: ' + message; },
     onRuntimeInitialized: function () {
       status.textContent = '';
