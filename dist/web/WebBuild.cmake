@@ -22,6 +22,9 @@ configure_file(dist/linux/BuildInfo.h.in ${CMAKE_BINARY_DIR}/generated/app/Build
 set(GW_PLAY_DIR ${CMAKE_BINARY_DIR}/play)
 # Play must not depend on the compiler's choices: no contraction of a*b+c into one rounding.
 add_compile_options(-ffp-contract=off)
+# The game reports failures by exceptions (a damaged file, a refused request): the page must catch them too.
+add_compile_options(-fexceptions)
+add_link_options(-fexceptions)
 
 set(GW_DEPS_INCLUDE ${GW_WEB_DEPS}/include ${GW_WEB_DEPS}/include/SDL2 ${GW_WEB_DEPS}/include/freetype2)
 set(GW_DEPS_LIBS ${GW_WEB_DEPS}/lib/libSDL2_mixer.a ${GW_WEB_DEPS}/lib/libSDL2.a ${GW_WEB_DEPS}/lib/libxmp.a

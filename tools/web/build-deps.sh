@@ -68,13 +68,12 @@ cp "$mixer/include/SDL_mixer.h" "$prefix/include/SDL2/"
 compile_library "$prefix/lib/libSDL2_mixer.a" -I"$prefix/include/SDL2" -I"$mixer/include" -I"$mixer/src" \
   -I"$mixer/src/codecs" -DMUSIC_WAV -- "$mixer"/src/*.c "$mixer"/src/codecs/*.c
 
-# libxmp: the module player with the loaders of its core (XM among them), as its small edition is built.
+# libxmp: the whole library (its small edition's loader table is not in this source).
 xmp=$(unpack libxmp-dev)
 cp "$xmp/include/xmp.h" "$prefix/include/"
-compile_library "$prefix/lib/libxmp.a" -I"$xmp/include" -I"$xmp/src" -DLIBXMP_CORE_PLAYER -DLIBXMP_STATIC \
-  -DHAVE_FNMATCH=1 -DHAVE_MKSTEMP=1 -DHAVE_UMASK=1 -DHAVE_DIRENT=1 -DHAVE_POPEN=0 \
-  -- $(ls "$xmp"/src/*.c | grep -v '/win32\.c$') \
-  "$xmp"/src/loaders/{common,itsex,sample,xm_load,s3m_load,it_load,mod_load}.c
+compile_library "$prefix/lib/libxmp.a" -I"$xmp/include" -I"$xmp/src" -DLIBXMP_STATIC -DHAVE_MKSTEMP=1 -DHAVE_UMASK=1 \
+  -DHAVE_DIRENT=1 -DHAVE_FNMATCH=1 \
+  -- $(ls "$xmp"/src/*.c "$xmp"/src/loaders/*.c "$xmp"/src/loaders/prowizard/*.c "$xmp"/src/depackers/*.c | grep -v '/win32\.c$')
 
 # FreeType: TrueType outlines, without the compression and image libraries (its configure checks are few).
 freetype=$(unpack libfreetype-dev)
