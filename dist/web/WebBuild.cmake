@@ -46,7 +46,9 @@ target_compile_definitions(gw_core PRIVATE GW_SCORE_HOST="${GW_SCORE_HOST}" GW_S
 
 file(GLOB GW_SDL_SOURCES CONFIGURE_DEPENDS src/platform/sdl/*.cpp src/platform/web/*.cpp)
 add_executable(gromwumbler ${GW_SDL_SOURCES})
-target_compile_options(gromwumbler PRIVATE ${GW_WARNINGS})
+# SDL's headers include emscripten's inside their extern "C" block, where its C++ part does not compile; seen
+# first, it is not read again there.
+target_compile_options(gromwumbler PRIVATE ${GW_WARNINGS} -include emscripten.h)
 target_link_libraries(gromwumbler PRIVATE gw_core ${GW_DEPS_LIBS})
 set_target_properties(gromwumbler PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/link SUFFIX .js)
 
@@ -57,11 +59,11 @@ set(GW_WEB_LINK
   -sALLOW_MEMORY_GROWTH -sINITIAL_MEMORY=64MB
   -sENVIRONMENT=web -sEXIT_RUNTIME=0 -sFORCE_FILESYSTEM -lidbfs.js
   "-sEXPORTED_FUNCTIONS=_main,_malloc,_free" "-sEXPORTED_RUNTIME_METHODS=FS,IDBFS"
-  --pre-js ${GW_WEB_SHELL}/pre.js
-  --preload-file ${GW_NATIVE_BUILD}/game/Data/Data.pp@/game/Data/Data.pp
-  --preload-file ${GW_NATIVE_BUILD}/game/sound@/game/sound
-  --preload-file ${GW_NATIVE_BUILD}/game/moregames.url@/game/moregames.url
-  --preload-file ${GW_WEB_FONT}@/game/font/Comfortaa-Regular.ttf)
+  "SHELL:--pre-js ${GW_WEB_SHELL}/pre.js"
+  "SHELL:--preload-file ${GW_NATIVE_BUILD}/game/Data/Data.pp@/game/Data/Data.pp"
+  "SHELL:--preload-file ${GW_NATIVE_BUILD}/game/sound@/game/sound"
+  "SHELL:--preload-file ${GW_NATIVE_BUILD}/game/moregames.url@/game/moregames.url"
+  "SHELL:--preload-file ${GW_WEB_FONT}@/game/font/Comfortaa-Regular.ttf")
 target_link_options(gromwumbler PRIVATE ${GW_WEB_LINK})
 set_property(TARGET gromwumbler APPEND PROPERTY LINK_DEPENDS ${GW_WEB_SHELL}/pre.js
   ${GW_NATIVE_BUILD}/game/Data/Data.pp ${GW_WEB_SHELL}/index.html ${GW_WEB_SHELL}/page.js ${GW_WEB_SHELL}/page.css)

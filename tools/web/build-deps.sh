@@ -68,12 +68,13 @@ cp "$mixer/include/SDL_mixer.h" "$prefix/include/SDL2/"
 compile_library "$prefix/lib/libSDL2_mixer.a" -I"$prefix/include/SDL2" -I"$mixer/include" -I"$mixer/src" \
   -I"$mixer/src/codecs" -DMUSIC_WAV -- "$mixer"/src/*.c "$mixer"/src/codecs/*.c
 
-# libxmp: the whole library (its small edition's loader table is not in this source).
+# libxmp: the whole library (its small edition's loader table is not in this source); prowizard/pm.c is not part
+# of its own build.
 xmp=$(unpack libxmp-dev)
 cp "$xmp/include/xmp.h" "$prefix/include/"
 compile_library "$prefix/lib/libxmp.a" -I"$xmp/include" -I"$xmp/src" -DLIBXMP_STATIC -DHAVE_MKSTEMP=1 -DHAVE_UMASK=1 \
   -DHAVE_DIRENT=1 -DHAVE_FNMATCH=1 \
-  -- $(ls "$xmp"/src/*.c "$xmp"/src/loaders/*.c "$xmp"/src/loaders/prowizard/*.c "$xmp"/src/depackers/*.c | grep -v '/win32\.c$')
+  -- $(ls "$xmp"/src/*.c "$xmp"/src/loaders/*.c "$xmp"/src/loaders/prowizard/*.c "$xmp"/src/depackers/*.c | grep -v '/win32\.c$\|/prowizard/pm\.c$')
 
 # FreeType: TrueType outlines, without the compression and image libraries (its configure checks are few).
 freetype=$(unpack libfreetype-dev)
