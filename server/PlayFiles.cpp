@@ -19,7 +19,7 @@ constexpr std::string_view kPrefix = "/play/";
 // own origin (the data file, the score exchange). Nothing else, and no framing by other sites.
 constexpr const char* kPolicy =
     "default-src 'none'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'; connect-src 'self'; "
-    "img-src 'self'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'";
+    "img-src 'self' data:; base-uri 'none'; form-action 'none'; frame-ancestors 'none'";
 
 std::string TypeOf(const std::filesystem::path& name) {
   static const std::array<std::pair<std::string_view, std::string_view>, 8> kTypes{{

@@ -47,3 +47,12 @@ Module.gwStoreSaves = function () {
     }
   });
 };
+
+// SDL's sound calls this for its audio context; this emscripten has no such helper. Browsers keep the context
+// suspended until the player acts: it resumes on the first key, click or touch.
+function autoResumeAudioContext(context) {
+  const resume = function () {
+    if (context.state !== 'running') context.resume();
+  };
+  for (const type of ['keydown', 'mousedown', 'touchend']) window.addEventListener(type, resume, {capture: true});
+}
