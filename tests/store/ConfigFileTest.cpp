@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "store/ConfigFile.h"
 #include "support/Headless.h"
 
@@ -299,6 +301,25 @@ TEST_F(ConfigOnDisk, MissingShortOrNonFileConfigsAreToldApart) {
   EXPECT_EQ(data.options.Country, "") << "a refused file changes nothing";
 }
 
+// A link may point at any file the player can read; a pipe would hold the game up at its start.
+TEST_F(ConfigOnDisk, NeitherALinkNorAPipeIsReadThrough) {
+  WriteBytes("good", EncodeConfig(InitialOptions(), DefaultTable()));
+  std::filesystem::create_symlink("good", path);
+  ConfigData data;
+  data.options.Country = "untouched";
+  std::string error;
+  EXPECT_EQ(ReadConfigFile(path, data, error), LoadStatus::Damaged);
+  EXPECT_EQ(error, "it is a symbolic link");
+  EXPECT_EQ(data.options.Country, "untouched");
+  std::filesystem::remove(path);
+  std::filesystem::create_symlink("nowhere", path);
+  EXPECT_EQ(ReadConfigFile(path, data, error), LoadStatus::Damaged) << "a dangling link is not a missing file";
+  std::filesystem::remove(path);
+  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+  EXPECT_EQ(ReadConfigFile(path, data, error), LoadStatus::Damaged);
+  EXPECT_EQ(error, "it is not a file");
+}
+
 TEST_F(ConfigOnDisk, AHugeFileIsReadOnlyAsFarAsTheTable) {
   Bytes bytes = EncodeConfig(InitialOptions(), DefaultTable());
   bytes.resize(4 << 20, 0xAB);
@@ -317,6 +338,11 @@ TEST_F(ConfigOnDisk, ADamagedFileIsMovedAsideUnderAFreeName) {
   EXPECT_FALSE(std::filesystem::exists(path));
   EXPECT_EQ(FileBytes("Config.cfg.damaged"), (Bytes{1, 2, 3}));
   EXPECT_EQ(FileBytes("Config.cfg.damaged.1"), (Bytes{4, 5}));
+  // A link in the way (even a dangling one) is a taken name, never renamed over nor written through.
+  std::filesystem::create_symlink("elsewhere", "Config.cfg.damaged.2");
+  WriteBytes(path, Bytes{6});
+  EXPECT_EQ(KeepDamagedFile(path), std::filesystem::path("Config.cfg.damaged.3"));
+  EXPECT_TRUE(std::filesystem::is_symlink("Config.cfg.damaged.2"));
 }
 
 }  // namespace
