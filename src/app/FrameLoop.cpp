@@ -49,6 +49,11 @@ bool MainForm::RunFrame() {
   s_.sound.PollSong();
   if (FrameStartTick - LastFrameEndTick <= kFrameGapMs) return false;
   if (gfx::Failed(display_.ClearBackBuffer())) display_.RestoreSurfaces([this] { LoadAllImages(); });
+  // The damaged-file notice has been on the table screen, which is now left: it has been read.
+  if (p_.ScreenState != screen::kHiScores) {
+    if (p_.DamagedToldOnce) p_.DamagedKeptAs.clear();
+    p_.NoOnlineRecordsAsked = false;
+  }
   DrawScreen(display_.BackBuffer());
   display_.PresentFrame();
   LastFrameEndTick = s_.clock.TickCount();
@@ -66,6 +71,35 @@ void MainForm::DrawDialogOver(gfx::Surface& dst, const gfx::Surface* background)
 
 void MainForm::DrawDialogText(gfx::Surface& dst, int x, int y, int h, int w, const char* utf8, gfx::Pixel colour) {
   gfx::DrawShadowText(s_.font, x, y, h, w, gfx::ToCp1251(utf8), dst, colour);
+}
+
+void MainForm::DrawTableNotice(gfx::Surface& dst) {
+  constexpr int kX = 522, kY = 212, kLineGap = 24;
+  if (p_.NoOnlineRecordsAsked) {
+    DrawDialogText(dst, kX, kY, 20, 10, "Рекордов в сети нет:", gfx::kRed);
+    DrawDialogText(dst, kX, kY + kLineGap, 20, 10, "сервер не выбран.", gfx::kRed);
+    return;
+  }
+  if (!p_.DamagedKeptAs.empty()) {
+    // The table the player sees is not the one they had: say why, and where the old file is, once.
+    p_.DamagedToldOnce = true;
+    const bool leftInPlace = p_.DamagedKeptAs == p_.Config.file;
+    const std::string lines[] = {
+        "Файл рекордов испорчен!",
+        leftInPlace ? "Он оставлен как есть," : "Он сохранён как",
+        leftInPlace ? "рекорды пишутся в" : "",
+        (leftInPlace ? p_.ConfigFile : p_.DamagedKeptAs).filename().string(),
+    };
+    int y = kY;
+    for (const std::string& line : lines) {
+      if (line.empty()) continue;
+      DrawDialogText(dst, kX, y, 20, 10, line.c_str(), gfx::kRed);
+      y += kLineGap;
+    }
+    return;
+  }
+  // Otherwise the table would look kept when it is lost at the end of the run.
+  if (p_.SavesFail) DrawDialogText(dst, kX, kY, 20, 10, "Рекорды не сохраняются!", gfx::kRed);
 }
 
 void MainForm::DrawGameStatus(gfx::Surface& dst) {
@@ -115,8 +149,7 @@ void MainForm::DrawScreen(gfx::Surface& dst) {
       gfx::DrawPicture(dst, 29, 156, images.Screen(10));
       if (c.HiScoreButtons) c.HiScoreButtons->Draw(dst, ui);
       DrawHiScores(dst);
-      // Otherwise the table would look kept when it is lost at the end of the run.
-      if (p_.SavesFail) DrawDialogText(dst, 522, 212, 20, 10, "Рекорды не сохраняются!", gfx::kRed);
+      DrawTableNotice(dst);
       break;
     case screen::kHelpPage1:
     case screen::kHelpPage2:

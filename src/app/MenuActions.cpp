@@ -74,7 +74,14 @@ void MainForm::DoMenuAction() {
           display_.Snapshot().CopyFrom(display_.BackBuffer());
           p_.ScreenState = screen::kClearConfirm;
           break;
-        case 1: OpenLink(scoreServer_.Url(net::kRecordsPageQuery)); break;
+        case 1:
+          // Without a score server there is no page to open: the table screen says so instead.
+          if (scoreServer_) {
+            OpenLink(scoreServer_->Url(net::kRecordsPageQuery));
+          } else {
+            p_.NoOnlineRecordsAsked = true;
+          }
+          break;
         default: p_.ScreenState = screen::kMenu; break;
       }
       break;
@@ -122,7 +129,8 @@ void MainForm::DoMenuAction() {
       if (c.OkCancelButtons->Choice) {
         c.NameEdit->TakeLetter(Ui());
         AddHiScore();
-        p_.ScreenState = screen::kSendConfirm;
+        // Nowhere to send it: straight to the table, as after "НЕТ".
+        p_.ScreenState = scoreServer_ ? screen::kSendConfirm : screen::kHiScores;
       } else {
         p_.ScreenState = screen::kMenu;
       }

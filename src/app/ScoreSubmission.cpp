@@ -28,7 +28,7 @@ void MainForm::SubmitScore() {
   auto exchange = std::async(std::launch::async, [this, record]() {
     try {
       if (!http_) http_ = std::make_unique<net::HttpClient>();
-      return net::ExchangeScore(*http_, scoreServer_, record);
+      return net::ExchangeScore(*http_, scoreServer_.value(), record);
     } catch (const std::exception&) {
       return net::ExchangeResult::Unreachable;
     }

@@ -67,6 +67,7 @@ ConfigStart LoadConfig(const ConfigPlace& place) {
                               : std::string("starting with the initial settings and the default high scores");
   if (haveEarlier) start.data = std::move(earlier);
   const fs::path aside = KeepDamagedFile(place.file);
+  start.damagedKept = aside.empty() ? place.file : aside;
   if (!aside.empty()) {
     start.report += "; the damaged file is kept as " + aside.string();
     start.saveNow = true;
