@@ -64,7 +64,7 @@ std::string AccessLine(const AccessEntry& e) {
   const std::time_t seconds = static_cast<std::time_t>(ms / 1000);
   std::tm tm{};
   gmtime_r(&seconds, &tm);
-  char when[40];
+  char when[96];  // room for any int the format could be handed
   std::snprintf(when, sizeof when, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
                 tm.tm_hour, tm.tm_min, tm.tm_sec, static_cast<int>(ms % 1000));
   char took[32];
