@@ -4,7 +4,7 @@
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
 #include <openssl/hmac.h>
-#include <sys/random.h>
+#include <openssl/rand.h>
 
 #include <array>
 #include <stdexcept>
@@ -27,12 +27,10 @@ std::string Hex(const unsigned char* p, std::size_t n) {
 }  // namespace
 
 std::string RandomHex(std::size_t bytes) {
+  // OpenSSL's generator, seeded from the system and kept per thread: no system call for each session and token.
   std::string raw(bytes, '\0');
-  std::size_t got = 0;
-  while (got < bytes) {
-    const ssize_t n = getrandom(raw.data() + got, bytes - got, 0);
-    if (n < 0) throw std::runtime_error("no random numbers from the system");
-    got += static_cast<std::size_t>(n);
+  if (RAND_bytes(reinterpret_cast<unsigned char*>(raw.data()), static_cast<int>(bytes)) != 1) {
+    throw std::runtime_error("no random numbers from the system");
   }
   return Hex(reinterpret_cast<const unsigned char*>(raw.data()), bytes);
 }

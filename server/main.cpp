@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -16,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "BatchedLog.h"
 #include "ClientAddress.h"
 #include "HttpServer.h"
 #include "PgScoreStore.h"
@@ -172,7 +174,8 @@ int main(int argc, char** argv) {
     limits.connections = ConnectionsTheSystemAllows(static_cast<std::size_t>(options.connections));
     limits.connectionsPerAddress = static_cast<std::size_t>(options.perAddress);
     limits.trustedProxies = options.trustedProxies;
-    gw::scores::HttpServer server(service, metrics, gw::scores::StderrLog(), limits);
+    gw::scores::BatchedLog log(STDERR_FILENO);
+    gw::scores::HttpServer server(service, metrics, log.Sink(), limits);
     const auto port = server.Listen(options.host, static_cast<std::uint16_t>(options.port));
     std::atomic<bool> done{false};
     std::thread stopper([&] {
@@ -190,6 +193,7 @@ int main(int argc, char** argv) {
     server.Run();
     done = true;
     stopper.join();
+    log.Flush();
     std::cerr << "gromwumbler-scores: stopped" << std::endl;
   } catch (const std::exception& e) {
     std::cerr << "gromwumbler-scores: " << e.what() << "\n";
