@@ -22,16 +22,7 @@ done
 [ -x "$server" ] || { echo "nginx-compare: no server program at $server" >&2; exit 2; }
 server=$(realpath "$server")  # it runs in its own folder
 
-run_dir=$(mktemp -d)
-chmod 700 "$run_dir"
-pids=()
-cleanup() {
-  local p
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
-  rm -rf "$run_dir"
-}
-trap cleanup EXIT
+source "$here/bench/run-dir.sh"
 
 free_port() {
   python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
