@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AccessLog.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <ctime>
 
@@ -25,13 +23,6 @@ void AppendSafe(std::string& out, std::string_view text) {
 }
 
 }  // namespace
-
-LogSink StderrLog() {
-  return [](std::string_view line) {
-    // A short write to a pipe or the journal is whole; a failing log must not stop the server.
-    [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, line.data(), line.size());
-  };
-}
 
 std::string LoggedTarget(std::string_view target) {
   std::string out;

@@ -119,10 +119,15 @@ SqliteScoreStore::Stmt SqliteScoreStore::Prepare(sqlite3* db, const char* sql) {
 }
 
 SqliteScoreStore::SqliteScoreStore(const std::string& path) : writer_((GuardPrivacy(path), Open(path))) {
-  // WAL with NORMAL syncing: a commit is in the log file before Add returns, which a killed process cannot
-  // undo; only a power loss may take the last moments back.
-  Exec(writer_.get(), "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
-  Exec(writer_.get(), kSchema);
+  try {
+    // WAL with NORMAL syncing: a commit is in the log file before Add returns, which a killed process cannot
+    // undo; only a power loss may take the last moments back.
+    Exec(writer_.get(), "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
+    Exec(writer_.get(), kSchema);
+  } catch (const StoreError& e) {
+    // SQLite opens any file and only complains at its first read ("file is not a database"): say which file.
+    throw StoreError(path + ": " + e.what());
+  }
   reader_ = Open(path);
   insert_ = Prepare(writer_.get(),
                     "INSERT INTO scores (name, country, score, time, token, address) VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
