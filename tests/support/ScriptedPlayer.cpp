@@ -60,7 +60,9 @@ PlayedGame PlayScripted(const Script& script) {
     h.clock.tick = platform::QuantiseTick(uptime);
     h.clock.counter += kFrameMs * 1'000'000 + jitter() % 400'000;
     if (g.Phase == game::Playing) ++playFrames;
-    if (script.quitAtFrame != 0 && playFrames == script.quitAtFrame && g.Phase == game::Playing) g.Quit();
+    const bool quit = (script.quitAtFrame != 0 && playFrames == script.quitAtFrame) ||
+                      (script.quitOnLevel != 0 && g.Level == script.quitOnLevel);
+    if (quit && g.Phase == game::Playing) g.Quit();
     if (script.style == Style::Catcher && g.Phase == game::Playing && !g.Up.TongueOut && WorthFiring(g)) g.Fire();
     g.DoFrame(screen);
   }

@@ -28,6 +28,8 @@ struct Script {
   std::string country = "Moldova";
   // When set, the player quits from the quit question at this frame of the first level's play.
   std::uint32_t quitAtFrame = 0;
+  // When set, the player quits at the first frame of play of this level.
+  std::uint8_t quitOnLevel = 0;
 };
 
 PlayedGame PlayScripted(const Script& script);
