@@ -16,6 +16,7 @@ struct HttpRequest {
   std::string target;   // path and query as sent
   std::string cookie;   // every Cookie header, joined with "; "
   std::string address;  // the client's IP address
+  std::string body;     // a POST's, bounded by the transport; empty otherwise
 };
 
 struct HttpResponse {

@@ -55,6 +55,7 @@ HttpResponse HeadRefusal(const beast::error_code& ec, HeadProblem problem) {
     case HeadProblem::TooManyFields: return Refusal(431, "headers_too_large", "too many header fields\n");
     case HeadProblem::TargetTooLong: return Refusal(414, "target_too_long", "request target too long\n");
     case HeadProblem::HasBody: return Refusal(413, "body", "no request body is accepted\n");
+    case HeadProblem::BodyTooLarge: return Refusal(413, "body_too_large", "request body too large\n");
     case HeadProblem::None: break;
   }
   if (ec == http::error::header_limit || ec == http::error::buffer_overflow) {
@@ -140,7 +141,7 @@ class HttpServer::Connection : public std::enable_shared_from_this<Connection> {
   void OnHead(beast::error_code ec) {
     NoDeadline();
     if (ec && expired_ && !stopping_) {
-      request_ = {head_->Method(), head_->Target(), {}, address_};
+      request_ = {head_->Method(), head_->Target(), {}, address_, {}};
       return Answer(Refusal(408, "deadline", "the request did not arrive in time\n"), false);
     }
     if (ec) {
@@ -150,11 +151,11 @@ class HttpServer::Connection : public std::enable_shared_from_this<Connection> {
           ec == asio::error::broken_pipe || ec == asio::error::eof) {
         return Close();
       }
-      request_ = {head_->Method(), head_->Target(), {}, address_};
+      request_ = {head_->Method(), head_->Target(), {}, address_, {}};
       return Answer(HeadRefusal(ec, head_->Problem()), false);
     }
     request_ = {head_->Method(), head_->Target(), head_->Cookie(),
-                ClientAddress(address_, head_->ForwardedFor(), Limits().trustedProxies)};
+                ClientAddress(address_, head_->ForwardedFor(), Limits().trustedProxies), head_->TakeBody()};
     const bool keepAlive = head_->keep_alive();
     Reply reply = server_.handler_.Handle(request_);
     if (auto* res = std::get_if<HttpResponse>(&reply)) return Answer(std::move(*res), keepAlive);

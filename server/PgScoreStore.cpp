@@ -46,6 +46,16 @@ CREATE TABLE budgets (
 );
 )sql";
 
+// Version 3: each entry's replay (0 none yet, 1 verified, 2 refused), the level it ended on and its recording.
+constexpr const char* kSchemaV3 = R"sql(
+ALTER TABLE scores ADD COLUMN replay smallint NOT NULL DEFAULT 0;
+ALTER TABLE scores ADD COLUMN level integer;
+ALTER TABLE scores ADD COLUMN recording bytea;
+CREATE INDEX scores_verified_by_score ON scores (score DESC, time) WHERE replay = 1;
+)sql";
+
+constexpr int kReplayVerified = 1, kReplayRefused = 2;
+
 constexpr std::int64_t kHour = 3600;
 
 struct ResultDeleter {
@@ -233,6 +243,7 @@ void PgScoreStore::Migrate(pg_conn* c) const {
     }
     if (version < 1) RunScript(c, kSchemaV1);
     if (version < 2) RunScript(c, kSchemaV2);
+    if (version < 3) RunScript(c, kSchemaV3);
     if (version < kSchemaVersion) {
       const std::string now = std::to_string(kSchemaVersion);
       Run(c, "DELETE FROM schema_version");
@@ -274,23 +285,53 @@ AddResult PgScoreStore::Add(const Submission& s) {
   });
 }
 
-std::vector<ScoreRow> PgScoreStore::Best(std::int64_t since, int limit) {
+std::vector<ScoreRow> PgScoreStore::Best(std::int64_t since, int limit, bool verifiedOnly) {
   const std::string from = std::to_string(since);
   const std::string count = std::to_string(limit);
+  const std::string only = verifiedOnly ? "1" : "0";
   Result r = Retrying([&](pg_conn* c, bool) {
     return Run(c,
-               "SELECT name, country, score, time FROM scores WHERE time >= $1 ORDER BY score DESC, time, id "
-               "LIMIT $2",
-               {&from, &count});
+               "SELECT name, country, score, time, replay FROM scores WHERE time >= $1 AND ($3 = 0 OR replay = 1) "
+               "ORDER BY score DESC, time, id LIMIT $2",
+               {&from, &count, &only});
   });
   std::vector<ScoreRow> rows;
   const int n = PQntuples(r.get());
   rows.reserve(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) {
     rows.push_back({Value(r.get(), i, 0), Value(r.get(), i, 1), static_cast<std::int32_t>(ToInt64(r.get(), i, 2)),
-                    ToInt64(r.get(), i, 3)});
+                    ToInt64(r.get(), i, 3), ToInt64(r.get(), i, 4) == kReplayVerified});
   }
   return rows;
+}
+
+std::optional<ReplayClaim> PgScoreStore::Claim(const std::string& token) {
+  Result r = Retrying([&](pg_conn* c, bool) {
+    return Run(c, "SELECT name, country, score, replay FROM scores WHERE token = $1", {&token});
+  });
+  if (PQntuples(r.get()) != 1) return std::nullopt;
+  return ReplayClaim{Value(r.get(), 0, 0), Value(r.get(), 0, 1), static_cast<std::int32_t>(ToInt64(r.get(), 0, 2)),
+                     ToInt64(r.get(), 0, 3) != 0};
+}
+
+bool PgScoreStore::KeepReplay(const std::string& token, const ReplayVerdict& verdict) {
+  const std::string replay = std::to_string(verdict.verified ? kReplayVerified : kReplayRefused);
+  const std::string level = std::to_string(verdict.level);
+  // The recording goes as one binary parameter: no text form of 256 KiB to build and parse.
+  const char* values[] = {token.data(), replay.data(), level.data(), verdict.recording.data()};
+  const int lengths[] = {static_cast<int>(token.size()), static_cast<int>(replay.size()),
+                         static_cast<int>(level.size()), static_cast<int>(verdict.recording.size())};
+  const int formats[] = {0, 0, 0, 1};
+  // Sent again after a lost connection, an update that did commit finds the entry decided and answers "not
+  // kept": the entry keeps the first verdict, which is the same one.
+  return Retrying([&](pg_conn* c, bool) {
+    Result r(PQexecParams(c,
+                          "UPDATE scores SET replay = $2::smallint, level = $3::integer, recording = $4::bytea "
+                          "WHERE token = $1 AND replay = 0",
+                          4, nullptr, values, lengths, formats, 0));
+    if (!r || PQresultStatus(r.get()) != PGRES_COMMAND_OK) throw StoreError(Message(c));
+    return std::string_view(PQcmdTuples(r.get())) == "1";
+  });
 }
 
 std::int64_t PgScoreStore::Count() {

@@ -55,6 +55,8 @@ constexpr const char* kHead = R"html(<!DOCTYPE html>
     col.score { width: 7.4em; }
   }
   footer { text-align: center; color: #1d3b12; font-size: .8rem; padding-bottom: 24px; }
+tr.unverified td { opacity: .6; }
+tr.unverified .points::after { content: " (не проверено)"; font-size: .7em; }
 </style>
 </head>
 <body>
@@ -99,7 +101,8 @@ void Section(std::string& html, const char* title, const std::vector<ScoreRow>& 
           "<thead><tr><th></th><th>Игрок, страна</th><th class=\"score\">Очки, дата</th></tr></thead>\n<tbody>\n";
   int rank = 0;
   for (const ScoreRow& r : rows) {
-    html += "<tr><td class=\"rank\">" + std::to_string(++rank) + "</td><td class=\"who\"><span class=\"name\">" +
+    html += r.verified ? "<tr>" : "<tr class=\"unverified\" title=\"не проверено\">";
+    html += "<td class=\"rank\">" + std::to_string(++rank) + "</td><td class=\"who\"><span class=\"name\">" +
             ShownName(r.name) + "</span><span class=\"country\">" + HtmlEscape(r.country) +
             "</span></td><td class=\"score\"><span class=\"points\">" + std::to_string(r.score) +
             "</span><span class=\"when\">" + Date(r.time) + "</span></td></tr>\n";
@@ -122,7 +125,8 @@ std::string ScoresJson(const std::vector<ScoreRow>& rows) {
   nlohmann::json list = nlohmann::json::array();
   int rank = 0;
   for (const ScoreRow& r : rows) {
-    list.push_back({{"rank", ++rank}, {"name", r.name}, {"country", r.country}, {"score", r.score}, {"time", r.time}});
+    list.push_back({{"rank", ++rank}, {"name", r.name}, {"country", r.country}, {"score", r.score}, {"time", r.time},
+                    {"verified", r.verified}});
   }
   // Stored texts are valid UTF-8; replace rather than throw should one ever not be.
   return list.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);

@@ -150,10 +150,7 @@ void MainForm::DoMenuAction() {
       break;
     case screen::kQuitGameConfirm:
       if (!c.YesNoButtons->Clicked) return;
-      if (c.YesNoButtons->Choice && p_.Game) {
-        p_.Game->PhaseStart = s_.clock.TickCount();
-        p_.Game->Phase = game::GameOver;
-      }
+      if (c.YesNoButtons->Choice && p_.Game) p_.Game->Quit();
       p_.ScreenState = screen::kInGame;
       s_.window.ShowCursor(false);
       break;

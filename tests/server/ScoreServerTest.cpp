@@ -231,7 +231,8 @@ TEST(RecordsPage, ShowsTheBestOfTheWeekAndOfAllTimeEscaped) {
   ASSERT_EQ(player.Submit(player.Begin(), kIvan, 300), 200);
   ASSERT_EQ(player.Submit(player.Begin(), "B", 200), 200);
 
-  const auto page = player.Get("/");
+  // Every entry: none of them came with its recorded game.
+  const auto page = player.Get("/?all=1");
   ASSERT_TRUE(page);
   EXPECT_EQ(page->get_header_value("Content-Type"), "text/html; charset=utf-8");
   EXPECT_EQ(page->body.find("<script>"), std::string::npos);
@@ -240,13 +241,17 @@ TEST(RecordsPage, ShowsTheBestOfTheWeekAndOfAllTimeEscaped) {
   EXPECT_NE(page->body.find(kIvanUtf8), std::string::npos);
   EXPECT_NE(page->body.find(kRussiaUtf8), std::string::npos);
   // The address the game's table screen opens shows the same page.
-  EXPECT_EQ(player.Get(std::string(net::kRecordsPageQuery))->body, page->body);
+  EXPECT_EQ(player.Get(std::string(net::kRecordsPageQuery) + "&all=1")->body, page->body);
+  EXPECT_NE(page->body.find("class=\"unverified\""), std::string::npos);
+  EXPECT_EQ(player.Get("/")->body.find(kIvanUtf8), std::string::npos) << "by default only verified entries";
 
-  const auto week = player.Get("/api/scores?period=week");
+  const auto week = player.Get("/api/scores?period=week&all=1");
   EXPECT_EQ(week->body, R"([{"country":"Россия","name":"Иван","rank":1,"score":300,"time":)" +
-                            std::to_string(now.load()) + R"(},{"country":"Россия","name":"B","rank":2,"score":200,"time":)" +
-                            std::to_string(now.load()) + "}]");
-  const auto all = player.Get("/api/scores?period=all&limit=2");
+                            std::to_string(now.load()) +
+                            R"(,"verified":false},{"country":"Россия","name":"B","rank":2,"score":200,"time":)" +
+                            std::to_string(now.load()) + R"(,"verified":false}])");
+  EXPECT_EQ(player.Get("/api/scores?period=week")->body, "[]");
+  const auto all = player.Get("/api/scores?period=all&limit=2&all=1");
   EXPECT_NE(all->body.find(R"("name":"<script>","rank":1,"score":9000)"), std::string::npos) << all->body;
   EXPECT_EQ(all->body.find(R"("name":"B")"), std::string::npos);
   for (const char* bad : {"/api/scores?period=year", "/api/scores?limit=0", "/api/scores?limit=101", "/api/scores?limit=x"}) {
@@ -305,7 +310,11 @@ TEST(ScoreServer, HealthIsThatOfTheStore) {
    public:
     explicit FailingStore(ScoreStore& real) : real_(real) {}
     AddResult Add(const Submission& s) override { return real_.Add(s); }
-    std::vector<ScoreRow> Best(std::int64_t since, int limit) override { return real_.Best(since, limit); }
+    std::vector<ScoreRow> Best(std::int64_t since, int limit, bool verifiedOnly) override {
+      return real_.Best(since, limit, verifiedOnly);
+    }
+    std::optional<ReplayClaim> Claim(const std::string& token) override { return real_.Claim(token); }
+    bool KeepReplay(const std::string& token, const ReplayVerdict& v) override { return real_.KeepReplay(token, v); }
     std::int64_t Count() override { return real_.Count(); }
     void Ping() override {
       if (down) throw StoreError("gone");
@@ -322,7 +331,7 @@ TEST(ScoreServer, HealthIsThatOfTheStore) {
   FailingStore store(real);
   Metrics metrics;
   ScoreService service(store, metrics, {});
-  const auto health = [&] { return std::get<StoreWork>(service.Handle({"GET", "/healthz", "", "127.0.0.1"}))().status; };
+  const auto health = [&] { return std::get<StoreWork>(service.Handle({"GET", "/healthz", "", "127.0.0.1", ""}))().status; };
   EXPECT_EQ(health(), 200);
   store.down = true;
   EXPECT_EQ(health(), 503);
