@@ -82,7 +82,7 @@ measure() {
 
 median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
 
-declare -A rps p99
+declare -A rps p99 ratios
 sent_ours=0
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores; wrk -t$threads -c$connections -d${seconds}s, $rounds rounds"
 for round in $(seq "$rounds"); do
@@ -96,7 +96,11 @@ for round in $(seq "$rounds"); do
     [ "$what" = nginx ] || sent_ours=$((sent_ours + c))
     rps[$what]+="$r "
     p99[$what]+="$p "
-    printf 'round %d %-8s %10.0f req/s  p99 %7.2f ms\n' "$round" "$what" "$r" "$p"
+    [ "$what" = nginx ] && round_nginx=$r
+    # Beside the nginx run of the same round: the load of the moment falls on both.
+    ratio=$(awk -v a="$r" -v b="$round_nginx" 'BEGIN {print a / b}')
+    ratios[$what]+="$ratio "
+    printf 'round %d %-8s %10.0f req/s  p99 %7.2f ms  %.2fx nginx\n' "$round" "$what" "$r" "$p" "$ratio"
   done
 done
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
@@ -105,7 +109,9 @@ nginx_rps=$(tr ' ' '\n' <<<"${rps[nginx]}" | grep . | median)
 for what in nginx version metrics; do
   m=$(tr ' ' '\n' <<<"${rps[$what]}" | grep . | median)
   q=$(tr ' ' '\n' <<<"${p99[$what]}" | grep . | median)
-  printf '%-8s median %10.0f req/s  p99 %7.2f ms  ratio to nginx %.2f\n' "$what" "$m" "$q" "$(awk -v a="$m" -v b="$nginx_rps" 'BEGIN {print a / b}')"
+  per_round=$(tr ' ' '\n' <<<"${ratios[$what]}" | grep . | median)
+  printf '%-8s median %10.0f req/s  p99 %7.2f ms  ratio of medians %.2f, median of round ratios %.2f\n' "$what" "$m" "$q" \
+    "$(awk -v a="$m" -v b="$nginx_rps" 'BEGIN {print a / b}')" "$per_round"
 done
 # Every request has its line (wrk counts only the answers it read; a few more may have been answered at the end).
 logged=$(grep -c ' GET /' "$run_dir/ours-access.log" || true)
