@@ -23,6 +23,9 @@
 
 namespace gw::app {
 
+// The colour of a high-score table row's texts (row 0 the best).
+gfx::Pixel HiScoreRowColour(int row);
+
 struct Services {
   platform::Clock& clock;
   platform::Window& window;

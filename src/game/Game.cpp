@@ -38,9 +38,9 @@ bool InPool(int level, std::uint32_t kind) {
 
 void TScoresUp::DoFrame(gfx::Surface& dst, gfx::GameFont& font) {
   if (Y <= 350) return;
-  if (Value != 0) {
-    gfx::DrawShadowText(font, 375, Y, 32, 20, std::to_string(Value), dst, Value > 0 ? gfx::kYellow : gfx::kRed);
-  }
+  if (Value > 0) gfx::DrawShadowText(font, 375, Y, 32, 20, std::to_string(Value), dst, gfx::kYellow);
+  // A shadow leaves red unreadable on the sky: a loss gets a whole outline.
+  if (Value < 0) gfx::DrawOutlinedText(font, 375, Y, 32, 20, std::to_string(Value), dst, gfx::kRed);
   --Y;
 }
 

@@ -97,7 +97,8 @@ LoadStatus ReadConfigFile(const std::filesystem::path& path, ConfigData& out, st
   // out) any file the player can read. Nor wait on a pipe put in the file's place.
   const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) {
-    if (errno == ENOENT) return LoadStatus::Missing;
+    // No such file, or no such folder above it.
+    if (errno == ENOENT || errno == ENOTDIR) return LoadStatus::Missing;
     error = errno == ELOOP ? "it is a symbolic link" : std::string("it cannot be read: ") + std::strerror(errno);
     return LoadStatus::Damaged;
   }

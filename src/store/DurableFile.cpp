@@ -40,7 +40,7 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes, FileCalls& calls) {
 bool WriteNewFile(const std::filesystem::path& temp, std::span<const std::uint8_t> bytes, std::string& error,
                   FileCalls& calls) {
   // Removed rather than truncated: a stale one may be read-only, or a link pointing elsewhere.
-  if (calls.Unlink(temp.c_str()) != 0 && errno != ENOENT) {
+  if (calls.Unlink(temp.c_str()) != 0 && errno != ENOENT && errno != ENOTDIR) {
     error = Reason("remove the stale", temp);
     return false;
   }

@@ -123,10 +123,10 @@ TEST(MenuKeys, MoreGamesOpensItsDocumentOnlyWhenPresent) {
   std::ofstream("moregames.url") << "[InternetShortcut]\nURL=https://games.example/\n";
   g.Keys({kReturn});
   EXPECT_EQ(g.shell.opened, std::vector<std::string>{"https://games.example/"});
-  g.Keys({kUp, kUp, kReturn, kDown, kReturn});  // the online table from the high-score screen
-  ASSERT_EQ(g.shell.opened.size(), 2u);
-  EXPECT_THAT(g.shell.opened[1], ::testing::EndsWith("/cgi/version.pl?prg=GromWumbler&show&type=0"));
+  // The online table of the high-score screen depends on the score server (ScoreSubmissionTest).
+  g.Keys({kUp, kUp, kReturn});
   EXPECT_EQ(g.State(), screen::kHiScores);
+  EXPECT_EQ(g.shell.opened.size(), 1u);
 }
 
 TEST(MenuMouse, AClickOpensTheHoveredItemAndABesideClickIsSilentExceptOnOptions) {
