@@ -155,6 +155,20 @@ HttpResponse ScoreService::Refused(const std::string& address, std::int64_t now,
   return refusal;
 }
 
+std::optional<HttpResponse> ScoreService::TokenRefusal(const HttpRequest& request, const std::string& token,
+                                                       std::int64_t now) const {
+  const std::string session(SessionOf(request.cookie));
+  if (session.empty()) return Refusal(403, "no_session", "no session\n");
+  if (!sessions_.Ours(session)) return Refusal(403, "unknown_session", "session not issued here\n");
+  switch (tokens_.Verify(token, session, now)) {
+    case TokenCheck::Valid: return std::nullopt;
+    case TokenCheck::Malformed: return Refusal(403, "unknown_token", "unknown token\n");
+    case TokenCheck::OtherSession: return Refusal(403, "other_session", "token not issued to this session\n");
+    case TokenCheck::Expired: return Refusal(403, "token_expired", "token expired\n");
+  }
+  return Refusal(403, "unknown_token", "unknown token\n");
+}
+
 Reply ScoreService::Submit(const HttpRequest& request, const Query& query) {
   const std::int64_t now = Now();
   const std::string& address = request.address;
@@ -181,15 +195,7 @@ Reply ScoreService::Submit(const HttpRequest& request, const Query& query) {
   const auto country = Cp1251ToUtf8(record->country);
   if (!name || !country) return refuse(400, "not_cp1251", "name or country is not Windows-1251 text\n");
 
-  const std::string session(SessionOf(request.cookie));
-  if (session.empty()) return refuse(403, "no_session", "no session\n");
-  if (!sessions_.Ours(session)) return refuse(403, "unknown_session", "session not issued here\n");
-  switch (tokens_.Verify(record->p, session, now)) {
-    case TokenCheck::Valid: break;
-    case TokenCheck::Malformed: return refuse(403, "unknown_token", "unknown token\n");
-    case TokenCheck::OtherSession: return refuse(403, "other_session", "token not issued to this session\n");
-    case TokenCheck::Expired: return refuse(403, "token_expired", "token expired\n");
-  }
+  if (auto refusal = TokenRefusal(request, record->p, now)) return Refused(address, now, std::move(*refusal));
   // What reaches the store spends the address's submissions, a replayed token included, so that no one can
   // make the store work without bound.
   if (!submissions_->Allow(address, now)) {
@@ -211,15 +217,7 @@ Reply ScoreService::Replay(const HttpRequest& request, const Query& query) {
   if (request.body.empty()) return refuse(400, "replay_empty", "no recording\n");
   if (request.body.size() > game::kMaxRecordingBytes) return refuse(413, "replay_too_large", "recording too large\n");
   const std::string token = query.Value("token");
-  const std::string session(SessionOf(request.cookie));
-  if (session.empty()) return refuse(403, "no_session", "no session\n");
-  if (!sessions_.Ours(session)) return refuse(403, "unknown_session", "session not issued here\n");
-  switch (tokens_.Verify(token, session, now)) {
-    case TokenCheck::Valid: break;
-    case TokenCheck::Malformed: return refuse(403, "unknown_token", "unknown token\n");
-    case TokenCheck::OtherSession: return refuse(403, "other_session", "token not issued to this session\n");
-    case TokenCheck::Expired: return refuse(403, "token_expired", "token expired\n");
-  }
+  if (auto refusal = TokenRefusal(request, token, now)) return Refused(address, now, std::move(*refusal));
   // A replay costs the store threads some milliseconds: each address has its hour's share, as for submissions.
   if (!replays_->Allow(address, now)) return Refusal(429, "replay_budget", "too many replays from this address\n");
   return StoreWork([this, token, recording = request.body] { return Verify(token, recording); });

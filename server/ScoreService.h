@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "Http.h"
@@ -39,6 +40,9 @@ class ScoreService final : public HttpHandler {
   HttpResponse Version(const HttpRequest& request);
   Reply Submit(const HttpRequest& request, const Query& query);
   Reply Replay(const HttpRequest& request, const Query& query);
+  // Why the request's session may not use the token; nothing when it may.
+  std::optional<HttpResponse> TokenRefusal(const HttpRequest& request, const std::string& token,
+                                           std::int64_t now) const;
   HttpResponse Verify(const std::string& token, const std::string& recording);
   HttpResponse Refused(const std::string& address, std::int64_t now, HttpResponse refusal);
   HttpResponse Page(bool all);

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "game/Recording.h"
 #include "game/Replay.h"
@@ -98,6 +101,26 @@ TEST(Recording, ImpossibleInputIsRefused) {
   Recording cut = Waiter().recording;
   cut.values.resize(cut.values.size() / 2);
   EXPECT_THROW(ReplayGame(cut), RecordingError);
+}
+
+// A level-5 game recorded once and committed: every build of the core (other compilers, other platforms) must
+// replay it to the same end, and the scripted player must still record it byte for byte.
+TEST(Recording, TheCommittedGameReplaysToItsEndOnEveryBuild) {
+  const std::filesystem::path file = std::filesystem::path(GW_SOURCE_DIR) / "tests/game/recordings/level5-catcher.gwr";
+  std::ifstream in(file, std::ios::binary);
+  const std::vector<std::uint8_t> committed{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const test::PlayedGame again = PlayScripted({Style::Catcher, 7, "Bench", "", 0, 6});
+  const std::vector<std::uint8_t> fresh = EncodeRecording(again.recording);
+  if (fresh != committed) {
+    const auto written = std::filesystem::temp_directory_path() / "level5-catcher.gwr";
+    std::ofstream(written, std::ios::binary).write(reinterpret_cast<const char*>(fresh.data()),
+                                                   static_cast<std::streamsize>(fresh.size()));
+    ADD_FAILURE() << "the scripted game now records otherwise; the new recording is " << written;
+  }
+  const ReplayOutcome out = ReplayGame(DecodeRecording(committed));
+  EXPECT_EQ(out.score, 2780);
+  EXPECT_EQ(out.level, 6);
+  EXPECT_EQ(out.frames, 20297u);
 }
 
 TEST(Recording, DamagedStoredFormsAreRefusedWithAReason) {
