@@ -12,7 +12,7 @@ case "$mode" in run|test|build) ;; *) echo "usage: bash setup.sh run|test|build"
 packages=(
   build-essential cmake pkg-config
   libsdl2-dev libsdl2-mixer-dev libfreetype-dev libfontconfig-dev libxmp-dev libcurl4-openssl-dev libasound2-dev
-  libcpp-httplib-dev libsqlite3-dev nlohmann-json3-dev libboost-dev libpq-dev postgresql nginx-light wrk
+  libcpp-httplib-dev libsqlite3-dev zlib1g-dev nlohmann-json3-dev libboost-dev libpq-dev postgresql nginx-light wrk
   librsvg2-dev libcairo2-dev fonts-comfortaa
   libgtest-dev libgmock-dev libbenchmark-dev
   lintian desktop-file-utils appstream man-db
