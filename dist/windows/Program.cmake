@@ -44,10 +44,12 @@ add_custom_command(OUTPUT ${GW_ZIP}
   COMMAND ${CMAKE_COMMAND} -DGAME=${GW_GAME_DIR} -DSTAGE=${CMAKE_BINARY_DIR}/stage/${GW_WIN_NAME}
           "-DFILES=${GW_PORTABLE_FILES}" -DOUT=${GW_ZIP} -P ${PROJECT_SOURCE_DIR}/dist/windows/MakeZip.cmake
   DEPENDS gromwumbler gw_data ${PROJECT_SOURCE_DIR}/dist/windows/MakeZip.cmake
-  COMMENT "Packing ${GW_WIN_NAME}-win64.zip")
+  COMMENT "Packing ${GW_WIN_NAME}-win64.zip"
+  VERBATIM)
 configure_file(dist/windows/installer.nsi.in ${CMAKE_BINARY_DIR}/installer.nsi @ONLY)
 add_custom_command(OUTPUT ${GW_SETUP}
   COMMAND makensis -V2 -INPUTCHARSET UTF8 ${CMAKE_BINARY_DIR}/installer.nsi
   DEPENDS gromwumbler gw_data ${CMAKE_BINARY_DIR}/installer.nsi
-  COMMENT "Making ${GW_WIN_NAME}-setup.exe")
+  COMMENT "Making ${GW_WIN_NAME}-setup.exe"
+  VERBATIM)
 add_custom_target(gw_downloads ALL DEPENDS ${GW_ZIP} ${GW_SETUP})

@@ -85,7 +85,7 @@ window_of() {
   echo "$id"
 }
 shot() { [ -z "$shots" ] || cp "$scratch/now.png" "$shots/$1.png"; }
-keys() { local id=$1; shift; for k in "$@"; do xdotool key --window "$id" "$k"; sleep 0.7; done; }
+keys() { local id=$1; shift; for k in "$@"; do xdotool key --window "$id" "$k"; sleep 1.5; done; }
 # Quits through the menu (Escape asks, the left answer says yes) and checks the exit status.
 quit_through_menu() {
   local id=$1
