@@ -100,7 +100,7 @@ quit_through_menu() {
 }
 
 step "The portable zip"
-folder="$scratch/Мои игры/GromWumbler-$version-win64"
+folder="$scratch/Мои игры/GromWumbler-$version"
 mkdir -p "$scratch/Мои игры"
 unzip -q "$win/GromWumbler-$version-win64.zip" -d "$scratch/Мои игры" || fail "unzip"
 for f in gromwumbler.exe Comfortaa-Bold.ttf OFL.txt COPYING.txt ReadMe.txt moregames.url Data/Data.pp sound/1.xm \
