@@ -45,7 +45,9 @@ appdata=$(winepath -u "$appdata" 2>/dev/null)
 [ -d "$appdata" ] || fail "no %APPDATA% in the Wine prefix ($appdata)"
 
 step "gw_tests.exe"
-(cd "$scratch" && wine "$win/tests/windows/gw_tests.exe" --gtest_brief=1) || fail "gw_tests.exe"
+# The XDG rule is the POSIX systems' player folder; Windows has %APPDATA% (checked with the installed game below).
+(cd "$scratch" && wine "$win/tests/windows/gw_tests.exe" --gtest_brief=1 \
+   --gtest_filter=-GameFolder.ThePlayersFolderFollowsXdgDataHomeElseHome) || fail "gw_tests.exe"
 
 step "The same pixels"
 "$host/tests/gw_frames" "$host/game/Data/Data.pp" "$scratch/linux" || fail "gw_frames (Linux)"

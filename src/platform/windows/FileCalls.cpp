@@ -91,7 +91,18 @@ int FileCalls::Rename(const char* from, const char* to) {
   return -1;
 }
 
-int FileCalls::Unlink(const char* path) { return ::_wunlink(Wide(path).c_str()); }
+int FileCalls::Unlink(const char* path) {
+  // Windows refuses to remove a read-only file, which POSIX removes when the folder may be written: a stale one left
+  // by a crash must not stop the next save.
+  const std::wstring name = Wide(path);
+  if (::_wunlink(name.c_str()) == 0) return 0;
+  const DWORD attributes = GetFileAttributesW(name.c_str());
+  if (errno != EACCES || attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0 ||
+      !SetFileAttributesW(name.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
+    return -1;
+  }
+  return ::_wunlink(name.c_str());
+}
 
 int FileCalls::Access(const char* path, int) {
   // Windows' access() only reads the read-only attribute, which folders ignore; the folder's permissions answer
