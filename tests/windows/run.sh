@@ -43,6 +43,8 @@ wineboot -i >/dev/null 2>&1 || fail "wineboot"
 appdata=$(wine cmd /c 'echo %APPDATA%' 2>/dev/null | tr -d '\r')
 appdata=$(winepath -u "$appdata" 2>/dev/null)
 [ -d "$appdata" ] || fail "no %APPDATA% in the Wine prefix ($appdata)"
+# The prefix is the test's own: a player's folder left by an earlier run is not this run's.
+rm -rf "$appdata/GromWumbler"
 
 step "gw_tests.exe"
 # The XDG rule is the POSIX systems' player folder; Windows has %APPDATA% (checked with the installed game below).
