@@ -282,7 +282,9 @@ TEST_F(ConfigOnDisk, AStaleNewFileFromACrashDoesNoHarm) {
   EXPECT_EQ(ReadConfigFile(path, data, error), LoadStatus::Loaded);
 
   WriteBytes("other", Bytes{1, 2, 3});
-  std::filesystem::create_symlink("other", "Config.cfg.new");
+  std::error_code linkError;
+  std::filesystem::create_symlink("other", "Config.cfg.new", linkError);
+  if (linkError) GTEST_SKIP() << "no symbolic links on this system: " << linkError.message();
   ASSERT_TRUE(WriteConfigFile(path, InitialOptions(), DefaultTable(), error)) << error;
   EXPECT_EQ(FileBytes("other"), (Bytes{1, 2, 3}));
   EXPECT_FALSE(std::filesystem::is_symlink(path));
