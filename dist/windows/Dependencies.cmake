@@ -22,6 +22,11 @@ add_library(PkgConfig::XMP INTERFACE IMPORTED)
 target_link_libraries(PkgConfig::XMP INTERFACE ${GW_XMP_LIBRARY})
 target_include_directories(PkgConfig::XMP INTERFACE ${GW_WIN_PREFIX}/include)
 target_compile_definitions(PkgConfig::XMP INTERFACE BUILDING_STATIC)
+# The static zlib by its own name, so no DLL's import library can stand in for it.
+find_library(GW_ZLIB_LIBRARY NAMES libzlibstatic.a PATHS ${GW_WIN_PREFIX}/lib NO_DEFAULT_PATH REQUIRED)
+add_library(ZLIB::ZLIB STATIC IMPORTED)
+set_target_properties(ZLIB::ZLIB PROPERTIES IMPORTED_LOCATION ${GW_ZLIB_LIBRARY}
+  INTERFACE_INCLUDE_DIRECTORIES ${GW_WIN_PREFIX}/include)
 
 # One program file with no runtime beside it: the compiler's own libraries are linked in too.
 add_link_options(-static -static-libgcc -static-libstdc++)

@@ -33,6 +33,9 @@ class FileCalls {
   virtual int Unlink(const char* path);
   // access(2): whether a folder may be written, asked before choosing where to save.
   virtual int Access(const char* path, int mode);
+  // An existing file opened for reading only, never through a link at its name (-1 with errno ELOOP for one),
+  // nor waiting on a pipe found there: the settings may lie in a folder others can write.
+  static int OpenToRead(const char* path);
 };
 
 // False with the failed step in `error` when any step fails; the old file then stays as it was, except when

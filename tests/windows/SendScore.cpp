@@ -20,7 +20,13 @@ int main(int argc, char** argv) {
     record.name = argv[1];
     record.score = std::atoi(argv[2]);
     record.key = GW_SCORE_KEY[0];
-    const auto result = gw::net::ExchangeScore(http, gw::net::ConfiguredScoreServer(), record);
+    // A build knows no server unless told one; this test always names its own.
+    const auto server = gw::net::ConfiguredScoreServer();
+    if (!server) {
+      std::fputs("gw_send_score: no score server (GROMWUMBLER_SCORE_SERVER)\n", stderr);
+      return 1;
+    }
+    const auto result = gw::net::ExchangeScore(http, *server, record);
     if (result == gw::net::ExchangeResult::Sent) return 0;
     std::fprintf(stderr, "gw_send_score: %s\n",
                  result == gw::net::ExchangeResult::Unreachable ? "the server cannot be reached" : "the record was refused");

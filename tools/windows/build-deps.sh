@@ -27,7 +27,7 @@ common=(-G "Unix Makefiles" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DGW_WIN_PREFIX=
 # Once a step has changed, the steps after it build again: they are built on it.
 chain=""
 
-# step PACKAGE VERSION cmake|configure [OPTIONS...]: fetches Debian's source and builds and installs it.
+# step PACKAGE VERSION cmake|configure|zlib [OPTIONS...]: fetches Debian's source and builds and installs it.
 step() {
   local package=$1 version=$2 how=$3
   shift 3
@@ -41,6 +41,15 @@ step() {
   if [ "$how" = cmake ]; then
     { cmake -S "$source" -B "$work/$package" "${common[@]}" "$@" && cmake --build "$work/$package" -j "$jobs" \
         && cmake --install "$work/$package"; } >"$log" 2>&1 || { tail -40 "$log" >&2; exit 1; }
+  elif [ "$how" = zlib ]; then
+    # zlib's CMake build always makes its DLL too, from a resource file Debian's source leaves out: only the static
+    # library is built, and it and the two headers are installed by hand (zconf.h is made in the build folder).
+    { cmake -S "$source" -B "$work/$package" "${common[@]}" "$@" \
+        && cmake --build "$work/$package" -j "$jobs" --target zlibstatic \
+        && install -D -m644 "$work/$package/libzlibstatic.a" "$prefix/lib/libzlibstatic.a" \
+        && install -D -m644 "$source/zlib.h" "$prefix/include/zlib.h" \
+        && install -D -m644 "$work/$package/zconf.h" "$prefix/include/zconf.h"; } >"$log" 2>&1 \
+      || { tail -40 "$log" >&2; exit 1; }
   else
     # A configure script that builds in its source tree: a copy of it.
     cp -a "$source" "$work/$package"
@@ -57,9 +66,13 @@ step libsdl2 2.26.5+dfsg-1 cmake -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF
 step libsdl2-mixer 2.6.2+dfsg-2 cmake -DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_VENDORED=OFF -DSDL2MIXER_CMD=OFF \
   -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF -DSDL2MIXER_MP3=OFF -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_OPUS=OFF \
   -DSDL2MIXER_VORBIS=OFF -DSDL2MIXER_WAVE=ON -DSDL2MIXER_DEPS_SHARED=OFF
-# FreeType with Debian's own configuration (its patches are applied), without the compressed and colour formats
-# that the game's one TrueType face never needs.
-step freetype 2.12.1+dfsg-5+deb12u4 cmake -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
+# zlib deflates the recorded games; static only (see step). Before FreeType, whose gzip module would otherwise
+# bring its own copy of zlib's inflate, and the two would clash in the one program file.
+step zlib 1:1.2.13.dfsg-1 zlib
+# FreeType with Debian's own configuration (its patches are applied), on the zlib above, without the compressed
+# and colour formats that the game's one TrueType face never needs.
+step freetype 2.12.1+dfsg-5+deb12u4 cmake -DFT_REQUIRE_ZLIB=ON -DZLIB_LIBRARY="$prefix/lib/libzlibstatic.a" \
+  -DZLIB_INCLUDE_DIR="$prefix/include" -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
   -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
 # libcurl for plain HTTP, with Windows' own TLS (Schannel) should the score server ever move to https.
 step curl 7.88.1-10+deb12u15 cmake -DHTTP_ONLY=ON -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DCURL_ZLIB=OFF \

@@ -17,5 +17,8 @@ int FileCalls::Close(int fd) { return ::close(fd); }
 int FileCalls::Rename(const char* from, const char* to) { return ::rename(from, to); }
 int FileCalls::Unlink(const char* path) { return ::unlink(path); }
 int FileCalls::Access(const char* path, int mode) { return ::access(path, mode); }
+int FileCalls::OpenToRead(const char* path) {
+  return ::open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+}
 
 }  // namespace gw::store

@@ -121,4 +121,23 @@ int FileCalls::Access(const char* path, int) {
   return 0;
 }
 
+int FileCalls::OpenToRead(const char* path) {
+  // The reparse point itself is opened, not what it names, so that a link is seen and refused.
+  const HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    SetErrno(GetLastError());
+    return -1;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileInformationByHandle(file, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    CloseHandle(file);
+    errno = ELOOP;
+    return -1;
+  }
+  const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(file), _O_RDONLY | _O_BINARY);
+  if (fd < 0) CloseHandle(file);
+  return fd;
+}
+
 }  // namespace gw::store
