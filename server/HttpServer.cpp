@@ -319,8 +319,7 @@ void HttpServer::Admit(tcp::socket socket) {
   const tcp::endpoint peer = socket.remote_endpoint(ec);
   if (ec) return;
   const std::string address = AddressOf(peer);
-  const bool proxy = std::find(limits_.trustedProxies.begin(), limits_.trustedProxies.end(), address) !=
-                     limits_.trustedProxies.end();
+  const bool proxy = Trusted(address, limits_.trustedProxies);
   socket.set_option(tcp::no_delay(true), ec);  // an answer goes out in one piece, at once
   const char* reason = nullptr;
   std::shared_ptr<Connection> connection;
