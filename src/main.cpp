@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
     const store::TableLock lock(tableFolder);
     if (lock.HeldByAnother()) {
       std::fprintf(stderr, "Grom Wumbler is already running with the high scores of %s.\n"
-                   "Play on in that window, or quit it first.\n", tableFolder.c_str());
+                   "Play on in that window, or quit it first.\n", platform::Utf8Name(tableFolder).c_str());
       window->ShowError(app::SecondCopyMessage(tableFolder));
       return 1;
     }
