@@ -3,17 +3,19 @@
 # Sets up a fresh Debian machine, builds the game and either runs it or runs the test suite.
 #   bash setup.sh run    install what is missing, build, start the game from build/game
 #   bash setup.sh test   install what is missing, build, run every test
+#   bash setup.sh windows  the same build, then the Windows one (build-win/): the game cross-built with MinGW-w64
+#                          on libraries built from Debian's sources, the portable zip and the installer
 #   bash setup.sh web    install what is missing, build, then the browser build in build-web/play/
 set -euo pipefail
 cd "$(dirname "$0")"
 
 mode=${1:-run}
-case "$mode" in run|test|build|web) ;; *) echo "usage: bash setup.sh run|test|build|web" >&2; exit 2 ;; esac
+case "$mode" in run|test|build|windows|web) ;; *) echo "usage: bash setup.sh run|test|build|windows|web" >&2; exit 2 ;; esac
 
 packages=(
   build-essential cmake pkg-config
   libsdl2-dev libsdl2-mixer-dev libfreetype-dev libfontconfig-dev libxmp-dev libcurl4-openssl-dev libasound2-dev
-  libcpp-httplib-dev libsqlite3-dev nlohmann-json3-dev libboost-dev libpq-dev postgresql
+  libcpp-httplib-dev libsqlite3-dev zlib1g-dev nlohmann-json3-dev libboost-dev libpq-dev postgresql nginx-light wrk
   librsvg2-dev libcairo2-dev fonts-comfortaa
   libgtest-dev libgmock-dev libbenchmark-dev
   lintian desktop-file-utils appstream man-db
@@ -25,6 +27,10 @@ packages=(
 if [ "$mode" = web ]; then
   packages+=(emscripten node-acorn dpkg-dev brotli chromium)
   command -v npm >/dev/null || packages+=(npm)
+fi
+if [ "$mode" = windows ]; then
+  # The cross-compiler (its posix flavour: the game uses std::thread), the installer maker, and Wine to test.
+  packages+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix nsis wine64 unzip curl dpkg-dev)
 fi
 missing=()
 for p in "${packages[@]}"; do
@@ -70,4 +76,10 @@ case "$mode" in
   test) cd build && exec ctest --output-on-failure -j "$(nproc)" ;;
   build) ;;
   web) exec bash tools/web/build.sh build build-web ;;
+  windows)
+    prefix=$(bash tools/windows/build-deps.sh)
+    cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=dist/windows/Toolchain.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DGW_WIN_PREFIX="$prefix" -DGW_HOST_BUILD="$PWD/build"
+    cmake --build build-win -j "$(nproc)"
+    ;;
 esac

@@ -21,15 +21,7 @@ for tool in Xvfb openbox xdotool; do
   command -v "$tool" >/dev/null || { echo "measure-load: $tool is missing" >&2; exit 2; }
 done
 
-run_dir=$(mktemp -d)
-pids=()
-cleanup() {
-  local p
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
-  rm -rf "$run_dir"
-}
-trap cleanup EXIT
+source "$here/bench/run-dir.sh"
 
 # A fresh game folder: the data of the build, its own settings file.
 ln -s "$game_dir/Data" "$run_dir/Data"

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AccessLog.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <ctime>
 
@@ -25,13 +23,6 @@ void AppendSafe(std::string& out, std::string_view text) {
 }
 
 }  // namespace
-
-LogSink StderrLog() {
-  return [](std::string_view line) {
-    // A short write to a pipe or the journal is whole; a failing log must not stop the server.
-    [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, line.data(), line.size());
-  };
-}
 
 std::string LoggedTarget(std::string_view target) {
   std::string out;
@@ -64,7 +55,7 @@ std::string AccessLine(const AccessEntry& e) {
   const std::time_t seconds = static_cast<std::time_t>(ms / 1000);
   std::tm tm{};
   gmtime_r(&seconds, &tm);
-  char when[40];
+  char when[96];  // room for any int the format could be handed
   std::snprintf(when, sizeof when, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
                 tm.tm_hour, tm.tm_min, tm.tm_sec, static_cast<int>(ms % 1000));
   char took[32];

@@ -13,9 +13,6 @@ namespace gw::scores {
 // Where finished lines go; each call gets one whole line, newline included.
 using LogSink = std::function<void(std::string_view line)>;
 
-// Standard error, one write per line so that lines from several threads never interleave.
-LogSink StderrLog();
-
 struct AccessEntry {
   std::chrono::system_clock::time_point at;
   std::string_view address;

@@ -15,11 +15,11 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
+}  // namespace
+
 bool Trusted(const std::string& address, const std::vector<std::string>& trusted) {
   return std::find(trusted.begin(), trusted.end(), address) != trusted.end();
 }
-
-}  // namespace
 
 std::string NormalAddress(std::string_view text) {
   boost::system::error_code ec;

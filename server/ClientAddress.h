@@ -10,6 +10,9 @@
 
 namespace gw::scores {
 
+// Whether `address` is one of the operator's trusted proxies.
+bool Trusted(const std::string& address, const std::vector<std::string>& trusted);
+
 // The client's address: the peer itself, unless the peer is one of `trusted`; then the nearest address of
 // X-Forwarded-For (read from its right end, the entries the trusted proxies appended) that is not a trusted proxy
 // itself. An entry that is not an IP address ends the trust, and the last trusted hop is the answer.

@@ -16,6 +16,7 @@ struct HttpRequest {
   std::string target;   // path and query as sent
   std::string cookie;   // every Cookie header, joined with "; "
   std::string address;  // the client's IP address
+  std::string body;     // a POST's, bounded by the transport; empty otherwise
   std::string acceptEncoding{};  // every Accept-Encoding header, joined with ", "
   std::string ifNoneMatch{};     // every If-None-Match header, joined with ", "
 };

@@ -14,6 +14,8 @@
 #include <boost/beast/http/string_body.hpp>
 #include <boost/beast/http/write.hpp>
 
+#include <algorithm>
+#include <cerrno>
 #include <fstream>
 #include <optional>
 #include <thread>
@@ -53,6 +55,7 @@ HttpResponse HeadRefusal(const beast::error_code& ec, HeadProblem problem) {
     case HeadProblem::TooManyFields: return Refusal(431, "headers_too_large", "too many header fields\n");
     case HeadProblem::TargetTooLong: return Refusal(414, "target_too_long", "request target too long\n");
     case HeadProblem::HasBody: return Refusal(413, "body", "no request body is accepted\n");
+    case HeadProblem::BodyTooLarge: return Refusal(413, "body_too_large", "request body too large\n");
     case HeadProblem::None: break;
   }
   if (ec == http::error::header_limit || ec == http::error::buffer_overflow) {
@@ -66,17 +69,18 @@ HttpResponse HeadRefusal(const beast::error_code& ec, HeadProblem problem) {
 
 class HttpServer::Connection : public std::enable_shared_from_this<Connection> {
  public:
-  Connection(HttpServer& server, tcp::socket socket, std::string address)
+  Connection(HttpServer& server, tcp::socket socket, std::string address, bool counted)
       : server_(server),
         socket_(std::move(socket)),
         timer_(socket_.get_executor()),
         address_(std::move(address)),
-        buffer_(server.limits_.head.headBytes + kReadChunk) {
+        buffer_(server.limits_.head.headBytes + kReadChunk),
+        counted_(counted) {
     server_.metrics_.Opened();
   }
   ~Connection() {
     server_.metrics_.Closed();
-    server_.Forget(this, address_);
+    server_.Forget(this);
   }
 
   void Start() {
@@ -137,7 +141,7 @@ class HttpServer::Connection : public std::enable_shared_from_this<Connection> {
   void OnHead(beast::error_code ec) {
     NoDeadline();
     if (ec && expired_ && !stopping_) {
-      request_ = {head_->Method(), head_->Target(), {}, address_};
+      request_ = {head_->Method(), head_->Target(), {}, address_, {}};
       return Answer(Refusal(408, "deadline", "the request did not arrive in time\n"), false);
     }
     if (ec) {
@@ -147,11 +151,11 @@ class HttpServer::Connection : public std::enable_shared_from_this<Connection> {
           ec == asio::error::broken_pipe || ec == asio::error::eof) {
         return Close();
       }
-      request_ = {head_->Method(), head_->Target(), {}, address_};
+      request_ = {head_->Method(), head_->Target(), {}, address_, {}};
       return Answer(HeadRefusal(ec, head_->Problem()), false);
     }
     request_ = {head_->Method(), head_->Target(), head_->Cookie(),
-                ClientAddress(address_, head_->ForwardedFor(), Limits().trustedProxies)};
+                ClientAddress(address_, head_->ForwardedFor(), Limits().trustedProxies), head_->TakeBody()};
     request_.acceptEncoding = head_->AcceptEncoding();
     request_.ifNoneMatch = head_->IfNoneMatch();
     const bool keepAlive = head_->keep_alive();
@@ -199,12 +203,25 @@ class HttpServer::Connection : public std::enable_shared_from_this<Connection> {
     });
   }
 
+  // The client has certainly gone: the peer's end of the stream, with nothing of it left unread, or a reset.
+  // Looked at from the admitting thread without taking anything from the socket; lock_ keeps it open meanwhile.
+  bool ClientGone() const {
+    char byte = 0;
+    const ssize_t n = ::recv(const_cast<tcp::socket&>(socket_).native_handle(), &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    return n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+  }
+
   void Close() {
     beast::error_code ignored;
     NoDeadline();
+    // The slot goes back as the socket closes, under the lock that the admitting thread peeks under.
+    std::lock_guard guard(server_.lock_);
+    server_.Uncount(this);
     socket_.shutdown(tcp::socket::shutdown_both, ignored);
     socket_.close(ignored);
   }
+
+  const std::string& Address() const { return address_; }
 
   HttpServer& server_;
   tcp::socket socket_;
@@ -219,6 +236,8 @@ class HttpServer::Connection : public std::enable_shared_from_this<Connection> {
   bool stopping_ = false;
   bool expired_ = false;
   std::uint64_t deadline_ = 0;
+  bool counted_;  // against its address's cap; guarded by the server's lock_
+  friend class HttpServer;
 };
 
 HttpServer::HttpServer(HttpHandler& handler, Metrics& metrics, LogSink log, TransportLimits limits)
@@ -302,28 +321,26 @@ void HttpServer::Admit(tcp::socket socket) {
   const tcp::endpoint peer = socket.remote_endpoint(ec);
   if (ec) return;
   const std::string address = AddressOf(peer);
+  const bool proxy = Trusted(address, limits_.trustedProxies);
+  socket.set_option(tcp::no_delay(true), ec);  // an answer goes out in one piece, at once
   const char* reason = nullptr;
+  std::shared_ptr<Connection> connection;
   {
     std::lock_guard guard(lock_);
-    auto [mine, added] = perAddress_.try_emplace(address, 0);
     if (connections_.size() >= limits_.connections) {
       reason = "connections";
-    } else if (mine->second >= limits_.connectionsPerAddress) {
-      reason = "address_connections";
+    } else if (!proxy) {
+      auto& counted = perAddress_[address];
+      if (counted.size() >= limits_.connectionsPerAddress && !Sweep(counted)) reason = "address_connections";
+      if (reason && counted.empty()) perAddress_.erase(address);
     }
     if (!reason) {
-      ++mine->second;
-    } else if (added) {
-      perAddress_.erase(mine);
+      connection = std::make_shared<Connection>(*this, std::move(socket), address, !proxy);
+      connections_.emplace(connection.get(), connection);
+      if (!proxy) perAddress_[address].push_back(connection.get());
     }
   }
   if (reason) return Turn(socket, address, reason);
-  socket.set_option(tcp::no_delay(true), ec);  // an answer goes out in one piece, at once
-  auto connection = std::make_shared<Connection>(*this, std::move(socket), address);
-  {
-    std::lock_guard guard(lock_);
-    connections_.emplace(connection.get(), connection);
-  }
   connection->Start();
 }
 
@@ -338,12 +355,32 @@ void HttpServer::Turn(tcp::socket& socket, const std::string& address, const cha
   Log({std::chrono::system_clock::now(), address, {}, {}, 503, reason, {}});
 }
 
-void HttpServer::Forget(const Connection* connection, const std::string& address) {
+void HttpServer::Uncount(Connection* connection) {
+  if (!connection->counted_) return;
+  connection->counted_ = false;
+  const auto it = perAddress_.find(connection->Address());
+  if (it == perAddress_.end()) return;
+  std::erase(it->second, connection);
+  if (it->second.empty()) perAddress_.erase(it);
+}
+
+bool HttpServer::Sweep(std::vector<Connection*>& counted) {
+  const std::size_t before = counted.size();
+  std::erase_if(counted, [](Connection* c) {
+    if (!c->ClientGone()) return false;
+    // Its handlers close it when they see the end; its answer, if one is due, still goes out.
+    c->counted_ = false;
+    return true;
+  });
+  return counted.size() < before;
+}
+
+void HttpServer::Forget(Connection* connection) {
   bool last = false;
   {
     std::lock_guard guard(lock_);
     connections_.erase(connection);
-    if (auto it = perAddress_.find(address); it != perAddress_.end() && --it->second == 0) perAddress_.erase(it);
+    Uncount(connection);
     last = connections_.empty();
   }
   // A stop ends as soon as the last connection has, not when the grace runs out.

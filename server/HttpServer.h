@@ -4,6 +4,9 @@
 // slow, silent or greedy holds only its own few kilobytes: every request must arrive whole within a deadline,
 // its head is bounded in bytes and fields, and the connections of one address and of all are capped. Work that
 // blocks on the database runs on a small pool of its own, never on the network threads.
+// A trusted reverse proxy carries many players over its connections, so its own address has no connection cap
+// (the hourly budgets count the players it names); and a connection whose client has gone holds no slot, even
+// before its handlers have seen the end.
 
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
@@ -29,7 +32,7 @@ namespace gw::scores {
 
 struct TransportLimits {
   std::size_t connections = 10000;          // open at once, from everyone
-  std::size_t connectionsPerAddress = 64;   // open at once, from one address
+  std::size_t connectionsPerAddress = 64;   // open at once, from one address other than a trusted proxy
   std::chrono::milliseconds idle{5000};     // waiting for the first byte of a request
   std::chrono::milliseconds request{10000};  // from a request's first byte to its last
   std::chrono::milliseconds write{10000};    // for the client to take the answer
@@ -63,7 +66,11 @@ class HttpServer {
   void Accept();
   void Admit(boost::asio::ip::tcp::socket socket);
   void Turn(boost::asio::ip::tcp::socket& socket, const std::string& address, const char* reason);
-  void Forget(const Connection* connection, const std::string& address);
+  void Forget(Connection* connection);
+  // Under lock_: the connection no longer counts against its address's cap.
+  void Uncount(Connection* connection);
+  // Under lock_: gives back the slots of the address's connections whose client has gone; true when one was.
+  bool Sweep(std::vector<Connection*>& counted);
   void Log(const AccessEntry& entry) { if (log_) log_(AccessLine(entry)); }
 
   HttpHandler& handler_;
@@ -75,7 +82,8 @@ class HttpServer {
   // Declared before the I/O context: connections still held by its handlers forget themselves here when it goes.
   std::mutex lock_;
   std::unordered_map<const Connection*, std::weak_ptr<Connection>> connections_;
-  std::unordered_map<std::string, std::size_t> perAddress_;
+  // The connections counted against each address's cap.
+  std::unordered_map<std::string, std::vector<Connection*>> perAddress_;
 
   boost::asio::io_context io_;
   boost::asio::strand<boost::asio::io_context::executor_type> strand_;  // the acceptor's and the grace timer's

@@ -40,6 +40,9 @@ std::string Metrics::Text() const {
   out += "# HELP gromwumbler_scores_stored_total Submissions stored.\n";
   out += "# TYPE gromwumbler_scores_stored_total counter\n";
   out += "gromwumbler_scores_stored_total " + std::to_string(stored_.load()) + "\n";
+  out += "# HELP gromwumbler_replays_verified_total Recorded games replayed here that ended as their entry claims.\n";
+  out += "# TYPE gromwumbler_replays_verified_total counter\n";
+  out += "gromwumbler_replays_verified_total " + std::to_string(verified_.load()) + "\n";
   std::lock_guard guard(lock_);
   out += "# HELP gromwumbler_scores_requests_total Requests answered, by status.\n";
   out += "# TYPE gromwumbler_scores_requests_total counter\n";

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The server's counters, shown to Prometheus at /metrics: requests by status, stored submissions, refusals by
+// The server's counters, shown to Prometheus at /metrics: requests by status, stored submissions, verified replays, refusals by
 // reason, how long requests took, and the connections open now.
 
 #include <array>
@@ -20,6 +20,7 @@ class Metrics {
   // A refusal that never became a request (a connection over the limits).
   void Refused(const std::string& refusal);
   void Stored() { stored_.fetch_add(1, std::memory_order_relaxed); }
+  void Verified() { verified_.fetch_add(1, std::memory_order_relaxed); }
   void Opened() { open_.fetch_add(1, std::memory_order_relaxed); }
   void Closed() { open_.fetch_sub(1, std::memory_order_relaxed); }
   std::int64_t OpenConnections() const { return open_.load(std::memory_order_relaxed); }
@@ -32,6 +33,7 @@ class Metrics {
                                                       0.1,    0.25,  0.5,    1,     2.5,  10};
   std::atomic<std::int64_t> open_{0};
   std::atomic<std::int64_t> stored_{0};
+  std::atomic<std::int64_t> verified_{0};
   mutable std::mutex lock_;
   std::map<int, std::int64_t> byStatus_;
   std::map<std::string, std::int64_t> byRefusal_;

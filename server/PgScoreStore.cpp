@@ -2,6 +2,7 @@
 #include "PgScoreStore.h"
 
 #include <libpq-fe.h>
+#include <poll.h>
 #include <openssl/rand.h>
 
 #include <array>
@@ -44,6 +45,16 @@ CREATE TABLE budgets (
   PRIMARY KEY (kind, address, hour)
 );
 )sql";
+
+// Version 3: each entry's replay (0 none yet, 1 verified, 2 refused), the level it ended on and its recording.
+constexpr const char* kSchemaV3 = R"sql(
+ALTER TABLE scores ADD COLUMN replay smallint NOT NULL DEFAULT 0;
+ALTER TABLE scores ADD COLUMN level integer;
+ALTER TABLE scores ADD COLUMN recording bytea;
+CREATE INDEX scores_verified_by_score ON scores (score DESC, time) WHERE replay = 1;
+)sql";
+
+constexpr int kReplayVerified = 1, kReplayRefused = 2;
 
 constexpr std::int64_t kHour = 3600;
 
@@ -89,6 +100,15 @@ std::string Value(const PGresult* r, int row, int column) {
   return std::string(PQgetvalue(r, row, column), static_cast<std::size_t>(PQgetlength(r, row, column)));
 }
 
+// An idle connection the server has closed (a restart, an administrator) has said so already: its socket
+// holds the farewell or the end of the stream. Looked at without a round trip, so the check costs nothing.
+bool StillOpen(pg_conn* c) {
+  pollfd p{PQsocket(c), POLLIN, 0};
+  if (p.fd < 0) return false;
+  if (::poll(&p, 1, 0) > 0 && PQconsumeInput(c) == 0) return false;
+  return PQstatus(c) == CONNECTION_OK;
+}
+
 }  // namespace
 
 bool IsPostgresUri(const std::string& text) {
@@ -103,14 +123,24 @@ class PgScoreStore::Lease {
  public:
   explicit Lease(PgScoreStore& store) : store_(store) {
     std::unique_lock lock(store.lock_);
-    const bool free = store.freed_.wait_for(lock, store.settings_.waitForConnection, [&] {
-      return !store.idle_.empty() || store.open_ < store.settings_.poolSize;
-    });
-    if (!free) throw StoreError("no free database connection");
-    if (!store.idle_.empty()) {
-      conn_ = std::move(store.idle_.back());
+    while (true) {
+      const bool free = store.freed_.wait_for(lock, store.settings_.waitForConnection, [&] {
+        return !store.idle_.empty() || store.open_ < store.settings_.poolSize;
+      });
+      if (!free) throw StoreError("no free database connection");
+      if (store.idle_.empty()) break;
+      Conn idle = std::move(store.idle_.back());
       store.idle_.pop_back();
-      return;
+      if (StillOpen(idle.get())) {
+        conn_ = std::move(idle);
+        reused_ = true;
+        return;
+      }
+      --store.open_;
+      lock.unlock();
+      idle.reset();
+      store.LostOne();
+      lock.lock();
     }
     ++store.open_;
     lock.unlock();
@@ -123,9 +153,11 @@ class PgScoreStore::Lease {
   }
   ~Lease() {
     if (!conn_) return;
-    if (PQstatus(conn_.get()) != CONNECTION_OK || PQtransactionStatus(conn_.get()) != PQTRANS_IDLE) {
+    if (Lost() || PQtransactionStatus(conn_.get()) != PQTRANS_IDLE) {
+      const bool lost = Lost();
       conn_.reset();
       Drop();
+      if (lost) store_.LostOne();
       return;
     }
     std::lock_guard lock(store_.lock_);
@@ -136,6 +168,9 @@ class PgScoreStore::Lease {
   Lease& operator=(const Lease&) = delete;
 
   pg_conn* get() const { return conn_.get(); }
+  // Taken from the pool rather than made for this lease.
+  bool Reused() const { return reused_; }
+  bool Lost() const { return PQstatus(conn_.get()) != CONNECTION_OK; }
 
  private:
   void Drop() {
@@ -146,7 +181,35 @@ class PgScoreStore::Lease {
 
   PgScoreStore& store_;
   Conn conn_;
+  bool reused_ = false;
 };
+
+void PgScoreStore::LostOne() {
+  std::vector<Conn> stale;
+  {
+    std::lock_guard lock(lock_);
+    stale.swap(idle_);
+    open_ -= static_cast<int>(stale.size());
+    freed_.notify_all();
+  }
+  // Closed outside the lock: a close may wait on the network.
+}
+
+// A pooled connection may have died while it sat idle, in a way no look at its socket shows until a statement
+// is sent on it. Such a statement never ran, or ran and was rolled back with the connection, or (the one doubtful
+// case: the answer to a commit lost on its way) ran whole; every caller's work is written so that a second
+// run after the first does no harm.
+template <typename Work>
+auto PgScoreStore::Retrying(Work work) {
+  for (bool again = false;; again = true) {
+    Lease lease(*this);
+    try {
+      return work(lease.get(), again);
+    } catch (const StoreError&) {
+      if (again || !lease.Reused() || !lease.Lost()) throw;
+    }
+  }
+}
 
 PgScoreStore::Conn PgScoreStore::Connect() const {
   const std::string timeout = std::to_string(settings_.connectTimeoutS);
@@ -180,6 +243,7 @@ void PgScoreStore::Migrate(pg_conn* c) const {
     }
     if (version < 1) RunScript(c, kSchemaV1);
     if (version < 2) RunScript(c, kSchemaV2);
+    if (version < 3) RunScript(c, kSchemaV3);
     if (version < kSchemaVersion) {
       const std::string now = std::to_string(kSchemaVersion);
       Run(c, "DELETE FROM schema_version");
@@ -201,44 +265,82 @@ PgScoreStore::PgScoreStore(PgSettings settings) : settings_(std::move(settings))
 PgScoreStore::~PgScoreStore() = default;
 
 AddResult PgScoreStore::Add(const Submission& s) {
-  Lease c(*this);
   const std::string score = std::to_string(s.score);
   const std::string time = std::to_string(s.time);
-  // One statement is one transaction: with synchronous commit it is on disk when the answer comes back.
-  Result r = Run(c.get(),
-                 "INSERT INTO scores (name, country, score, time, token, address) VALUES ($1, $2, $3, $4, $5, $6) "
-                 "ON CONFLICT (token) DO NOTHING",
-                 {&s.name, &s.country, &score, &time, &s.token, &s.address});
-  return std::string_view(PQcmdTuples(r.get())) == "1" ? AddResult::Stored : AddResult::TokenUsed;
+  return Retrying([&](pg_conn* c, bool again) {
+    // One statement is one transaction: with synchronous commit it is on disk when the answer comes back.
+    Result r = Run(c,
+                   "INSERT INTO scores (name, country, score, time, token, address) VALUES ($1, $2, $3, $4, $5, $6) "
+                   "ON CONFLICT (token) DO NOTHING",
+                   {&s.name, &s.country, &score, &time, &s.token, &s.address});
+    if (std::string_view(PQcmdTuples(r.get())) == "1") return AddResult::Stored;
+    if (!again) return AddResult::TokenUsed;
+    // The first attempt may have been committed before its connection died: then the token's row is this very
+    // submission, which is stored (once), not a second use of its token.
+    Result mine = Run(c,
+                      "SELECT 1 FROM scores WHERE token = $5 AND name = $1 AND country = $2 AND score = $3 "
+                      "AND time = $4 AND address = $6",
+                      {&s.name, &s.country, &score, &time, &s.token, &s.address});
+    return PQntuples(mine.get()) == 1 ? AddResult::Stored : AddResult::TokenUsed;
+  });
 }
 
-std::vector<ScoreRow> PgScoreStore::Best(std::int64_t since, int limit) {
-  Lease c(*this);
+std::vector<ScoreRow> PgScoreStore::Best(std::int64_t since, int limit, bool verifiedOnly) {
   const std::string from = std::to_string(since);
   const std::string count = std::to_string(limit);
-  Result r = Run(c.get(),
-                 "SELECT name, country, score, time FROM scores WHERE time >= $1 ORDER BY score DESC, time, id "
-                 "LIMIT $2",
-                 {&from, &count});
+  const std::string only = verifiedOnly ? "1" : "0";
+  Result r = Retrying([&](pg_conn* c, bool) {
+    return Run(c,
+               "SELECT name, country, score, time, replay FROM scores WHERE time >= $1 AND ($3 = 0 OR replay = 1) "
+               "ORDER BY score DESC, time, id LIMIT $2",
+               {&from, &count, &only});
+  });
   std::vector<ScoreRow> rows;
   const int n = PQntuples(r.get());
   rows.reserve(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) {
     rows.push_back({Value(r.get(), i, 0), Value(r.get(), i, 1), static_cast<std::int32_t>(ToInt64(r.get(), i, 2)),
-                    ToInt64(r.get(), i, 3)});
+                    ToInt64(r.get(), i, 3), ToInt64(r.get(), i, 4) == kReplayVerified});
   }
   return rows;
 }
 
+std::optional<ReplayClaim> PgScoreStore::Claim(const std::string& token) {
+  Result r = Retrying([&](pg_conn* c, bool) {
+    return Run(c, "SELECT name, country, score, replay FROM scores WHERE token = $1", {&token});
+  });
+  if (PQntuples(r.get()) != 1) return std::nullopt;
+  return ReplayClaim{Value(r.get(), 0, 0), Value(r.get(), 0, 1), static_cast<std::int32_t>(ToInt64(r.get(), 0, 2)),
+                     ToInt64(r.get(), 0, 3) != 0};
+}
+
+bool PgScoreStore::KeepReplay(const std::string& token, const ReplayVerdict& verdict) {
+  const std::string replay = std::to_string(verdict.verified ? kReplayVerified : kReplayRefused);
+  const std::string level = std::to_string(verdict.level);
+  // The recording goes as one binary parameter: no text form of 256 KiB to build and parse.
+  const char* values[] = {token.data(), replay.data(), level.data(), verdict.recording.data()};
+  const int lengths[] = {static_cast<int>(token.size()), static_cast<int>(replay.size()),
+                         static_cast<int>(level.size()), static_cast<int>(verdict.recording.size())};
+  const int formats[] = {0, 0, 0, 1};
+  // Sent again after a lost connection, an update that did commit finds the entry decided and answers "not
+  // kept": the entry keeps the first verdict, which is the same one.
+  return Retrying([&](pg_conn* c, bool) {
+    Result r(PQexecParams(c,
+                          "UPDATE scores SET replay = $2::smallint, level = $3::integer, recording = $4::bytea "
+                          "WHERE token = $1 AND replay = 0",
+                          4, nullptr, values, lengths, formats, 0));
+    if (!r || PQresultStatus(r.get()) != PGRES_COMMAND_OK) throw StoreError(Message(c));
+    return std::string_view(PQcmdTuples(r.get())) == "1";
+  });
+}
+
 std::int64_t PgScoreStore::Count() {
-  Lease c(*this);
-  Result r = Run(c.get(), "SELECT count(*) FROM scores");
+  Result r = Retrying([](pg_conn* c, bool) { return Run(c, "SELECT count(*) FROM scores"); });
   return ToInt64(r.get(), 0, 0);
 }
 
 void PgScoreStore::Ping() {
-  Lease c(*this);
-  Run(c.get(), "SELECT 1");
+  Retrying([](pg_conn* c, bool) { return Run(c, "SELECT 1"); });
 }
 
 std::string PgScoreStore::Secret() {
@@ -272,18 +374,21 @@ class PgScoreStore::Budget final : public HourlyBudget {
   bool Allow(const std::string& address, std::int64_t now) override {
     if (perHour_ <= 0) return false;
     const std::int64_t hour = now / kHour;
-    Lease c(store_);
-    Forget(c.get(), hour);
     const std::string hourText = std::to_string(hour);
     const std::string limit = std::to_string(perHour_);
-    // A budget count lost in a crash costs nothing worth a disk flush: this one commit may skip the wait.
-    Result r = Run(c.get(),
-                   "WITH quick AS (SELECT set_config('synchronous_commit', 'off', true)) "
-                   "INSERT INTO budgets AS b (kind, address, hour, spent) SELECT $1, $2, $3::bigint, 1 FROM quick "
-                   "ON CONFLICT (kind, address, hour) DO UPDATE SET spent = b.spent + 1 WHERE b.spent < $4::integer "
-                   "RETURNING spent",
-                   {&kind_, &address, &hourText, &limit});
-    return PQntuples(r.get()) == 1;
+    // Sent again after a lost connection, a unit may be counted twice in the doubtful case: an address then has
+    // one submission fewer that hour, which is the cheaper error.
+    return store_.Retrying([&](pg_conn* c, bool) {
+      Forget(c, hour);
+      // A budget count lost in a crash costs nothing worth a disk flush: this one commit may skip the wait.
+      Result r = Run(c,
+                     "WITH quick AS (SELECT set_config('synchronous_commit', 'off', true)) "
+                     "INSERT INTO budgets AS b (kind, address, hour, spent) SELECT $1, $2, $3::bigint, 1 FROM quick "
+                     "ON CONFLICT (kind, address, hour) DO UPDATE SET spent = b.spent + 1 WHERE b.spent < $4::integer "
+                     "RETURNING spent",
+                     {&kind_, &address, &hourText, &limit});
+      return PQntuples(r.get()) == 1;
+    });
   }
 
  private:

@@ -2,7 +2,9 @@
 #pragma once
 // Scores in a shared PostgreSQL database, so that several server instances behind one address act as one:
 // the tokens' key, the scores and the per-address budgets all live in the database. A small pool of
-// connections, made as they are first needed and remade after the database went away.
+// connections, made as they are first needed and remade after the database went away: once one is found lost,
+// every idle one is dropped with it (a restarted database has closed them all), an idle one is checked before
+// it is used, and work whose pooled connection turned out dead is done once more on a fresh one.
 
 #include <chrono>
 #include <condition_variable>
@@ -35,14 +37,16 @@ class PgScoreStore final : public ScoreStore {
   ~PgScoreStore() override;
 
   AddResult Add(const Submission& submission) override;
-  std::vector<ScoreRow> Best(std::int64_t since, int limit) override;
+  std::vector<ScoreRow> Best(std::int64_t since, int limit, bool verifiedOnly = false) override;
+  std::optional<ReplayClaim> Claim(const std::string& token) override;
+  bool KeepReplay(const std::string& token, const ReplayVerdict& verdict) override;
   std::int64_t Count() override;
   void Ping() override;
   std::string Secret() override;
   std::unique_ptr<HourlyBudget> SharedBudget(const std::string& kind, int perHour) override;
 
   // The schema version this server writes.
-  static constexpr int kSchemaVersion = 2;
+  static constexpr int kSchemaVersion = 3;
 
  private:
   struct ConnDeleter {
@@ -54,6 +58,12 @@ class PgScoreStore final : public ScoreStore {
 
   Conn Connect() const;
   void Migrate(pg_conn* c) const;
+  // Runs `work` on a leased connection; when a connection taken from the pool was lost under it, once more on
+  // a fresh one. `work` gets the connection and whether this is the second attempt.
+  template <typename Work>
+  auto Retrying(Work work);
+  // A connection was lost: the idle ones were opened before the loss and are dropped too.
+  void LostOne();
 
   PgSettings settings_;
   std::mutex lock_;

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include <ctime>
+#include <string_view>
 
 #include "TextConversion.h"
 
@@ -36,12 +37,13 @@ constexpr const char* kHead = R"html(<!DOCTYPE html>
        border-bottom: 2px solid var(--line); }
   td { padding: 6px; border-bottom: 1px solid var(--line); vertical-align: top; }
   col.rank { width: 2.6em; }
-  col.score { width: 7.2em; }
+  col.score { width: 7.6em; }
   td.rank { color: #6b7a5a; text-align: right; }
   td.who { overflow-wrap: anywhere; }
   .country { display: block; color: #6b7a5a; font-size: .8rem; }
   th.score, td.score { text-align: right; overflow-wrap: anywhere; }
-  .points { display: block; font-weight: bold; font-variant-numeric: tabular-nums; }
+  /* A score is one word: the column fits nine digits, and they never break over two lines. */
+  .points { display: block; font-weight: bold; font-variant-numeric: tabular-nums; white-space: nowrap; }
   .when { display: block; color: #6b7a5a; font-size: .75rem; white-space: nowrap; }
   tr:nth-child(1) td.rank, tr:nth-child(1) .name { color: #b8860b; font-weight: bold; }
   .empty { color: #6b7a5a; font-style: italic; padding: 12px 6px; }
@@ -50,9 +52,11 @@ constexpr const char* kHead = R"html(<!DOCTYPE html>
     main { padding: 16px 8px 32px; }
     section { padding: 14px 10px 10px; }
     table { font-size: .9rem; }
-    col.score { width: 6.4em; }
+    col.score { width: 7.4em; }
   }
   footer { text-align: center; color: #1d3b12; font-size: .8rem; padding-bottom: 24px; }
+tr.unverified td { opacity: .6; }
+tr.unverified .points::after { content: " (не проверено)"; font-size: .7em; }
 </style>
 </head>
 <body>
@@ -69,6 +73,22 @@ std::string Date(std::int64_t time) {
   return text;
 }
 
+// A name of nothing but spaces (the game's field may send no-break ones) would leave its row without a player.
+std::string ShownName(std::string_view name) {
+  constexpr std::string_view kNoBreakSpace = "\xC2\xA0";
+  std::string_view rest = name;
+  while (!rest.empty()) {
+    if (rest.front() == ' ' || rest.front() == '\t') {
+      rest.remove_prefix(1);
+    } else if (rest.starts_with(kNoBreakSpace)) {
+      rest.remove_prefix(kNoBreakSpace.size());
+    } else {
+      return HtmlEscape(name);
+    }
+  }
+  return "—";
+}
+
 void Section(std::string& html, const char* title, const std::vector<ScoreRow>& rows) {
   html += "<section>\n<h2>";
   html += title;
@@ -81,8 +101,9 @@ void Section(std::string& html, const char* title, const std::vector<ScoreRow>& 
           "<thead><tr><th></th><th>Игрок, страна</th><th class=\"score\">Очки, дата</th></tr></thead>\n<tbody>\n";
   int rank = 0;
   for (const ScoreRow& r : rows) {
-    html += "<tr><td class=\"rank\">" + std::to_string(++rank) + "</td><td class=\"who\"><span class=\"name\">" +
-            HtmlEscape(r.name) + "</span><span class=\"country\">" + HtmlEscape(r.country) +
+    html += r.verified ? "<tr>" : "<tr class=\"unverified\" title=\"не проверено\">";
+    html += "<td class=\"rank\">" + std::to_string(++rank) + "</td><td class=\"who\"><span class=\"name\">" +
+            ShownName(r.name) + "</span><span class=\"country\">" + HtmlEscape(r.country) +
             "</span></td><td class=\"score\"><span class=\"points\">" + std::to_string(r.score) +
             "</span><span class=\"when\">" + Date(r.time) + "</span></td></tr>\n";
   }
@@ -104,7 +125,8 @@ std::string ScoresJson(const std::vector<ScoreRow>& rows) {
   nlohmann::json list = nlohmann::json::array();
   int rank = 0;
   for (const ScoreRow& r : rows) {
-    list.push_back({{"rank", ++rank}, {"name", r.name}, {"country", r.country}, {"score", r.score}, {"time", r.time}});
+    list.push_back({{"rank", ++rank}, {"name", r.name}, {"country", r.country}, {"score", r.score}, {"time", r.time},
+                    {"verified", r.verified}});
   }
   // Stored texts are valid UTF-8; replace rather than throw should one ever not be.
   return list.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);

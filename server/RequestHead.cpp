@@ -4,16 +4,19 @@
 #include <boost/beast/core/string.hpp>
 #include <boost/beast/http/error.hpp>
 
+#include <charconv>
+
 namespace gw::scores {
 
 namespace http = boost::beast::http;
 
-RequestHead::RequestHead(const Limits& limits) : maxFields_(limits.fields), maxTarget_(limits.targetBytes) {
+RequestHead::RequestHead(const Limits& limits)
+    : maxFields_(limits.fields), maxTarget_(limits.targetBytes), maxBody_(limits.postBodyBytes) {
   header_limit(static_cast<std::uint32_t>(limits.headBytes));
   body_limit(0);
 }
 
-void RequestHead::on_request_impl(http::verb, string_view method, string_view target, int, error_code& ec) {
+void RequestHead::on_request_impl(http::verb verb, string_view method, string_view target, int, error_code& ec) {
   if (target.size() > maxTarget_) {
     problem_ = HeadProblem::TargetTooLong;
     ec = http::error::bad_target;
@@ -21,6 +24,8 @@ void RequestHead::on_request_impl(http::verb, string_view method, string_view ta
   }
   method_.assign(method.data(), method.size());
   target_.assign(target.data(), target.size());
+  post_ = verb == http::verb::post;
+  if (post_) body_limit(maxBody_);
 }
 
 void RequestHead::on_response_impl(int, string_view, int, error_code& ec) { ec = http::error::bad_version; }
@@ -31,7 +36,14 @@ void RequestHead::on_field_impl(http::field name, string_view nameText, string_v
     ec = http::error::header_limit;
     return;
   }
-  if (name == http::field::cookie) {
+  if (name == http::field::content_length && post_) {
+    // The parser refuses a longer body by itself; this names the reason.
+    std::uint64_t length = 0;
+    const auto [end, err] = std::from_chars(value.data(), value.data() + value.size(), length);
+    if (err == std::errc::result_out_of_range || (err == std::errc() && length > maxBody_)) {
+      problem_ = HeadProblem::BodyTooLarge;
+    }
+  } else if (name == http::field::cookie) {
     if (!cookie_.empty()) cookie_ += "; ";
     cookie_.append(value.data(), value.size());
   } else if (name == http::field::accept_encoding || name == http::field::if_none_match) {
@@ -45,16 +57,29 @@ void RequestHead::on_field_impl(http::field name, string_view nameText, string_v
 }
 
 void RequestHead::on_body_init_impl(const boost::optional<std::uint64_t>& length, error_code& ec) {
-  // A GET has no body; an announced one is refused before a byte of it is read.
+  // A GET has no body, and a POST's length is announced: anything else is refused before a byte of it is read.
   if (length && *length == 0) return;
+  if (post_ && length) {
+    if (*length > maxBody_) {
+      problem_ = HeadProblem::BodyTooLarge;
+      ec = http::error::body_limit;
+      return;
+    }
+    body_.reserve(static_cast<std::size_t>(*length));
+    return;
+  }
   problem_ = HeadProblem::HasBody;
   ec = http::error::body_limit;
 }
 
-std::size_t RequestHead::on_body_impl(string_view, error_code& ec) {
-  problem_ = HeadProblem::HasBody;
-  ec = http::error::body_limit;
-  return 0;
+std::size_t RequestHead::on_body_impl(string_view body, error_code& ec) {
+  if (!post_ || body.size() > maxBody_ - body_.size()) {
+    problem_ = post_ ? HeadProblem::BodyTooLarge : HeadProblem::HasBody;
+    ec = http::error::body_limit;
+    return 0;
+  }
+  body_.append(body.data(), body.size());
+  return body.size();
 }
 
 void RequestHead::on_chunk_header_impl(std::uint64_t, string_view, error_code& ec) {

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reads a request's head and keeps only what the service needs, so that a client's headers cost the server at
-// most their bounded bytes: no more than a fixed number of fields, no target longer than a limit, and no body.
+// most their bounded bytes: no more than a fixed number of fields, no target longer than a limit, and no body but
+// a POST's, whose length is announced and bounded.
 
 #include <boost/beast/http/basic_parser.hpp>
 
@@ -11,7 +12,7 @@
 namespace gw::scores {
 
 // Why a head was refused, so that the answer can say which limit it broke.
-enum class HeadProblem { None, TooManyFields, TargetTooLong, HasBody };
+enum class HeadProblem { None, TooManyFields, TargetTooLong, HasBody, BodyTooLarge };
 
 class RequestHead final : public boost::beast::http::basic_parser<true> {
  public:
@@ -19,6 +20,7 @@ class RequestHead final : public boost::beast::http::basic_parser<true> {
     std::size_t headBytes = 16 * 1024;  // request line and fields together
     std::size_t fields = 64;
     std::size_t targetBytes = 8 * 1024;
+    std::size_t postBodyBytes = 256 * 1024;  // a recorded game, the one body the service takes
   };
 
   explicit RequestHead(const Limits& limits);
@@ -31,6 +33,8 @@ class RequestHead final : public boost::beast::http::basic_parser<true> {
   // Every X-Forwarded-For header, joined with ", " (a proxy's word on who the client is; trusted or not elsewhere).
   const std::string& ForwardedFor() const { return forwardedFor_; }
   HeadProblem Problem() const { return problem_; }
+  // A POST's body, once the request is read whole.
+  std::string TakeBody() { return std::move(body_); }
 
  private:
   using error_code = boost::beast::error_code;
@@ -48,6 +52,9 @@ class RequestHead final : public boost::beast::http::basic_parser<true> {
 
   std::size_t maxFields_;
   std::size_t maxTarget_;
+  std::size_t maxBody_;
+  bool post_ = false;
+  std::string body_;
   std::size_t fields_ = 0;
   std::string method_;
   std::string target_;

@@ -6,6 +6,8 @@
 #include <limits>
 
 #include "RecordsPage.h"
+#include "game/Recording.h"
+#include "game/Replay.h"
 #include "ScoreCeiling.h"
 #include "TextConversion.h"
 #include "net/ScoreCodec.h"
@@ -69,9 +71,11 @@ ScoreService::ScoreService(ScoreStore& store, Metrics& metrics, ServiceSettings 
       sessions_(secret_),
       submissions_(store.SharedBudget("submissions", settings_.submissionsPerHour)),
       refusals_(store.SharedBudget("refusals", settings_.submissionsPerHour)),
+      replays_(store.SharedBudget("replays", settings_.submissionsPerHour)),
       budgetsInStore_(submissions_ != nullptr) {
   if (!submissions_) submissions_ = std::make_unique<RateLimiter>(settings_.submissionsPerHour);
   if (!refusals_) refusals_ = std::make_unique<RateLimiter>(settings_.submissionsPerHour);
+  if (!replays_) replays_ = std::make_unique<RateLimiter>(settings_.submissionsPerHour);
 }
 
 HttpResponse ScoreService::CachedRead(const std::string& key, const std::function<HttpResponse()>& make) {
@@ -94,6 +98,10 @@ std::int64_t ScoreService::Now() const {
 }
 
 Reply ScoreService::Handle(const HttpRequest& request) {
+  if (request.method == "POST") {
+    const auto query = Query::Parse(request.target);
+    if (query && query->Path() == net::kReplayPath) return Replay(request, *query);
+  }
   if (request.method != "GET") {
     HttpResponse res = Refusal(405, "method", "only GET is served\n");
     res.headers.emplace_back("Allow", "GET");
@@ -103,7 +111,8 @@ Reply ScoreService::Handle(const HttpRequest& request) {
   if (!query) return Refusal(400, "bad_target", "malformed request target\n");
   const std::string& path = query->Path();
   if (path == net::kScoreScript) return Script(request, *query);
-  if (path == "/") return StoreWork([this] { return Page(); });
+  const bool all = query->Value("all") == "1";
+  if (path == "/") return StoreWork([this, all] { return Page(all); });
   if (path == "/api/scores") return Api(*query);
   if (path == "/metrics") {
     HttpResponse res = Text(metrics_.Text());
@@ -125,7 +134,7 @@ Reply ScoreService::Script(const HttpRequest& request, const Query& query) {
       return std::get<HttpResponse>(std::move(reply));
     });
   }
-  if (query.Has("show")) return StoreWork([this] { return Page(); });
+  if (query.Has("show")) return StoreWork([this, all = query.Value("all") == "1"] { return Page(all); });
   return Refusal(400, "unknown_request", "unknown request\n");
 }
 
@@ -144,6 +153,20 @@ HttpResponse ScoreService::Version(const HttpRequest& request) {
 HttpResponse ScoreService::Refused(const std::string& address, std::int64_t now, HttpResponse refusal) {
   if (!refusals_->Allow(address, now)) return Refusal(429, "refusal_budget", "too many refused submissions from this address\n");
   return refusal;
+}
+
+std::optional<HttpResponse> ScoreService::TokenRefusal(const HttpRequest& request, const std::string& token,
+                                                       std::int64_t now) const {
+  const std::string session(SessionOf(request.cookie));
+  if (session.empty()) return Refusal(403, "no_session", "no session\n");
+  if (!sessions_.Ours(session)) return Refusal(403, "unknown_session", "session not issued here\n");
+  switch (tokens_.Verify(token, session, now)) {
+    case TokenCheck::Valid: return std::nullopt;
+    case TokenCheck::Malformed: return Refusal(403, "unknown_token", "unknown token\n");
+    case TokenCheck::OtherSession: return Refusal(403, "other_session", "token not issued to this session\n");
+    case TokenCheck::Expired: return Refusal(403, "token_expired", "token expired\n");
+  }
+  return Refusal(403, "unknown_token", "unknown token\n");
 }
 
 Reply ScoreService::Submit(const HttpRequest& request, const Query& query) {
@@ -172,15 +195,7 @@ Reply ScoreService::Submit(const HttpRequest& request, const Query& query) {
   const auto country = Cp1251ToUtf8(record->country);
   if (!name || !country) return refuse(400, "not_cp1251", "name or country is not Windows-1251 text\n");
 
-  const std::string session(SessionOf(request.cookie));
-  if (session.empty()) return refuse(403, "no_session", "no session\n");
-  if (!sessions_.Ours(session)) return refuse(403, "unknown_session", "session not issued here\n");
-  switch (tokens_.Verify(record->p, session, now)) {
-    case TokenCheck::Valid: break;
-    case TokenCheck::Malformed: return refuse(403, "unknown_token", "unknown token\n");
-    case TokenCheck::OtherSession: return refuse(403, "other_session", "token not issued to this session\n");
-    case TokenCheck::Expired: return refuse(403, "token_expired", "token expired\n");
-  }
+  if (auto refusal = TokenRefusal(request, record->p, now)) return Refused(address, now, std::move(*refusal));
   // What reaches the store spends the address's submissions, a replayed token included, so that no one can
   // make the store work without bound.
   if (!submissions_->Allow(address, now)) {
@@ -193,11 +208,61 @@ Reply ScoreService::Submit(const HttpRequest& request, const Query& query) {
   });
 }
 
-HttpResponse ScoreService::Page() {
-  return CachedRead("page", [this] {
+Reply ScoreService::Replay(const HttpRequest& request, const Query& query) {
+  const std::int64_t now = Now();
+  const std::string& address = request.address;
+  const auto refuse = [&](int status, const char* code, const char* text) {
+    return Refused(address, now, Refusal(status, code, text));
+  };
+  if (request.body.empty()) return refuse(400, "replay_empty", "no recording\n");
+  if (request.body.size() > game::kMaxRecordingBytes) return refuse(413, "replay_too_large", "recording too large\n");
+  const std::string token = query.Value("token");
+  if (auto refusal = TokenRefusal(request, token, now)) return Refused(address, now, std::move(*refusal));
+  // A replay costs the store threads some milliseconds: each address has its hour's share, as for submissions.
+  if (!replays_->Allow(address, now)) return Refusal(429, "replay_budget", "too many replays from this address\n");
+  return StoreWork([this, token, recording = request.body] { return Verify(token, recording); });
+}
+
+HttpResponse ScoreService::Verify(const std::string& token, const std::string& recording) {
+  const std::optional<ReplayClaim> claim = store_.Claim(token);
+  if (!claim) return Refusal(404, "replay_no_entry", "no score was stored with this token\n");
+  if (claim->replayed) return Refusal(409, "replay_again", "this score's game was sent before\n");
+  ReplayVerdict verdict{false, 0, recording};
+  const char* code = nullptr;
+  const char* text = nullptr;
+  try {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(recording.data());
+    const game::Recording r = game::DecodeRecording({bytes, recording.size()});
+    const game::ReplayOutcome out = game::ReplayGame(r);
+    verdict.level = out.level;
+    const auto name = Cp1251ToUtf8(r.name);
+    const auto country = Cp1251ToUtf8(r.country);
+    if (out.score != claim->score) {
+      code = "replay_score";
+      text = "the game ends with another score\n";
+    } else if (!name || !country || *name != claim->name || *country != claim->country) {
+      code = "replay_name";
+      text = "the game was entered under another name or country\n";
+    } else {
+      verdict.verified = true;
+    }
+  } catch (const game::RecordingError&) {
+    code = "replay_invalid";
+    text = "the recording is not a game this server can play\n";
+  }
+  // One verdict an entry, kept whichever it is: a refused entry cannot be tried again with another recording.
+  if (!store_.KeepReplay(token, verdict)) return Refusal(409, "replay_again", "this score's game was sent before\n");
+  if (!verdict.verified) return Refusal(422, code, text);
+  metrics_.Verified();
+  return Text("verified\n");
+}
+
+HttpResponse ScoreService::Page(bool all) {
+  return CachedRead(all ? "page/all" : "page", [this, all] {
     const std::int64_t now = Now();
-    HttpResponse res = NoCache(Text(RecordsPageHtml(
-        store_.Best(now - kWeek, kPageRows), store_.Best(std::numeric_limits<std::int64_t>::min(), kPageRows), now)));
+    HttpResponse res = NoCache(Text(RecordsPageHtml(store_.Best(now - kWeek, kPageRows, !all),
+                                                    store_.Best(std::numeric_limits<std::int64_t>::min(), kPageRows, !all),
+                                                    now)));
     res.contentType = "text/html; charset=utf-8";
     return res;
   });
@@ -215,9 +280,11 @@ Reply ScoreService::Api(const Query& query) {
     }
   }
   const std::int64_t since = period == "week" ? Now() - kWeek : std::numeric_limits<std::int64_t>::min();
-  return StoreWork([this, period, since, limit] {
-    return CachedRead(period + "/" + std::to_string(limit), [this, since, limit] {
-      HttpResponse res = NoCache(Text(ScoresJson(store_.Best(since, limit))));
+  // Verified entries only, unless every entry is asked for.
+  const bool all = query.Value("all") == "1";
+  return StoreWork([this, period, since, limit, all] {
+    return CachedRead(period + "/" + std::to_string(limit) + (all ? "/all" : ""), [this, since, limit, all] {
+      HttpResponse res = NoCache(Text(ScoresJson(store_.Best(since, limit, !all))));
       res.contentType = "application/json";
       return res;
     });

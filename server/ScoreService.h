@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The score server's answers: the two requests of a submission, the records page and its JSON twin, and the
-// operator's /metrics and /healthz. Whatever reads or writes the store is handed back as work for the store's
+// The score server's answers: the two requests of a submission and the recorded game that may follow them,
+// the records page and its JSON twin, and the operator's /metrics and /healthz. Whatever reads or writes the store is handed back as work for the store's
 // own threads; everything else is answered at once.
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "Http.h"
@@ -38,8 +39,13 @@ class ScoreService final : public HttpHandler {
   Reply Script(const HttpRequest& request, const Query& query);
   HttpResponse Version(const HttpRequest& request);
   Reply Submit(const HttpRequest& request, const Query& query);
+  Reply Replay(const HttpRequest& request, const Query& query);
+  // Why the request's session may not use the token; nothing when it may.
+  std::optional<HttpResponse> TokenRefusal(const HttpRequest& request, const std::string& token,
+                                           std::int64_t now) const;
+  HttpResponse Verify(const std::string& token, const std::string& recording);
   HttpResponse Refused(const std::string& address, std::int64_t now, HttpResponse refusal);
-  HttpResponse Page();
+  HttpResponse Page(bool all);
   Reply Api(const Query& query);
   HttpResponse Health();
   std::int64_t Now() const;
@@ -54,6 +60,7 @@ class ScoreService final : public HttpHandler {
   // store when it is shared by several servers; then counting blocks, and submissions are checked on its threads.
   std::unique_ptr<HourlyBudget> submissions_;
   std::unique_ptr<HourlyBudget> refusals_;
+  std::unique_ptr<HourlyBudget> replays_;
   bool budgetsInStore_ = false;
 
   // The records page and the API's answers, made at most once a second whatever the number of readers.

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -28,6 +29,22 @@ struct ScoreRow {
   std::string country;
   std::int32_t score = 0;
   std::int64_t time = 0;
+  bool verified = false;  // its recorded game was replayed here and ended as claimed
+};
+
+// What a replay is checked against: the entry a token stored, and whether a replay was kept for it already.
+struct ReplayClaim {
+  std::string name;
+  std::string country;
+  std::int32_t score = 0;
+  bool replayed = false;
+};
+
+// A replay's verdict, kept with the entry together with the recording (as sent: compressed).
+struct ReplayVerdict {
+  bool verified = false;
+  std::int32_t level = 0;  // the level the replayed game ended on
+  std::string recording;
 };
 
 enum class AddResult { Stored, TokenUsed };
@@ -43,8 +60,13 @@ class ScoreStore {
   // Stores the whole submission, durably, before returning Stored; stores nothing when its token was used
   // before. Throws StoreError when the store fails.
   virtual AddResult Add(const Submission& submission) = 0;
-  // The best `limit` rows with a time of `since` or later: highest score first, earlier first among equals.
-  virtual std::vector<ScoreRow> Best(std::int64_t since, int limit) = 0;
+  // The best `limit` rows with a time of `since` or later: highest score first, earlier first among equals;
+  // only verified ones when asked.
+  virtual std::vector<ScoreRow> Best(std::int64_t since, int limit, bool verifiedOnly = false) = 0;
+  // The entry the token stored, if any.
+  virtual std::optional<ReplayClaim> Claim(const std::string& token) = 0;
+  // Keeps the verdict with the token's entry unless one is kept already (then false): one replay an entry.
+  virtual bool KeepReplay(const std::string& token, const ReplayVerdict& verdict) = 0;
   virtual std::int64_t Count() = 0;
   // Throws StoreError unless the store answers a small query now.
   virtual void Ping() = 0;

@@ -3,10 +3,14 @@
 
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
-#include <openssl/hmac.h>
-#include <sys/random.h>
+#include <openssl/core_names.h>
+#include <openssl/params.h>
+#include <openssl/rand.h>
 
+#include <algorithm>
 #include <array>
+#include <memory>
+#include <string>
 #include <stdexcept>
 
 namespace gw::scores {
@@ -27,21 +31,59 @@ std::string Hex(const unsigned char* p, std::size_t n) {
 }  // namespace
 
 std::string RandomHex(std::size_t bytes) {
+  // OpenSSL's generator, seeded from the system and kept per thread: no system call for each session and token.
   std::string raw(bytes, '\0');
-  std::size_t got = 0;
-  while (got < bytes) {
-    const ssize_t n = getrandom(raw.data() + got, bytes - got, 0);
-    if (n < 0) throw std::runtime_error("no random numbers from the system");
-    got += static_cast<std::size_t>(n);
+  if (RAND_bytes(reinterpret_cast<unsigned char*>(raw.data()), static_cast<int>(bytes)) != 1) {
+    throw std::runtime_error("no random numbers from the system");
   }
   return Hex(reinterpret_cast<const unsigned char*>(raw.data()), bytes);
 }
 
+namespace {
+
+struct MacDeleter {
+  void operator()(EVP_MAC* m) const { EVP_MAC_free(m); }
+};
+struct MacContextDeleter {
+  void operator()(EVP_MAC_CTX* c) const { EVP_MAC_CTX_free(c); }
+};
+
+// A context of this thread's, keyed once for the key it last signed with. A fetch of the algorithm by name and a
+// keying for each MAC were most of what OpenSSL cost a request; re-initialised without a key, the context keeps it.
+struct ThreadMac {
+  std::unique_ptr<EVP_MAC, MacDeleter> mac;
+  std::unique_ptr<EVP_MAC_CTX, MacContextDeleter> context;
+  std::string key;
+};
+
+EVP_MAC_CTX* KeyedContext(std::string_view key) {
+  thread_local ThreadMac mine;
+  if (mine.context && mine.key == key) {
+    if (EVP_MAC_init(mine.context.get(), nullptr, 0, nullptr) != 1) throw std::runtime_error("cannot sign");
+    return mine.context.get();
+  }
+  if (!mine.mac) mine.mac.reset(EVP_MAC_fetch(nullptr, "HMAC", nullptr));
+  if (!mine.mac) throw std::runtime_error("no HMAC in OpenSSL");
+  mine.context.reset(EVP_MAC_CTX_new(mine.mac.get()));
+  char digest[] = "SHA256";
+  const OSSL_PARAM params[] = {OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, digest, 0), OSSL_PARAM_construct_end()};
+  if (!mine.context || EVP_MAC_init(mine.context.get(), reinterpret_cast<const unsigned char*>(key.data()), key.size(),
+                                    params) != 1) {
+    mine.context.reset();
+    throw std::runtime_error("cannot sign");
+  }
+  mine.key = key;
+  return mine.context.get();
+}
+
+}  // namespace
+
 std::string MacHex(std::string_view key, std::string_view message, std::size_t hexDigits) {
+  EVP_MAC_CTX* context = KeyedContext(key);
   std::array<unsigned char, EVP_MAX_MD_SIZE> mac{};
-  unsigned int length = 0;
-  if (!HMAC(EVP_sha256(), key.data(), static_cast<int>(key.size()), reinterpret_cast<const unsigned char*>(message.data()),
-            message.size(), mac.data(), &length)) {
+  std::size_t length = 0;
+  if (EVP_MAC_update(context, reinterpret_cast<const unsigned char*>(message.data()), message.size()) != 1 ||
+      EVP_MAC_final(context, mac.data(), &length, mac.size()) != 1) {
     throw std::runtime_error("cannot sign");
   }
   return Hex(mac.data(), std::min<std::size_t>(hexDigits / 2, length));

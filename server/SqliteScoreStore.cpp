@@ -31,6 +31,17 @@ CREATE INDEX IF NOT EXISTS scores_by_time ON scores (time);
 CREATE TABLE IF NOT EXISTS settings (name TEXT PRIMARY KEY, value BLOB NOT NULL);
 )sql";
 
+// Version 1: each entry's replay (0 none yet, 1 verified, 2 refused), the level it ended on and its recording.
+constexpr const char* kSchemaV1 = R"sql(
+ALTER TABLE scores ADD COLUMN replay INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE scores ADD COLUMN level INTEGER;
+ALTER TABLE scores ADD COLUMN recording BLOB;
+CREATE INDEX scores_verified_by_score ON scores (score DESC, time) WHERE replay = 1;
+PRAGMA user_version = 1;
+)sql";
+
+constexpr int kReplayVerified = 1, kReplayRefused = 2;
+
 void Check(int rc, sqlite3* db, const char* what) {
   if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) {
     throw StoreError(std::string(what) + ": " + (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
@@ -61,6 +72,9 @@ class Run {
     Check(sqlite3_bind_text(s_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT), nullptr, "bind");
   }
   void Int(int i, std::int64_t v) { Check(sqlite3_bind_int64(s_, i, v), nullptr, "bind"); }
+  void Blob(int i, const std::string& v) {
+    Check(sqlite3_bind_blob64(s_, i, v.data(), v.size(), SQLITE_TRANSIENT), nullptr, "bind");
+  }
   int Step() { return sqlite3_step(s_); }
   std::string Column(int i) {
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s_, i));
@@ -119,16 +133,25 @@ SqliteScoreStore::Stmt SqliteScoreStore::Prepare(sqlite3* db, const char* sql) {
 }
 
 SqliteScoreStore::SqliteScoreStore(const std::string& path) : writer_((GuardPrivacy(path), Open(path))) {
-  // WAL with NORMAL syncing: a commit is in the log file before Add returns, which a killed process cannot
-  // undo; only a power loss may take the last moments back.
-  Exec(writer_.get(), "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
-  Exec(writer_.get(), kSchema);
+  try {
+    // WAL with NORMAL syncing: a commit is in the log file before Add returns, which a killed process cannot
+    // undo; only a power loss may take the last moments back.
+    Exec(writer_.get(), "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
+    Exec(writer_.get(), kSchema);
+    Migrate();
+  } catch (const StoreError& e) {
+    // SQLite opens any file and only complains at its first read ("file is not a database"): say which file.
+    throw StoreError(path + ": " + e.what());
+  }
   reader_ = Open(path);
   insert_ = Prepare(writer_.get(),
                     "INSERT INTO scores (name, country, score, time, token, address) VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
   best_ = Prepare(reader_.get(),
-                  "SELECT name, country, score, time FROM scores WHERE time >= ?1 ORDER BY score DESC, time, id "
-                  "LIMIT ?2");
+                  "SELECT name, country, score, time, replay FROM scores WHERE time >= ?1 AND (?3 = 0 OR replay = 1) "
+                  "ORDER BY score DESC, time, id LIMIT ?2");
+  claim_ = Prepare(writer_.get(), "SELECT name, country, score, replay FROM scores WHERE token = ?1");
+  keepReplay_ = Prepare(writer_.get(),
+                        "UPDATE scores SET replay = ?2, level = ?3, recording = ?4 WHERE token = ?1 AND replay = 0");
   count_ = Prepare(reader_.get(), "SELECT count(*) FROM scores");
   ping_ = Prepare(reader_.get(), "SELECT count(*) FROM settings");
 }
@@ -138,6 +161,8 @@ SqliteScoreStore::~SqliteScoreStore() {
   std::scoped_lock lock(writeLock_, readLock_);
   insert_.reset();
   best_.reset();
+  claim_.reset();
+  keepReplay_.reset();
   count_.reset();
   ping_.reset();
   reader_.reset();
@@ -160,19 +185,62 @@ AddResult SqliteScoreStore::Add(const Submission& s) {
   return AddResult::Stored;
 }
 
-std::vector<ScoreRow> SqliteScoreStore::Best(std::int64_t since, int limit) {
+void SqliteScoreStore::Migrate() {
+  // Under the write lock of an immediate transaction: servers starting together on one file change it once.
+  Exec(writer_.get(), "BEGIN IMMEDIATE");
+  try {
+    Stmt read = Prepare(writer_.get(), "PRAGMA user_version");
+    Check(sqlite3_step(read.get()), writer_.get(), "read the schema's version");
+    const int version = sqlite3_column_int(read.get(), 0);
+    read.reset();
+    if (version > kSchemaVersion) {
+      throw StoreError("the database's schema is version " + std::to_string(version) + ", newer than this server's " +
+                       std::to_string(kSchemaVersion) + "; update the server");
+    }
+    if (version < 1) Exec(writer_.get(), kSchemaV1);
+    Exec(writer_.get(), "COMMIT");
+  } catch (...) {
+    sqlite3_exec(writer_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
+}
+
+std::vector<ScoreRow> SqliteScoreStore::Best(std::int64_t since, int limit, bool verifiedOnly) {
   std::lock_guard lock(readLock_);
   Run run(best_.get());
   run.Int(1, since);
   run.Int(2, limit);
+  run.Int(3, verifiedOnly ? 1 : 0);
   std::vector<ScoreRow> rows;
   int rc;
   while ((rc = run.Step()) == SQLITE_ROW) {
     rows.push_back({run.Column(0), run.Column(1), sqlite3_column_int(best_.get(), 2),
-                    sqlite3_column_int64(best_.get(), 3)});
+                    sqlite3_column_int64(best_.get(), 3), sqlite3_column_int(best_.get(), 4) == kReplayVerified});
   }
   Check(rc, reader_.get(), "read the scores");
   return rows;
+}
+
+std::optional<ReplayClaim> SqliteScoreStore::Claim(const std::string& token) {
+  std::lock_guard lock(writeLock_);
+  Run run(claim_.get());
+  run.Text(1, token);
+  const int rc = run.Step();
+  if (rc == SQLITE_DONE) return std::nullopt;
+  Check(rc, writer_.get(), "read an entry");
+  return ReplayClaim{run.Column(0), run.Column(1), sqlite3_column_int(claim_.get(), 2),
+                     sqlite3_column_int(claim_.get(), 3) != 0};
+}
+
+bool SqliteScoreStore::KeepReplay(const std::string& token, const ReplayVerdict& verdict) {
+  std::lock_guard lock(writeLock_);
+  Run run(keepReplay_.get());
+  run.Text(1, token);
+  run.Int(2, verdict.verified ? kReplayVerified : kReplayRefused);
+  run.Int(3, verdict.level);
+  run.Blob(4, verdict.recording);
+  Check(run.Step(), writer_.get(), "keep a replay");
+  return sqlite3_changes(writer_.get()) == 1;
 }
 
 std::int64_t SqliteScoreStore::Count() {

@@ -23,7 +23,12 @@ class SqliteScoreStore final : public ScoreStore {
   ~SqliteScoreStore() override;
 
   AddResult Add(const Submission& submission) override;
-  std::vector<ScoreRow> Best(std::int64_t since, int limit) override;
+  std::vector<ScoreRow> Best(std::int64_t since, int limit, bool verifiedOnly = false) override;
+  std::optional<ReplayClaim> Claim(const std::string& token) override;
+  bool KeepReplay(const std::string& token, const ReplayVerdict& verdict) override;
+
+  // The schema's version in SQLite's user_version: 1 adds the replays.
+  static constexpr int kSchemaVersion = 1;
   std::int64_t Count() override;
   void Ping() override;
   std::string Secret() override;
@@ -40,6 +45,7 @@ class SqliteScoreStore final : public ScoreStore {
 
   static Db Open(const std::string& path);
   static Stmt Prepare(sqlite3* db, const char* sql);
+  void Migrate();
 
   // One connection writes, one reads: WAL lets them work side by side.
   std::mutex writeLock_;
@@ -48,6 +54,8 @@ class SqliteScoreStore final : public ScoreStore {
   std::mutex readLock_;
   Db reader_;
   Stmt best_;
+  Stmt claim_;
+  Stmt keepReplay_;
   Stmt count_;
   Stmt ping_;
 };

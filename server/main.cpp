@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -17,6 +18,7 @@
 #include <string>
 #include <thread>
 
+#include "BatchedLog.h"
 #include "ClientAddress.h"
 #include "HttpServer.h"
 #include "PlayFiles.h"
@@ -56,20 +58,33 @@ constexpr const char* kUsage =
     "  --max-per-address  connections open at once from one address (default 64)\n"
     "  --trusted-proxy    a reverse proxy's address whose X-Forwarded-For names the client (repeatable)\n"
     "  --play             the game's web build (its play/ folder), served at /play/\n"
-    "  -h, --help         show this and exit\n";
+    "  -h, --help         show this and exit\n"
+    "  -v, --version      show the version and exit\n";
 
-enum class Parsed { Run, Help, Bad };
+enum class Parsed { Run, Help, Version, Bad };
 
 bool ToInt(const std::string& text, int& value, int low, int high) {
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   return ec == std::errc() && end == text.data() + text.size() && value >= low && value <= high;
 }
 
-Parsed Parse(int argc, char** argv, Options& o) {
+// What is wrong goes to `error`, naming the option, for the operator reading a failed unit's journal.
+Parsed Parse(int argc, char** argv, Options& o, std::string& error) {
+  static constexpr const char* kWithValue[] = {"--listen", "--db", "--key", "--max-per-hour", "--threads",
+                                               "--max-connections", "--pool", "--trusted-proxy", "--max-per-address",
+                                               "--play"};
   for (int i = 1; i < argc; ++i) {
     const std::string flag = argv[i];
     if (flag == "--help" || flag == "-h") return Parsed::Help;
-    if (i + 1 >= argc) return Parsed::Bad;
+    if (flag == "--version" || flag == "-v") return Parsed::Version;
+    if (std::find(std::begin(kWithValue), std::end(kWithValue), flag) == std::end(kWithValue)) {
+      error = (flag.starts_with('-') ? "unknown option '" : "unexpected argument '") + flag + "'";
+      return Parsed::Bad;
+    }
+    if (i + 1 >= argc) {
+      error = "option '" + flag + "' needs a value";
+      return Parsed::Bad;
+    }
     const std::string value = argv[++i];
     bool ok = true;
     if (flag == "--listen") {
@@ -99,10 +114,11 @@ Parsed Parse(int argc, char** argv, Options& o) {
       o.play = value;
     } else if (flag == "--max-per-address") {
       ok = ToInt(value, o.perAddress, 1, 1000000);
-    } else {
-      ok = false;
     }
-    if (!ok) return Parsed::Bad;
+    if (!ok) {
+      error = "bad value '" + value + "' for option '" + flag + "'";
+      return Parsed::Bad;
+    }
   }
   return Parsed::Run;
 }
@@ -127,9 +143,11 @@ std::size_t ConnectionsTheSystemAllows(std::size_t wanted) {
 
 int main(int argc, char** argv) {
   Options options;
-  switch (Parse(argc, argv, options)) {
+  std::string error;
+  switch (Parse(argc, argv, options, error)) {
     case Parsed::Help: std::cout << kUsage; return 0;
-    case Parsed::Bad: std::cerr << kUsage; return 2;
+    case Parsed::Version: std::cout << "gromwumbler-scores (Grom Wumbler) " << GW_VERSION << "\n"; return 0;
+    case Parsed::Bad: std::cerr << "gromwumbler-scores: " << error << "\n" << kUsage; return 2;
     case Parsed::Run: break;
   }
   // Whatever the server makes is its own alone: the database holds the signing key.
@@ -170,7 +188,8 @@ int main(int argc, char** argv) {
     std::optional<gw::scores::PlayRoutes> routes;
     if (play) routes.emplace(service, *play);
     gw::scores::HttpHandler& handler = routes ? static_cast<gw::scores::HttpHandler&>(*routes) : service;
-    gw::scores::HttpServer server(handler, metrics, gw::scores::StderrLog(), limits);
+    gw::scores::BatchedLog log(STDERR_FILENO);
+    gw::scores::HttpServer server(handler, metrics, log.Sink(), limits);
     const auto port = server.Listen(options.host, static_cast<std::uint16_t>(options.port));
     std::atomic<bool> done{false};
     std::thread stopper([&] {
@@ -188,6 +207,7 @@ int main(int argc, char** argv) {
     server.Run();
     done = true;
     stopper.join();
+    log.Flush();
     std::cerr << "gromwumbler-scores: stopped" << std::endl;
   } catch (const std::exception& e) {
     std::cerr << "gromwumbler-scores: " << e.what() << "\n";

@@ -14,6 +14,9 @@
 #include "app/CommandLine.h"
 #include "app/Form.h"
 #include "app/GameFolder.h"
+#include "app/StartMessages.h"
+#include "platform/PlayerFolder.h"
+#include "platform/Utf8Path.h"
 #include "store/ConfigPlace.h"
 #include "store/TableLock.h"
 #include "platform/sdl/SdlServices.h"
@@ -30,7 +33,8 @@ int Fatal(const char* what) {
 // The folder the program file is in; empty when the system cannot tell.
 std::filesystem::path ProgramFolder() {
   const std::unique_ptr<char, gw::platform::Deleter<SDL_free>> base(SDL_GetBasePath());
-  return base ? std::filesystem::path(base.get()) : std::filesystem::path();
+  // SDL names it in UTF-8, whatever the system's own code page.
+  return base ? gw::platform::PathFromUtf8(base.get()) : std::filesystem::path();
 }
 
 }  // namespace
@@ -47,13 +51,16 @@ int main(int argc, char** argv) {
   std::unique_ptr<gfx::GameFont> font;
   std::unique_ptr<platform::sdl::SdlWindow> window;
   try {
-    font = gfx::GameFont::Load();
+    // The window first (hidden until set up), so a missing font is told in a box of the game's own.
     window = std::make_unique<platform::sdl::SdlWindow>();
+    font = gfx::GameFont::Load();
   } catch (const std::exception& e) {
-    return Fatal(e.what());
+    const int code = Fatal(e.what());
+    if (window) window->ShowError(app::CannotRunMessage(e));
+    return code;
   }
   try {
-    const std::filesystem::path playerFolder = app::PlayerFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    const std::filesystem::path playerFolder = platform::PlayerFolder();
     const app::GameFolder folder = app::EnterGameFolder(ProgramFolder(), playerFolder);
     store::FileCalls files;
     app::Program program;
@@ -62,10 +69,9 @@ int main(int argc, char** argv) {
         program.Config.file.has_parent_path() ? program.Config.file.parent_path() : std::filesystem::current_path();
     const store::TableLock lock(tableFolder);
     if (lock.HeldByAnother()) {
-      const std::string message = "Grom Wumbler is already running with the high scores of " + tableFolder.string() +
-                                  ".\nPlay on in that window, or quit it first.";
-      std::fprintf(stderr, "%s\n", message.c_str());
-      window->ShowError(message);
+      std::fprintf(stderr, "Grom Wumbler is already running with the high scores of %s.\n"
+                   "Play on in that window, or quit it first.\n", platform::Utf8Name(tableFolder).c_str());
+      window->ShowError(app::SecondCopyMessage(tableFolder));
       return 1;
     }
     platform::sdl::SdlClock clock;
@@ -78,7 +84,7 @@ int main(int argc, char** argv) {
     form.OpenIfExists("Play.url");
   } catch (const std::exception& e) {
     const int code = Fatal(e.what());
-    window->ShowError(std::string("Grom Wumbler cannot run:\n") + e.what());
+    window->ShowError(app::CannotRunMessage(e));
     return code;
   }
   return 0;

@@ -22,20 +22,22 @@ configure_file(dist/linux/BuildInfo.h.in ${CMAKE_BINARY_DIR}/generated/app/Build
 set(GW_PLAY_DIR ${CMAKE_BINARY_DIR}/play)
 # Play must not depend on the compiler's choices: no contraction of a*b+c into one rounding.
 add_compile_options(-ffp-contract=off)
+# Its C++ library lacks std::bit_cast, which that arithmetic uses.
+add_compile_options("SHELL:-include ${PROJECT_SOURCE_DIR}/src/platform/web/BitCast.h")
 # The game reports failures by exceptions (a damaged file, a refused request): the page must catch them too.
 add_compile_options(-fexceptions)
 add_link_options(-fexceptions)
 
 set(GW_DEPS_INCLUDE ${GW_WEB_DEPS}/include ${GW_WEB_DEPS}/include/SDL2 ${GW_WEB_DEPS}/include/freetype2)
 set(GW_DEPS_LIBS ${GW_WEB_DEPS}/lib/libSDL2_mixer.a ${GW_WEB_DEPS}/lib/libSDL2.a ${GW_WEB_DEPS}/lib/libxmp.a
-    ${GW_WEB_DEPS}/lib/libfreetype.a)
+    ${GW_WEB_DEPS}/lib/libfreetype.a ${GW_WEB_DEPS}/lib/libz.a)
 
 file(GLOB GW_CORE_SOURCES CONFIGURE_DEPENDS
   src/app/*.cpp src/game/*.cpp src/gfx/*.cpp src/ui/*.cpp src/store/*.cpp
-  src/audio/*.cpp src/net/*.cpp src/platform/*.cpp)
+  src/audio/*.cpp src/net/*.cpp src/platform/*.cpp src/platform/posix/*.cpp)
 # The page has neither fontconfig nor libcurl: the font comes preloaded and the browser's fetch carries the score
 # exchange (src/platform/web).
-list(REMOVE_ITEM GW_CORE_SOURCES ${PROJECT_SOURCE_DIR}/src/gfx/FontLookup.cpp ${PROJECT_SOURCE_DIR}/src/net/HttpClient.cpp)
+list(REMOVE_ITEM GW_CORE_SOURCES ${PROJECT_SOURCE_DIR}/src/net/HttpClient.cpp)
 set(GW_SCORE_RECORD_SOURCES ${PROJECT_SOURCE_DIR}/src/net/ScoreCodec.cpp ${PROJECT_SOURCE_DIR}/src/net/ScoreRecord.cpp
   ${PROJECT_SOURCE_DIR}/src/gfx/Cp1251.cpp)
 add_library(gw_core STATIC ${GW_CORE_SOURCES}

@@ -15,9 +15,9 @@ std::string Usage() {
          "  -v, --version  show the version and exit\n"
          "\n"
          "Without options the game starts. It reads its pictures (Data/Data.pp) and songs (sound/1.xm,\n"
-         "sound/2.xm) from the current folder when that holds them, else from the program's own folder (a\n"
-         "portable game folder), else from the installed data folder (" +
-         kDataFromProgram + " beside the program's folder).\n"
+         "sound/2.xm) from the program's own folder when that holds the pictures (a portable game folder),\n"
+         "else from the installed data folder (" +
+         kDataFromProgram + " beside the program's folder); never from the folder it is started in.\n"
          "Settings and high scores are kept in Config.cfg: in the portable game folder itself, or for an\n"
          "installed game in the player's own folder, $XDG_DATA_HOME/GromWumbler (~/.local/share/GromWumbler).\n";
 }

@@ -23,6 +23,9 @@
 
 namespace gw::app {
 
+// The colour of a high-score table row's texts (row 0 the best).
+gfx::Pixel HiScoreRowColour(int row);
+
 struct Services {
   platform::Clock& clock;
   platform::Window& window;
@@ -103,6 +106,8 @@ class MainForm final : public platform::WindowEvents {
   void DrawDialogOver(gfx::Surface& dst, const gfx::Surface* background);
   void DrawDialogText(gfx::Surface& dst, int x, int y, int h, int w, const char* utf8, gfx::Pixel colour);
   void DrawGameStatus(gfx::Surface& dst);
+  // Beside the table: the damaged file met at start (its first showing), else that the scores are not kept.
+  void DrawTableNotice(gfx::Surface& dst);
   void DrawHiScores(gfx::Surface& dst);
   void LoadAllImages();
   // The game has just asked for a name: the entry starts afresh on "OK".
@@ -116,7 +121,8 @@ class MainForm final : public platform::WindowEvents {
   Program& p_;
   gfx::Display display_;
   // The score server for this run, for the exchange and the records page alike.
-  net::ServerAddress scoreServer_ = net::ConfiguredScoreServer();
+  // None: no score is sent and the table screen has no online records to open.
+  std::optional<net::ServerAddress> scoreServer_ = net::ConfiguredScoreServer();
   // Made at the first submission; keeps the server's cookies for the rest of the run.
   std::unique_ptr<net::HttpClient> http_;
   PadDirections padDirections_;

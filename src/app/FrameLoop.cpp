@@ -44,11 +44,19 @@ void DrawWaitSign(gfx::Surface& dst, std::uint32_t tick) {
 
 }  // namespace
 
+// A deeper green than the game's own below the top row, so the names read on the table's darker rows too.
+gfx::Pixel HiScoreRowColour(int row) { return row == 0 ? gfx::Rgb(0, 208, 0) : gfx::Rgb(0, 112, 0); }
+
 bool MainForm::RunFrame() {
   FrameStartTick = s_.clock.TickCount();
   s_.sound.PollSong();
   if (FrameStartTick - LastFrameEndTick <= kFrameGapMs) return false;
   if (gfx::Failed(display_.ClearBackBuffer())) display_.RestoreSurfaces([this] { LoadAllImages(); });
+  // The damaged-file notice has been on the table screen, which is now left: it has been read.
+  if (p_.ScreenState != screen::kHiScores) {
+    if (p_.DamagedToldOnce) p_.DamagedKeptAs.clear();
+    p_.NoOnlineRecordsAsked = false;
+  }
   DrawScreen(display_.BackBuffer());
   display_.PresentFrame();
   LastFrameEndTick = s_.clock.TickCount();
@@ -66,6 +74,35 @@ void MainForm::DrawDialogOver(gfx::Surface& dst, const gfx::Surface* background)
 
 void MainForm::DrawDialogText(gfx::Surface& dst, int x, int y, int h, int w, const char* utf8, gfx::Pixel colour) {
   gfx::DrawShadowText(s_.font, x, y, h, w, gfx::ToCp1251(utf8), dst, colour);
+}
+
+void MainForm::DrawTableNotice(gfx::Surface& dst) {
+  constexpr int kX = 522, kY = 212, kLineGap = 24;
+  if (p_.NoOnlineRecordsAsked) {
+    DrawDialogText(dst, kX, kY, 20, 10, "Рекордов в сети нет:", gfx::kRed);
+    DrawDialogText(dst, kX, kY + kLineGap, 20, 10, "сервер не выбран.", gfx::kRed);
+    return;
+  }
+  if (!p_.DamagedKeptAs.empty()) {
+    // The table the player sees is not the one they had: say why, and where the old file is, once.
+    p_.DamagedToldOnce = true;
+    const bool leftInPlace = p_.DamagedKeptAs == p_.Config.file;
+    const std::string lines[] = {
+        "Файл рекордов испорчен!",
+        leftInPlace ? "Он оставлен как есть," : "Он сохранён как",
+        leftInPlace ? "рекорды пишутся в" : "",
+        (leftInPlace ? p_.ConfigFile : p_.DamagedKeptAs).filename().string(),
+    };
+    int y = kY;
+    for (const std::string& line : lines) {
+      if (line.empty()) continue;
+      DrawDialogText(dst, kX, y, 20, 10, line.c_str(), gfx::kRed);
+      y += kLineGap;
+    }
+    return;
+  }
+  // Otherwise the table would look kept when it is lost at the end of the run.
+  if (p_.SavesFail) DrawDialogText(dst, kX, kY, 20, 10, "Рекорды не сохраняются!", gfx::kRed);
 }
 
 void MainForm::DrawGameStatus(gfx::Surface& dst) {
@@ -115,8 +152,7 @@ void MainForm::DrawScreen(gfx::Surface& dst) {
       gfx::DrawPicture(dst, 29, 156, images.Screen(10));
       if (c.HiScoreButtons) c.HiScoreButtons->Draw(dst, ui);
       DrawHiScores(dst);
-      // Otherwise the table would look kept when it is lost at the end of the run.
-      if (p_.SavesFail) DrawDialogText(dst, 522, 212, 20, 10, "Рекорды не сохраняются!", gfx::kRed);
+      DrawTableNotice(dst);
       break;
     case screen::kHelpPage1:
     case screen::kHelpPage2:
@@ -185,11 +221,13 @@ void MainForm::DrawScreen(gfx::Surface& dst) {
 void MainForm::DrawHiScores(gfx::Surface& dst) {
   for (int r = 0; r < 10; ++r) {
     const int y = 244 + 23 * r;
-    const gfx::Pixel colour = r == 0 ? gfx::Rgb(0, 208, 0) : gfx::kGreen;
+    const gfx::Pixel colour = HiScoreRowColour(r);
     const store::THiScores& entry = p_.HiScores[static_cast<std::size_t>(r)];
-    gfx::DrawShadowText(s_.font, 67, y, 24, 16, std::to_string(r + 1), dst, colour);
-    gfx::DrawShadowText(s_.font, 126, y, 24, 14, entry.Name, dst, colour);
-    gfx::DrawShadowText(s_.font, 410, y, 24, 16, std::to_string(entry.Score), dst, colour);
+    // The best row's bright green stands on the mid-tone band of the top row: only an outline makes it read.
+    const auto draw = r == 0 ? gfx::DrawOutlinedText : gfx::DrawShadowText;
+    draw(s_.font, 67, y, 24, 16, std::to_string(r + 1), dst, colour);
+    draw(s_.font, 126, y, 24, 14, entry.Name, dst, colour);
+    draw(s_.font, 410, y, 24, 16, std::to_string(entry.Score), dst, colour);
   }
 }
 

@@ -31,9 +31,10 @@ GameFolder Installed(const fs::path& data, const fs::path& playerFolder) {
   if (playerFolder.empty()) {
     throw GameFolderError("no folder for the settings and high scores: neither XDG_DATA_HOME nor HOME is set");
   }
+  // A folder that cannot be made is no reason not to play: nothing can be saved then, and the table screen
+  // says so.
   std::error_code ec;
   fs::create_directories(playerFolder, ec);
-  if (ec) throw GameFolderError("cannot make the folder " + playerFolder.string() + ": " + ec.message());
   Enter(data);
   return {playerFolder / store::kConfigFileName, true};
 }

@@ -27,9 +27,9 @@ struct GameFolder {
 
 // Makes the game folder the current folder: the program's own folder when it holds the picture pack (a
 // portable game), else the installed data folder beside it (kDataFromProgram), which keeps Config.cfg in
-// playerFolder, made here when missing. The folder the game was started from counts only when it is one of
-// these. Throws GameFolderError naming the folders looked in when neither holds the pack, or when the player
-// has no folder. Writes nothing else.
+// playerFolder, made here when missing (when it cannot be made, the game plays without saving). The folder the
+// game was started from counts only when it is one of these. Throws GameFolderError naming the folders looked
+// in when neither holds the pack, or when the player has no folder at all. Writes nothing else.
 GameFolder EnterGameFolder(const std::filesystem::path& programFolder, const std::filesystem::path& playerFolder);
 
 }  // namespace gw::app

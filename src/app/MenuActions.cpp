@@ -74,7 +74,14 @@ void MainForm::DoMenuAction() {
           display_.Snapshot().CopyFrom(display_.BackBuffer());
           p_.ScreenState = screen::kClearConfirm;
           break;
-        case 1: OpenLink(scoreServer_.Url(net::kRecordsPageQuery)); break;
+        case 1:
+          // Without a score server there is no page to open: the table screen says so instead.
+          if (scoreServer_) {
+            OpenLink(scoreServer_->Url(net::kRecordsPageQuery));
+          } else {
+            p_.NoOnlineRecordsAsked = true;
+          }
+          break;
         default: p_.ScreenState = screen::kMenu; break;
       }
       break;
@@ -122,7 +129,8 @@ void MainForm::DoMenuAction() {
       if (c.OkCancelButtons->Choice) {
         c.NameEdit->TakeLetter(Ui());
         AddHiScore();
-        p_.ScreenState = screen::kSendConfirm;
+        // Nowhere to send it: straight to the table, as after "НЕТ".
+        p_.ScreenState = scoreServer_ ? screen::kSendConfirm : screen::kHiScores;
       } else {
         p_.ScreenState = screen::kMenu;
       }
@@ -142,10 +150,7 @@ void MainForm::DoMenuAction() {
       break;
     case screen::kQuitGameConfirm:
       if (!c.YesNoButtons->Clicked) return;
-      if (c.YesNoButtons->Choice && p_.Game) {
-        p_.Game->PhaseStart = s_.clock.TickCount();
-        p_.Game->Phase = game::GameOver;
-      }
+      if (c.YesNoButtons->Choice && p_.Game) p_.Game->Quit();
       p_.ScreenState = screen::kInGame;
       s_.window.ShowCursor(false);
       break;

@@ -39,6 +39,11 @@ struct Program {
   std::filesystem::path ConfigFile{store::kConfigFileName};
   // No save can be made, or the last one failed: the table screen tells the player their scores are not kept.
   bool SavesFail = false;
+  // The file met at start was damaged and the table started over: told on the table screen's first showing.
+  std::filesystem::path DamagedKeptAs;
+  bool DamagedToldOnce = false;
+  // The online records were asked for on the table screen, but the game knows no score server.
+  bool NoOnlineRecordsAsked = false;
   std::uint16_t DesktopWidth = 0;
   std::uint16_t DesktopHeight = 0;
   std::int32_t SplashColour = 0;

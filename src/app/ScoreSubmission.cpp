@@ -6,6 +6,7 @@
 #include <future>
 
 #include "app/Form.h"
+#include "game/Recording.h"
 #include "net/ScoreExchange.h"
 
 namespace gw::app {
@@ -14,6 +15,17 @@ namespace {
 
 // How long the window waits for a message before the exchange is checked again.
 constexpr std::uint32_t kBusyPollMs = 10;
+
+// The game's recording in its stored form, or nothing when there is none worth sending.
+std::string StoredRecording(const game::Recording& recording) {
+  try {
+    const std::vector<std::uint8_t> stored = game::EncodeRecording(recording);
+    if (stored.size() <= game::kMaxRecordingBytes) return std::string(stored.begin(), stored.end());
+  } catch (const game::RecordingError&) {
+    // Not sent: the score goes unverified.
+  }
+  return {};
+}
 
 }  // namespace
 
@@ -24,13 +36,19 @@ void MainForm::SubmitScore() {
   record.key = GW_SCORE_KEY[0];
   record.country = p_.Options.Country;
 
+  game::Recording recording;
+  const game::RecordingWriter* recorded = p_.Game ? p_.Game->Recorded() : nullptr;
+  if (recorded && !recorded->Overflowed()) recording = recorded->Take(record.name, record.country);
+
   // The transfer runs on a worker so the window stays alive; the game itself stands still meanwhile. Where
   // there are no threads (a browser page) it runs in place once the wait screen is up, and the page's own
   // loop keeps the window alive instead.
-  auto exchange = std::async(std::launch::async | std::launch::deferred, [this, record]() {
+  const auto policy = std::launch::async | std::launch::deferred;
+  auto exchange = std::async(policy, [this, record, recording = std::move(recording)]() {
     try {
       if (!http_) http_ = std::make_unique<net::HttpClient>();
-      return net::ExchangeScore(*http_, scoreServer_, record);
+      const std::string stored = recording.frames > 0 ? StoredRecording(recording) : std::string();
+      return net::ExchangeScore(*http_, scoreServer_.value(), record, stored);
     } catch (const std::exception&) {
       return net::ExchangeResult::Unreachable;
     }

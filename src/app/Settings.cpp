@@ -15,6 +15,7 @@ void MainForm::LoadOptions() {
   store::ConfigStart start = store::LoadConfig(p_.Config);
   if (!start.report.empty()) std::cerr << "Grom Wumbler: " << start.report << "\n";
   p_.ConfigFile = start.saveTo;
+  p_.DamagedKeptAs = start.damagedKept;
   p_.SavesFail = !p_.Config.writable;
   if (start.data) {
     p_.Options = std::move(start.data->options);

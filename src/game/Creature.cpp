@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/Creature.h"
 
-#include <cmath>
+#include <bit>
 #include <numbers>
 
 #include "game/Game.h"
@@ -36,14 +36,22 @@ void TGromDown::Draw(gfx::Surface& dst, const TGame& game) const {
   gfx::DrawPicture(dst, 314, 475, game.Images().Screen(Big ? 21 : 20));
 }
 
+const AimDirection& TGromEye::Direction() const {
+  if (std::bit_cast<std::uint32_t>(Angle) != std::bit_cast<std::uint32_t>(directionFor_)) {
+    direction_ = AimDirection::Of(Angle);
+    directionFor_ = Angle;
+  }
+  return direction_;
+}
+
 void TGromEye::DoFrame(gfx::Surface& dst, TGame& game) {
   const int bob = game.Up.Toggle == 1 ? 5 : 0;
-  const long double a = Angle;
-  const auto x = static_cast<std::int16_t>(401 + static_cast<int>(std::trunc(std::cos(a) * 8)));
-  const auto y = static_cast<std::int16_t>(438 + bob - static_cast<int>(std::trunc(std::sin(a) * 8)));
-  if (a >= 7 * kPi / 8) Rising = false;
-  if (a <= kPi / 8) Rising = true;
-  if (!Held && !game.Up.Extending) Angle = static_cast<float>(Rising ? a + kStep : a - kStep);
+  const AimDirection& d = Direction();
+  const auto x = static_cast<std::int16_t>(401 + TruncatedScaled(d.cosine, 3));
+  const auto y = static_cast<std::int16_t>(438 + bob - TruncatedScaled(d.sine, 3));
+  if (Angle >= kAimTop) Rising = false;
+  if (Angle <= kAimBottom) Rising = true;
+  if (!Held && !game.Up.Extending) Angle = SteppedAngle(Angle, Rising ? kAimStep : Negated(kAimStep));
   const gfx::Surface* pupil = game.Images().Sprite(Sprite);
   DrawKeyed(dst, x, y, pupil);
   DrawKeyed(dst, x - 26, y, pupil);
@@ -92,14 +100,15 @@ void TGromUp::DrawTongue(gfx::Surface& dst, TGame& game) {
   if (const gfx::Surface* root = images.Sprite(kRoot)) {
     gfx::DrawRotated(*root, dst, {6, 70}, 401, 550, kRootWidth, kRootHeight, turn);
   }
-  const Offset from = AlongAim(a, kRootLength);
-  const Offset to = AlongAim(a, length + kRootLength);
+  const AimDirection& d = game.Eye.Direction();
+  const Offset from = AlongAim(d, kRootLength);
+  const Offset to = AlongAim(d, length + kRootLength);
   gfx::DrawThickLine(394 + from.x, 480 + from.y, 394 + to.x, 480 + to.y, kTonguePen, kTongueColour, dst);
   // The tongue turns back before its tip would leave the field.
-  const Offset end = AlongAim(a, length + 80);
+  const Offset end = AlongAim(d, length + 80);
   if (403 + end.x <= 30 || 403 + end.x >= 790 || 500 + end.y <= 90) Extending = false;
   if (const gfx::Surface* tip = images.Sprite(kTip)) {
-    const Offset at = AlongAim(a, length + kRootLength);
+    const Offset at = AlongAim(d, length + kRootLength);
     gfx::DrawRotated(*tip, dst, {10, 21}, static_cast<std::uint16_t>(403 + at.x), static_cast<std::uint16_t>(500 + at.y),
                      kTipWidth, kTipHeight, turn);
   }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "game/Geometry.h"
 #include "gfx/Surface.h"
 
 namespace gw::game {
@@ -20,16 +21,20 @@ class TGromDown {
 
 class TGromEye {
  public:
-  // Added in extended precision before the angle is stored back as a float.
-  static constexpr long double kStep = 0.05L;
   static constexpr std::uint8_t kPupil = 2, kAltPupil = 16;
 
   void DoFrame(gfx::Surface& dst, TGame& game);
+  // The direction of Angle, computed again only when the angle has changed.
+  const AimDirection& Direction() const;
 
   float Angle = 0;
   bool Rising = false;
   bool Held = false;
   std::uint8_t Sprite = kPupil;
+
+ private:
+  mutable AimDirection direction_ = AimDirection::Of(0.0f);
+  mutable float directionFor_ = 0.0f;
 };
 
 class TGromUp {

@@ -10,7 +10,6 @@ namespace gw::game {
 namespace {
 
 constexpr int kFieldWidth = 800;
-constexpr long double kArch = 0.0007L;  // the arch lies 112 rows lower at the field's edges than at its middle
 
 }  // namespace
 
@@ -37,13 +36,14 @@ void TEnemy::DoFrame(gfx::Surface& dst, TGame& game) {
   NowTick = game.Now();
   if (Caught) {
     // Hangs at the end of the tongue, its centre 120 pixels beyond the tongue's length from the mouth.
-    const Offset at = AlongAim(game.Eye.Angle, game.Up.TongueLength + 120);
+    const Offset at = AlongAim(game.Eye.Direction(), game.Up.TongueLength + 120);
     X = static_cast<std::int16_t>(at.x + 390 - k.width / 2);
     Y = static_cast<std::int16_t>(at.y + 520 - k.height / 2);
   } else if (game.Enemies.Moving) {
     X = static_cast<std::int16_t>(MovingRight ? X + Speed : X - Speed);
     const std::int32_t fromMiddle = X - 400;
-    Y = static_cast<std::int16_t>(Nearest(static_cast<long double>(fromMiddle * fromMiddle) * kArch) + BaseY);
+    // The arch lies 112 rows lower at the field's edges than at its middle.
+    Y = static_cast<std::int16_t>(ArchDrop(fromMiddle) + BaseY);
     if (k.frameMs < NowTick - FrameTick) {
       ++AnimFrame;
       FrameTick = game.Now();
@@ -83,12 +83,12 @@ void TEnemyEngine::DoFrame(gfx::Surface& dst, TGame& game) {
     if (NowTick - SpawnTick > kFreezeMs) Moving = true;
     return;
   }
-  const std::uint32_t wait = game.Random(500);
-  if (NowTick - SpawnTick <= wait) return;
+  // A random wait of up to half a second since the last attempt.
+  if (game.RandomAtLeast(500, NowTick - SpawnTick)) return;
   SpawnTick = game.Now();
   for (auto& slot : Slots) {
     if (slot) continue;
-    if (game.Random(100) == 1) {
+    if (game.RandomIs(100, 1)) {
       slot = std::make_unique<TEnemy>(game.ChooseKind(), game);
       return;
     }

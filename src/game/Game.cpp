@@ -38,23 +38,33 @@ bool InPool(int level, std::uint32_t kind) {
 
 void TScoresUp::DoFrame(gfx::Surface& dst, gfx::GameFont& font) {
   if (Y <= 350) return;
-  if (Value != 0) {
-    gfx::DrawShadowText(font, 375, Y, 32, 20, std::to_string(Value), dst, Value > 0 ? gfx::kYellow : gfx::kRed);
-  }
+  if (Value > 0) gfx::DrawShadowText(font, 375, Y, 32, 20, std::to_string(Value), dst, gfx::kYellow);
+  // A shadow leaves red unreadable on the sky: a loss gets a whole outline.
+  if (Value < 0) gfx::DrawOutlinedText(font, 375, Y, 32, 20, std::to_string(Value), dst, gfx::kRed);
   --Y;
 }
 
-TGame::TGame(GameHost host) : host_(host) {
+TGame::TGame(GameHost host)
+    : host_(host),
+      live_(host.input ? nullptr : std::make_unique<LivePlay>(host.clock, host.random)),
+      input_(host.input ? host.input : live_.get()) {
   host_.window.ShowCursor(false);
   Enemies.Moving = true;
   PhaseStart = Now();
 }
 
 void TGame::Fire() {
+  input_->Fired();
   Eye.Held = true;
   Up.TongueOut = true;
   Up.Extending = true;
   Up.TongueLength = 0;
+}
+
+void TGame::Quit() {
+  input_->Quit();
+  PhaseStart = Now();
+  Phase = GameOver;
 }
 
 std::uint8_t TGame::ChooseKind() {
@@ -68,12 +78,12 @@ std::uint8_t TGame::ChooseKind() {
     } while (!InPool(level, kind));
   }
   // The dangerous, the freezing and the stunning kinds come only by this rare chance.
-  if (Random(50) == 0 && level != 0) kind = Random(4);
+  if (RandomIs(50, 0) && level != 0) kind = Random(4);
   return static_cast<std::uint8_t>(kind);
 }
 
 void TGame::CheckCatches() {
-  const Offset tip = AlongAim(Eye.Angle, Up.TongueLength + 70);
+  const Offset tip = AlongAim(Eye.Direction(), Up.TongueLength + 70);
   const auto tx = static_cast<std::int16_t>(tip.x + 401);
   const auto ty = static_cast<std::int16_t>(tip.y + 500);
   const gfx::Rect tipRect{tx, ty, tx + kTipWidth, ty + kTipHeight};
@@ -177,6 +187,8 @@ void TGame::EndLevel() {
 }
 
 void TGame::DoFrame(gfx::Surface& dst) {
+  input_->FrameStarts();
+  ++frames_;
   // The hidden cursor is held in the middle, so a click always lands on the game.
   if (host_.window.IsActive()) host_.window.WarpMouse(400, 300);
   switch (Phase) {

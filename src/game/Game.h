@@ -4,12 +4,15 @@
 // the level clock and the score pop-up.
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 #include "game/Random.h"
 #include "audio/Sound.h"
 #include "game/Creature.h"
 #include "game/Enemies.h"
+#include "game/LivePlay.h"
+#include "game/PlayInput.h"
 #include "gfx/Font.h"
 #include "gfx/ImageTables.h"
 #include "platform/Clock.h"
@@ -30,6 +33,8 @@ struct GameHost {
   const store::HiScoreTable& hiScores;
   const store::TOptions& options;
   std::int32_t& screenState;
+  // Where play's outside comes from; none for live play, which reads the clock and the generator and records.
+  PlayInput* input = nullptr;
 };
 
 enum Phase : std::uint8_t { LevelIntro = 0, Playing = 1, LevelEnd = 2, GameOver = 3 };
@@ -58,15 +63,24 @@ class TGame {
 
   void DoFrame(gfx::Surface& dst);
   void Fire();
+  // The player quits from the quit question: the game-over screen starts now.
+  void Quit();
   std::uint8_t ChooseKind();
   void CheckCatches();
   std::int32_t Target() const { return Level * kTargetPerLevel; }
 
   // For the game's parts.
   const gfx::ImageTables& Images() const { return host_.images; }
-  std::uint32_t Now() const { return host_.clock.TickCount(); }
-  void Reseed() { host_.random.Reseed(host_.clock.PerformanceCounter()); }
-  std::uint32_t Random(std::uint32_t n) { return host_.random.Below(n); }
+  std::uint32_t Now() const { return input_->Tick(); }
+  void Reseed() { input_->Reseed(); }
+  std::uint32_t Random(std::uint32_t n) { return input_->Draw(n); }
+  // Random(n) >= bound and Random(n) == value, for draws that play asks only that of.
+  bool RandomAtLeast(std::uint32_t n, std::uint32_t bound) { return input_->DrawAtLeast(n, bound); }
+  bool RandomIs(std::uint32_t n, std::uint32_t value) { return input_->DrawIs(n, value); }
+
+  // What live play recorded so far; none in a replay.
+  const RecordingWriter* Recorded() const { return live_ ? &live_->Recorded() : nullptr; }
+  std::uint32_t Frames() const { return frames_; }
 
   std::int32_t LevelFrames = 0;
   std::uint8_t Level = 1;
@@ -93,6 +107,9 @@ class TGame {
   void DrawTotal(gfx::Surface& dst);
 
   GameHost host_;
+  std::unique_ptr<LivePlay> live_;
+  PlayInput* input_;
+  std::uint32_t frames_ = 0;
 };
 
 }  // namespace gw::game

@@ -84,6 +84,21 @@ void DrawShadowText(GameFont& font, int x, int y, int fontHeight, int fontWidth,
   font.Draw(dst, x, y, fontHeight, fontWidth, kNormalWeight, text, colour);
 }
 
+void DrawTextOutline(GameFont& font, int x, int y, int fontHeight, int fontWidth, std::string_view text, Surface& dst,
+                     Pixel colour) {
+  if (text.empty()) return;
+  for (int dy = -kOutlineWidth; dy <= kOutlineWidth; ++dy)
+    for (int dx = -kOutlineWidth; dx <= kOutlineWidth; ++dx) {
+      if (dx != 0 || dy != 0) font.Draw(dst, x + dx, y + dy, fontHeight, fontWidth, kNormalWeight, text, colour);
+    }
+}
+
+void DrawOutlinedText(GameFont& font, int x, int y, int fontHeight, int fontWidth, std::string_view text, Surface& dst,
+                      Pixel colour) {
+  DrawTextOutline(font, x, y, fontHeight, fontWidth, text, dst, kBlack);
+  font.Draw(dst, x, y, fontHeight, fontWidth, kNormalWeight, text, colour);
+}
+
 void DrawRoundFrame(int x, int y, int width, int height, Pixel colour, Surface& dst) {
   StrokeRoundedRect({x, y, x + width, y + height}, 2.5, 3, colour, dst);
 }

@@ -26,6 +26,15 @@ inline constexpr int kNormalWeight = 400;
 void DrawShadowText(GameFont& font, int x, int y, int fontHeight, int fontWidth, std::string_view text, Surface& dst,
                     Pixel colour);
 
+// Text in the normal weight on a black outline kOutlineWidth pixels wide all round: for colours that no shadow
+// makes readable on the sky behind them.
+inline constexpr int kOutlineWidth = 2;
+void DrawOutlinedText(GameFont& font, int x, int y, int fontHeight, int fontWidth, std::string_view text, Surface& dst,
+                      Pixel colour);
+// The outline alone, in the given colour.
+void DrawTextOutline(GameFont& font, int x, int y, int fontHeight, int fontWidth, std::string_view text, Surface& dst,
+                     Pixel colour);
+
 // The pixels that DrawShadowText with these arguments would touch (text and shadow), as a rectangle; empty for
 // an empty text.
 Rect ShadowTextInk(GameFont& font, int x, int y, int fontHeight, int fontWidth, std::string_view text);

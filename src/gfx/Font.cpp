@@ -11,6 +11,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <tuple>
@@ -18,6 +21,8 @@
 #include <vector>
 
 #include "gfx/Cp1251.h"
+#include "platform/FontLookup.h"
+#include "platform/Utf8Path.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -179,8 +184,9 @@ void BlendRow(Pixel* out, const std::uint8_t* coverage, int n, Pixel colour) {
 
 class FreeTypeFont final : public GameFont {
  public:
-  FreeTypeFont(FtLibraryPtr library, FtFacePtr face, bool substituted)
+  FreeTypeFont(FtLibraryPtr library, std::vector<FT_Byte> file, FtFacePtr face, bool substituted)
       : library_(std::move(library)),
+        file_(std::move(file)),
         face_(std::move(face)),
         substituted_(substituted),
         design_(ReadDesignMetrics(face_.get())) {
@@ -319,6 +325,7 @@ class FreeTypeFont final : public GameFont {
   }
 
   FtLibraryPtr library_;  // declared before the face: destroyed after it
+  std::vector<FT_Byte> file_;  // the face reads from it for as long as it lives
   FtFacePtr face_;
   bool substituted_;
   DesignMetrics design_;
@@ -331,21 +338,32 @@ std::unique_ptr<GameFont> OpenFace(const std::string& path, int index, bool subs
   FT_Library rawLibrary = nullptr;
   if (FT_Init_FreeType(&rawLibrary) != 0) throw FontError("FreeType could not be initialised");
   FtLibraryPtr library{rawLibrary};
+  // Read by the standard library rather than by FreeType, which would take a UTF-8 name for the system's
+  // narrow code page where names are wide.
+  std::ifstream in(platform::PathFromUtf8(path), std::ios::binary);
+  if (!in) throw FontError("cannot open font file " + path);
+  std::vector<FT_Byte> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   FT_Face rawFace = nullptr;
-  if (FT_New_Face(library.get(), path.c_str(), index, &rawFace) != 0) {
+  if (file.empty() || FT_New_Memory_Face(library.get(), file.data(), static_cast<FT_Long>(file.size()), index,
+                                         &rawFace) != 0) {
     throw FontError("cannot open font file " + path);
   }
   FtFacePtr face{rawFace};
   if (!FT_IS_SCALABLE(face.get())) throw FontError("font file " + path + " holds no outline font");
-  return std::make_unique<FreeTypeFont>(std::move(library), std::move(face), substituted);
+  return std::make_unique<FreeTypeFont>(std::move(library), std::move(file), std::move(face), substituted);
 }
 
 }  // namespace
 
 std::unique_ptr<GameFont> GameFont::LoadFile(const std::string& path) { return OpenFace(path, 0, false); }
 
-std::unique_ptr<GameFont> GameFont::LoadFace(const std::string& path, int index, bool standIn) {
-  return OpenFace(path, index, standIn);
+std::unique_ptr<GameFont> GameFont::Load() {
+  const auto face = platform::FindGameFace(kWantedFamily, kFallbackPattern);
+  if (!face) {
+    throw FontError("neither font \"" + std::string{kWantedFamily} + "\" nor its stand-in \"" +
+                    std::string{kFallbackPattern} + "\" is there (" + platform::MissingFontAdvice() + ")");
+  }
+  return OpenFace(face->file, face->index, face->substituted);
 }
 
 }  // namespace gw::gfx

@@ -28,8 +28,6 @@ class GameFont {
   static std::unique_ptr<GameFont> Load();
   // Opens one font file directly; throws FontError when it cannot be read.
   static std::unique_ptr<GameFont> LoadFile(const std::string& path);
-  // Opens face `index` of a font file; standIn: it stands in for the wanted family, as Load may find.
-  static std::unique_ptr<GameFont> LoadFace(const std::string& path, int index, bool standIn);
 
   virtual ~GameFont() = default;
 

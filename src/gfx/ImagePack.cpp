@@ -135,6 +135,11 @@ void CheckPackBudget(std::istream& in, const std::string& pack, std::span<const 
     std::string why;
     const auto header = CheckBmpHeader(head, length, why);
     if (!header) Fail(pack, index, "refused before decoding: " + why);
+    if (header->width > kMaxPictureWidth || header->height > kMaxPictureHeight) {
+      Fail(pack, index, "its " + std::to_string(header->width) + " x " + std::to_string(header->height) +
+                            " pixels are larger than the game's " + std::to_string(kMaxPictureWidth) + " x " +
+                            std::to_string(kMaxPictureHeight) + " frame");
+    }
     total += DecodedBytes(*header);
     if (total > kMaxPackPixelBytes) {
       Fail(pack, index, "the pictures up to this one decode to " + Megabytes(total) + ", more than the " +

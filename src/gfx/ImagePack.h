@@ -44,12 +44,16 @@ std::unique_ptr<Surface> LoadPackImage(const std::filesystem::path& pack, int in
 std::unique_ptr<Surface> ReadPackImage(std::istream& in, const std::string& pack, int index,
                                        platform::ImageDecoder& decoder);
 
-// No pack of the game needs more than this for all its decoded pictures together (its own takes about 11 MB);
-// a pack that claims more is damaged or hostile.
-inline constexpr std::int64_t kMaxPackPixelBytes = std::int64_t{64} << 20;
+// No pack of the game needs more than this for all its decoded pictures together (its own takes about 13 MB);
+// a pack that claims more is damaged or hostile. With it, and no picture larger than the screen, the whole
+// game stays under 80 MB whatever pack it accepts.
+inline constexpr std::int64_t kMaxPackPixelBytes = std::int64_t{32} << 20;
+// Nothing of a picture beyond the 800 x 600 frame is ever seen.
+inline constexpr int kMaxPictureWidth = 800, kMaxPictureHeight = 600;
 
-// Reads the headers of the given records, each once per mention, and throws PackError at the first whose
-// decoded pixels would take the total past kMaxPackPixelBytes, before any picture is decoded.
+// Reads the headers of the given records, each once per mention, and throws PackError at the first picture
+// larger than the frame, or whose decoded pixels would take the total past kMaxPackPixelBytes, before any
+// picture is decoded.
 void CheckPackBudget(std::istream& in, const std::string& pack, std::span<const int> records);
 // The records LoadAllImages decodes, in its order: the enemy pictures twice, once for their mirrors.
 std::vector<int> RecordsLoaded();

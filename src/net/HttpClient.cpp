@@ -96,13 +96,18 @@ HttpClient::HttpClient(HttpLimits limits) : impl_(std::make_unique<Impl>()) {
 
 HttpClient::~HttpClient() = default;
 
-std::string HttpClient::HttpGet(const std::string& url) {
+std::string HttpClient::HttpGet(const std::string& url) { return Perform(url, nullptr); }
+
+std::string HttpClient::HttpPost(const std::string& url, const std::string& body) { return Perform(url, &body); }
+
+std::string HttpClient::Perform(const std::string& url, const std::string* body) {
   CURL* h = impl_->easy.get();
   // The server expects this order. The empty "Host:" entry stops libcurl from placing Host itself, so the
   // real one goes out where the list puts it; libcurl adds the Cookie header when stored cookies apply.
   const std::string host = "Host: " + HostHeaderValue(url);
   ListPtr headers;
-  for (const char* line : {"Content-Type: text/html", "Host:", host.c_str(), "Accept: text/html, */*",
+  const char* type = body ? "Content-Type: application/octet-stream" : "Content-Type: text/html";
+  for (const char* line : {type, "Host:", host.c_str(), "Accept: text/html, */*",
                            "User-Agent: Mozilla/3.0 (compatible; Indy Library)"}) {
     curl_slist* grown = curl_slist_append(headers.get(), line);
     if (!grown) throw HttpError("out of memory");
@@ -112,7 +117,12 @@ std::string HttpClient::HttpGet(const std::string& url) {
   Reply reply;
   reply.maxBody = impl_->limits.maxBody;
   Set(h, CURLOPT_URL, url.c_str());
-  Set(h, CURLOPT_HTTPGET, 1L);
+  if (body) {
+    Set(h, CURLOPT_POSTFIELDS, body->data());
+    Set(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body->size()));
+  } else {
+    Set(h, CURLOPT_HTTPGET, 1L);
+  }
   Set(h, CURLOPT_HTTPHEADER, headers.get());
   Set(h, CURLOPT_WRITEDATA, static_cast<void*>(&reply));
   Set(h, CURLOPT_HEADERDATA, static_cast<void*>(&reply));
@@ -121,6 +131,7 @@ std::string HttpClient::HttpGet(const std::string& url) {
   Set(h, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
   Set(h, CURLOPT_WRITEDATA, static_cast<void*>(nullptr));
   Set(h, CURLOPT_HEADERDATA, static_cast<void*>(nullptr));
+  if (body) Set(h, CURLOPT_POSTFIELDS, static_cast<const char*>(nullptr));
   if (reply.tooLong || result == CURLE_FILESIZE_EXCEEDED) throw HttpError("reply body too long");
   if (result != CURLE_OK) throw HttpError(curl_easy_strerror(result));
   long status = 0;

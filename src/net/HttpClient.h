@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// One HTTP GET at a time over libcurl, with the request headers the score server knows, cookies kept in
+// One HTTP request at a time over libcurl, with the request headers the score server knows, cookies kept in
 // memory for the client's lifetime, no redirects, and bounded waits.
 
 #include <chrono>
@@ -36,8 +36,12 @@ class HttpClient {
   // (no connection, time-out, redirect, error status, broken or oversized transfer) throws HttpError.
   // Not for two threads at once.
   std::string HttpGet(const std::string& url);
+  // POSTs bytes as application/octet-stream on the same terms.
+  std::string HttpPost(const std::string& url, const std::string& body);
 
  private:
+  std::string Perform(const std::string& url, const std::string* body);
+
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };

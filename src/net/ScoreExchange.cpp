@@ -3,6 +3,8 @@
 
 #include "net/ScoreProtocol.h"
 
+#include <algorithm>
+
 namespace gw::net {
 
 std::string FifthField(std::string_view reply) {
@@ -20,7 +22,8 @@ std::string FifthField(std::string_view reply) {
   return std::string(field);
 }
 
-ExchangeResult ExchangeScore(HttpClient& http, const ServerAddress& server, ScoreRecord record) {
+ExchangeResult ExchangeScore(HttpClient& http, const ServerAddress& server, ScoreRecord record,
+                             const std::string& recording) {
   std::string first;
   try {
     first = http.HttpGet(server.Url(kVersionQuery));
@@ -32,6 +35,17 @@ ExchangeResult ExchangeScore(HttpClient& http, const ServerAddress& server, Scor
     http.HttpGet(server.Url(std::string(kSubmitQuery) + EncodeRecord(record)));
   } catch (const HttpError&) {
     return ExchangeResult::SecondFailed;
+  }
+  // The field goes into the URL as it stands: only a server's own token of letters and digits is sent back.
+  const bool plainToken = !record.p.empty() && std::all_of(record.p.begin(), record.p.end(), [](char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+  });
+  if (!recording.empty() && plainToken) {
+    try {
+      http.HttpPost(server.Url(std::string(kReplayQuery) + record.p), recording);
+    } catch (const HttpError&) {
+      // Refused or lost: the score stands, unverified.
+    }
   }
   return ExchangeResult::Sent;
 }

@@ -20,7 +20,10 @@ enum class ExchangeResult {
   SecondFailed,  // the record went out but its reply was not a success; the game does not care
 };
 
-// Runs both requests; the record's p is taken from the first reply.
-ExchangeResult ExchangeScore(HttpClient& http, const ServerAddress& server, ScoreRecord record);
+// Runs both requests; the record's p is taken from the first reply. Once both succeeded and a recording of the
+// game is given, sends it in one request more; whether that succeeds is the server's business (the entry stays
+// unverified), so it is neither retried nor reported.
+ExchangeResult ExchangeScore(HttpClient& http, const ServerAddress& server, ScoreRecord record,
+                             const std::string& recording = {});
 
 }  // namespace gw::net

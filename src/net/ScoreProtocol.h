@@ -12,6 +12,9 @@ inline constexpr std::string_view kScoreScript = "/cgi/version.pl";
 inline constexpr std::string_view kVersionQuery = "/cgi/version.pl?version&prg=GromWumbler";
 // Second request: the encoded record follows.
 inline constexpr std::string_view kSubmitQuery = "/cgi/version.pl?hs&prg=GromWumbler&inf=";
+// After the second request: the recorded game, POSTed with the record's one-time field after "token=".
+inline constexpr std::string_view kReplayPath = "/replay";
+inline constexpr std::string_view kReplayQuery = "/replay?token=";
 // The records page, opened in the player's browser.
 inline constexpr std::string_view kRecordsPageQuery = "/cgi/version.pl?prg=GromWumbler&show&type=0";
 

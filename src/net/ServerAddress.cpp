@@ -42,14 +42,18 @@ std::optional<ServerAddress> ParseServerAddress(std::string_view text) {
   return address;
 }
 
-ServerAddress ConfiguredScoreServer() {
-  if (const char* value = std::getenv(kScoreServerVariable); value && *value) {
+std::optional<ServerAddress> ConfiguredScoreServer(std::string_view builtIn) {
+  if (const char* value = std::getenv(kScoreServerVariable)) {
+    if (*value == '\0') return std::nullopt;
     if (auto address = ParseServerAddress(value)) return *address;
     std::cerr << "Grom Wumbler: " << kScoreServerVariable << "=" << value
               << " is not a host or host:port; using the built-in score server\n";
   }
-  if (auto address = ParseServerAddress(GW_SCORE_HOST)) return *address;
-  return ServerAddress{GW_SCORE_HOST, 80};
+  if (builtIn.empty()) return std::nullopt;
+  if (auto address = ParseServerAddress(builtIn)) return *address;
+  return ServerAddress{std::string(builtIn), 80};
 }
+
+std::optional<ServerAddress> ConfiguredScoreServer() { return ConfiguredScoreServer(GW_SCORE_HOST); }
 
 }  // namespace gw::net

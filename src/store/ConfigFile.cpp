@@ -2,14 +2,32 @@
 #include "store/ConfigFile.h"
 
 #include <algorithm>
-#include <fstream>
+#include <cerrno>
+#include <cstring>
 #include <system_error>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "store/DurableFile.h"
 
 namespace gw::store {
 
 namespace {
 
 void WriteFlag(std::vector<std::uint8_t>& out, bool flag) { out.push_back(flag ? 1 : 0); }
+
+// Closes the file it was given when it goes.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  ~FileDescriptor() { ::close(fd_); }
+
+ private:
+  int fd_;
+};
 
 }  // namespace
 
@@ -76,26 +94,36 @@ std::optional<ConfigData> DecodeConfig(std::span<const std::uint8_t> bytes, std:
 }
 
 LoadStatus ReadConfigFile(const std::filesystem::path& path, ConfigData& out, std::string& error) {
-  std::error_code ec;
-  const auto status = std::filesystem::status(path, ec);
-  if (!std::filesystem::exists(status)) return LoadStatus::Missing;
-  if (!std::filesystem::is_regular_file(status)) {
-    error = "it is not a file";
+  // Never through a link: in a folder others can write, a link would hand us (and, at the next save, copy
+  // out) any file the player can read. Nor wait on a pipe put in the file's place.
+  const int fd = FileCalls::OpenToRead(CallName(path).c_str());
+  if (fd < 0) {
+    // No such file, or no such folder above it.
+    if (errno == ENOENT || errno == ENOTDIR) return LoadStatus::Missing;
+    error = errno == ELOOP ? "it is a symbolic link" : std::string("it cannot be read: ") + std::strerror(errno);
     return LoadStatus::Damaged;
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "it cannot be read";
+  const FileDescriptor file(fd);
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    error = "it is not a file";
     return LoadStatus::Damaged;
   }
   // Nothing past the longest possible table is ever read, however large the file.
   std::vector<std::uint8_t> bytes(kMaxConfigBytes);
-  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (in.bad()) {
-    error = "it cannot be read";
-    return LoadStatus::Damaged;
+  std::size_t got = 0;
+  while (got < bytes.size()) {
+    // Windows' read counts in unsigned int; the table is far smaller.
+    const ssize_t n = ::read(fd, bytes.data() + got, static_cast<unsigned>(bytes.size() - got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      error = std::string("it cannot be read: ") + std::strerror(errno);
+      return LoadStatus::Damaged;
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
   }
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  bytes.resize(got);
   auto data = DecodeConfig(bytes, error);
   if (!data) return LoadStatus::Damaged;
   out = std::move(*data);
@@ -118,7 +146,8 @@ std::filesystem::path KeepDamagedFile(const std::filesystem::path& path) {
     std::filesystem::path aside = path;
     aside += n == 0 ? std::string(".damaged") : ".damaged." + std::to_string(n);
     std::error_code ec;
-    if (std::filesystem::exists(aside, ec)) continue;
+    // A link counts as taken too: it is never written through.
+    if (std::filesystem::exists(std::filesystem::symlink_status(aside, ec))) continue;
     std::filesystem::rename(path, aside, ec);
     return ec ? std::filesystem::path{} : aside;
   }

@@ -34,6 +34,8 @@ struct ConfigStart {
   std::filesystem::path saveTo;    // where every save of this run goes
   bool saveNow = false;            // saveTo does not hold this table yet: write it at once
   std::string report;              // what the player should be told on stderr; empty when all is well
+  // The file was damaged: where it is kept now (moved aside, or left in its place when it could not be).
+  std::filesystem::path damagedKept;
 };
 
 // Reads the table the game starts with. A damaged file is moved aside and kept; one that cannot be moved is

@@ -50,6 +50,8 @@ void Controls::CreateMissing(const UiContext& ui) {
   if (!NameEdit) {
     NameEdit = std::make_unique<TDDEdit>();
     NameEdit->Bounds = {236, 280, 564, 314};
+    // The name field's ground is navy: a lighter green reads there.
+    NameEdit->TextColour = gfx::Rgb(0, 224, 0);
     NameEdit->Selected = true;
     NameEdit->Editing = true;
   }

@@ -131,7 +131,7 @@ void TDDEdit::Draw(gfx::Surface& dst, const UiContext& ui) {
   }
   if (shown.empty()) return;
   ui.font.Draw(dst, Bounds.left + 2, Bounds.top + 1, kFontHeight, kFontWidth, kFontWeight, shown, gfx::kBlack);
-  ui.font.Draw(dst, Bounds.left, Bounds.top, kFontHeight, kFontWidth, kFontWeight, shown, gfx::kGreen);
+  ui.font.Draw(dst, Bounds.left, Bounds.top, kFontHeight, kFontWidth, kFontWeight, shown, TextColour);
 }
 
 int TDDEdit::DrawChoosing(gfx::Surface& dst, int textWidth, const UiContext& ui) {

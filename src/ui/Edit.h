@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "gfx/Draw.h"
 #include "gfx/Surface.h"
 #include "ui/UiContext.h"
 
@@ -45,6 +46,7 @@ class TDDEdit {
   std::string Text;  // Windows-1251
   std::uint8_t CharCount = 0;
   gfx::Rect Bounds{};
+  gfx::Pixel TextColour = gfx::kGreen;  // the game's green reads on a light field
   std::uint32_t BlinkTick = 0;
   bool CaretOn = false;
 

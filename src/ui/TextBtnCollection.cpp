@@ -15,16 +15,19 @@ constexpr gfx::Pixel kPlateFace = gfx::Rgb(255, 248, 226);
 constexpr gfx::Pixel kPlateRim = gfx::Rgb(255, 159, 28);
 constexpr int kPlateMarginX = 9, kPlateMarginY = 3;
 
+// The area that answers the mouse: the word's ink with the plate's margins around it. The mouse test is
+// strict, so the outermost painted pixel needs the edge one further out.
 gfx::Rect Covering(const gfx::Rect& area, const gfx::Rect& ink) {
-  if (ink.Empty()) return area;
-  // The mouse test is strict, so an edge pixel of the ink needs the edge one further out.
-  return {std::min(area.left, ink.left - 1), std::min(area.top, ink.top - 1), std::max(area.right, ink.right + 1),
-          std::max(area.bottom, ink.bottom + 1)};
+  const gfx::Rect word = ink.Empty() ? area
+                                     : gfx::Rect{std::min(area.left, ink.left), std::min(area.top, ink.top),
+                                                 std::max(area.right, ink.right), std::max(area.bottom, ink.bottom)};
+  return {word.left - kPlateMarginX - 1, word.top - kPlateMarginY - 1, word.right + kPlateMarginX + 1,
+          word.bottom + kPlateMarginY + 1};
 }
 
+// The plate fills the answer's area inside its edges, so a click anywhere on it answers.
 void DrawPlate(const gfx::Rect& area, gfx::Surface& dst) {
-  const gfx::Rect plate{area.left - kPlateMarginX, area.top - kPlateMarginY, area.right + kPlateMarginX,
-                        area.bottom + kPlateMarginY};
+  const gfx::Rect plate{area.left + 1, area.top + 1, area.right - 1, area.bottom - 1};
   gfx::FillRoundRect(plate, 8, kPlateRim, dst);
   gfx::FillRoundRect({plate.left + 2, plate.top + 2, plate.right - 2, plate.bottom - 2}, 6, kPlateFace, dst);
 }

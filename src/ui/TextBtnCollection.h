@@ -19,8 +19,8 @@ class TDDTextBtnCollection {
       : Caption1(std::move(caption1)), Caption2(std::move(caption2)), Rect1(rect1), Rect2(rect2),
         Text1{rect1.left, rect1.top}, Text2{rect2.left, rect2.top} {}
 
-  // Grows each click area to cover every pixel its caption paints, so a click anywhere on a word answers; the
-  // words stay where they start.
+  // Grows each click area to cover every pixel its caption paints and the plate around it, so a click anywhere
+  // on a word or its plate answers; the words stay where they start.
   void FitToCaptions(gfx::GameFont& font);
   void Draw(gfx::Surface& dst, const UiContext& ui);
   void HitTest(const UiContext& ui) { Clicked = ui.MouseIn(Rect1) || ui.MouseIn(Rect2); }

@@ -151,7 +151,7 @@ TEST(HiScoreScreen, TenRowsTwentyThreeApartTheBestBrighterAndANegativeScoreSigne
     SCOPED_TRACE(testing::Message() << "row " << r);
     const int top = kTop + kStep * r;
     const Ink row = InkIn(f, kRank, kEnd, top, top + kStep);
-    EXPECT_EQ(row.brightest, r == 0 ? 208u : 128u);
+    EXPECT_EQ(row.brightest, (HiScoreRowColour(r) >> 8) & 0xFFu);
     EXPECT_TRUE(row.pureGreen);
     const Ink rank = InkIn(f, kRank, kName, top, top + kStep);
     EXPECT_GE(rank.left, kRank);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/BuildInfo.h"
+#include "store/ConfigPlace.h"
 #include "support/Headless.h"
 
 namespace gw::app {
@@ -138,6 +139,21 @@ TEST(GameFolder, InstalledWithoutAPlayersFolderRefusesAndWritesNothing) {
             "no folder for the settings and high scores: neither XDG_DATA_HOME nor HOME is set");
   EXPECT_TRUE(fs::equivalent(fs::current_path(), i.elsewhere));
   EXPECT_FALSE(fs::exists(i.root.Path() / "home"));
+}
+
+// ~/.local/share cannot be written (here: a file stands where the folder would go, which stops root too).
+TEST(GameFolder, InstalledWhenThePlayersFolderCannotBeMadePlaysWithoutSaving) {
+  Installation i;
+  fs::create_directories(i.player.parent_path().parent_path());
+  std::ofstream(i.player.parent_path()) << "not a folder";
+  fs::current_path(i.elsewhere);
+  const GameFolder folder = EnterGameFolder(i.program, i.player);
+  EXPECT_TRUE(folder.installed);
+  EXPECT_TRUE(fs::equivalent(fs::current_path(), i.data));
+  store::FileCalls calls;
+  const store::ConfigPlace place = store::ChooseConfigPlace(folder.configFile, i.player, calls);
+  EXPECT_FALSE(place.writable) << "the table screen must say the scores are not kept";
+  EXPECT_TRUE(IsEmpty(i.elsewhere));
 }
 
 TEST(GameFolder, ThePlayersFolderFollowsXdgDataHomeElseHome) {

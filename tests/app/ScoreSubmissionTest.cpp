@@ -4,9 +4,11 @@
 #include <cstdlib>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "gfx/Draw.h"
 #include "net/ScoreProtocol.h"
 #include "net/ServerAddress.h"
 #include "support/Headless.h"
@@ -111,6 +113,60 @@ TEST(ScoreSubmission, TheTableScreenOpensTheRecordsPageOfTheSameServer) {
   g.Keys({kDown, kReturn});
   ASSERT_FALSE(g.shell.opened.empty());
   EXPECT_EQ(g.shell.opened.back(), "http://scores.test:8123/cgi/version.pl?prg=GromWumbler&show&type=0");
+}
+
+// A build without a score host (the default), or a run with the variable set but empty: no dead ends.
+TEST(NoScoreServer, TheScoreGoesStraightToTheTableAndTheRecordsButtonSaysThereAreNone) {
+  AfterAGame g("");
+  g.Keys({Letter('D'), kReturn});  // name, OK
+  EXPECT_EQ(g.State(), screen::kHiScores) << "asked to send a score with nowhere to send it";
+  EXPECT_EQ(g.window.busyPumps, 0);
+  EXPECT_EQ(g.program.HiScores[0].Score, 1200);
+
+  const auto redPixels = [&g] {
+    g.clock.tick += 16;
+    g.form->RunFrame();
+    int red = 0;
+    for (const std::uint32_t pixel : g.window.lastFrame) red += pixel == gfx::kRed;
+    return red;
+  };
+  EXPECT_EQ(redPixels(), 0);
+  g.Keys({kDown, kReturn});  // the online records
+  EXPECT_TRUE(g.shell.opened.empty()) << g.shell.opened.back();
+  EXPECT_GT(redPixels(), 50) << "no word that there are no online records";
+  g.program.ScreenState = screen::kMenu;
+  g.clock.tick += 16;
+  g.form->RunFrame();
+  g.program.ScreenState = screen::kHiScores;
+  EXPECT_EQ(redPixels(), 0) << "the notice outlived the visit";
+}
+
+TEST(NoScoreServer, TheVariableOverridesTheBuiltInHostAndAnEmptyOneMeansNone) {
+  const struct {
+    const char* variable;  // null: unset
+    const char* builtIn;
+    std::optional<std::string> expected;
+  } cases[] = {
+      {nullptr, "", std::nullopt},
+      {nullptr, "scores.example.org", "http://scores.example.org/x"},
+      {nullptr, "scores.example.org:8080", "http://scores.example.org:8080/x"},
+      {"", "scores.example.org", std::nullopt},
+      {"127.0.0.1:81", "", "http://127.0.0.1:81/x"},
+      {"bad host!", "scores.example.org", "http://scores.example.org/x"},
+  };
+  for (const auto& c : cases) {
+    if (c.variable) {
+      setenv(net::kScoreServerVariable, c.variable, 1);
+    } else {
+      unsetenv(net::kScoreServerVariable);
+    }
+    ::testing::internal::CaptureStderr();
+    const auto server = net::ConfiguredScoreServer(c.builtIn);
+    ::testing::internal::GetCapturedStderr();
+    unsetenv(net::kScoreServerVariable);
+    const std::optional<std::string> url = server ? std::optional(server->Url("/x")) : std::nullopt;
+    EXPECT_EQ(url, c.expected) << (c.variable ? c.variable : "(unset)") << " / " << c.builtIn;
+  }
 }
 
 }  // namespace

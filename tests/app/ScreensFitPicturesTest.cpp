@@ -64,7 +64,7 @@ void SaveShot(const std::vector<Pixel>& frame, const std::string& name) {
   std::vector<Pixel> copy = frame;
   SDL_Surface* s = SDL_CreateRGBSurfaceFrom(copy.data(), kW, kH, 32, kW * 4, 0xFF0000, 0xFF00, 0xFF, 0);
   if (!s) return;
-  SDL_SaveBMP(s, (fs::path(dir) / (name + ".bmp")).c_str());
+  SDL_SaveBMP(s, (fs::path(dir) / (name + ".bmp")).string().c_str());
   SDL_FreeSurface(s);
 }
 
@@ -111,7 +111,7 @@ struct Drawn {
 bool Inside(const Rect& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
 
 Drawn Measure(const std::vector<Pixel>& frame, const std::vector<Pixel>& bare, const Rect& answers,
-              const Rect& nameField) {
+              const Rect& nameField, Pixel nameColour) {
   Drawn d;
   for (int y = kDialogY - 60; y < kDialogY + 260; ++y) {
     for (int x = kDialogX - 80; x < kDialogX + 500; ++x) {
@@ -123,7 +123,7 @@ Drawn Measure(const std::vector<Pixel>& frame, const std::vector<Pixel>& bare, c
       d.box->right = std::max(d.box->right, x + 1);
       d.box->bottom = std::max(d.box->bottom, y + 1);
       const Pixel p = frame[i];
-      if (Inside(answers, x, y) || (p != gfx::kYellow && p != gfx::kGreen && p != gfx::kRed)) continue;
+      if (Inside(answers, x, y) || (p != gfx::kYellow && p != gfx::kGreen && p != gfx::kRed && p != nameColour)) continue;
       if (Inside(nameField, x, y)) {
         d.underName += Luminance(bare[i]);
         ++d.countName;
@@ -220,7 +220,7 @@ TEST(QuestionScreens, TextsLieOnThePanelsFaceAndBothAnswersRead) {
       const Rect field = q.state == screen::kNameEntry ? name.Bounds : Rect{};
       // The answers and their plates lie on the bar, from the top of the click areas down.
       const Rect answers = pair ? Rect{face.left, pair->Rect1.top - 6, face.right, face.bottom} : Rect{};
-      const Drawn d = Measure(frame, bare, answers, field);
+      const Drawn d = Measure(frame, bare, answers, field, g.program.Controls.NameEdit->TextColour);
       ASSERT_TRUE(d.box.has_value());
       EXPECT_GE(d.box->left, face.left) << "drawn " << Describe(*d.box) << ", face " << Describe(face);
       EXPECT_GE(d.box->top, face.top) << "drawn " << Describe(*d.box) << ", face " << Describe(face);
@@ -250,7 +250,7 @@ TEST(QuestionScreens, TextsLieOnThePanelsFaceAndBothAnswersRead) {
       }
       if (q.state == screen::kNameEntry) {
         ASSERT_GT(d.countName, 50);
-        EXPECT_GE(Contrast(Luminance(gfx::kGreen), d.underName), 3.0);
+        EXPECT_GE(Contrast(Luminance(g.program.Controls.NameEdit->TextColour), d.underName), 4.5);
       }
     }
   }
@@ -329,17 +329,21 @@ TEST(QuestionScreens, TheWaitScreensSignMovesOnTheAnswerBar) {
 
 // Mean contrast of the yellow text that `drawn` adds to `bare` within the area, against what lies under its fully
 // drawn pixels; 0 when there is none.
-double YellowContrast(const std::vector<Pixel>& drawn, const std::vector<Pixel>& bare, const Rect& area) {
+double TextContrast(const std::vector<Pixel>& drawn, const std::vector<Pixel>& bare, const Rect& area, Pixel colour) {
   double under = 0;
   int count = 0;
   for (int y = area.top; y < area.bottom; ++y)
     for (int x = area.left; x < area.right; ++x) {
       const std::size_t i = static_cast<std::size_t>(y) * kW + static_cast<std::size_t>(x);
-      if (drawn[i] != gfx::kYellow || bare[i] == gfx::kYellow) continue;
+      if (drawn[i] != colour || bare[i] == colour) continue;
       under += Luminance(bare[i]);
       ++count;
     }
-  return count < 20 ? 0.0 : Contrast(Luminance(gfx::kYellow), under / count);
+  return count < 20 ? 0.0 : Contrast(Luminance(colour), under / count);
+}
+
+double YellowContrast(const std::vector<Pixel>& drawn, const std::vector<Pixel>& bare, const Rect& area) {
+  return TextContrast(drawn, bare, area, gfx::kYellow);
 }
 
 std::vector<Pixel> Pixels(const gfx::Surface& s) {
@@ -382,6 +386,24 @@ TEST(PlayTexts, YellowReadsOnWhatLiesBehind) {
       EXPECT_GE(YellowContrast(Pixels(shown), play, band), 3.0);
     }
   }
+  // A loss reads in red on the dark outline around it, which is what lies right behind its letters.
+  for (const std::int8_t points : {std::int8_t{-40}, std::int8_t{-10}}) {
+    for (const int y : {400, 375, 351}) {
+      SCOPED_TRACE("catch points " + std::to_string(points) + " at y " + std::to_string(y));
+      gfx::Surface shown(kW, kH), behind(kW, kH);
+      for (int row = 0; row < kH; ++row) {
+        std::copy_n(play.data() + static_cast<std::size_t>(row) * kW, kW, shown.Row(row));
+        std::copy_n(play.data() + static_cast<std::size_t>(row) * kW, kW, behind.Row(row));
+      }
+      game::TScoresUp up;
+      up.Y = static_cast<std::uint16_t>(y);
+      up.Value = points;
+      up.DoFrame(shown, g.form->Ui().font);
+      gfx::DrawTextOutline(g.form->Ui().font, 375, y, 32, 20, std::to_string(points), behind, gfx::kBlack);
+      EXPECT_GE(TextContrast(Pixels(shown), Pixels(behind), band, gfx::kRed), 3.0);
+      EXPECT_LT(TextContrast(Pixels(shown), play, band, gfx::kRed), 3.0) << "the sky alone would do: no outline needed";
+    }
+  }
 
   g.form->FormKeyDown(Letter('P'), false);
   ASSERT_EQ(g.program.ScreenState, screen::kPause);
@@ -398,6 +420,44 @@ TEST(PlayTexts, YellowReadsOnWhatLiesBehind) {
   SaveShot(over, "game_over");
   EXPECT_GE(YellowContrast(over, playfield, {band.left, band.top, band.right, 340}), 3.0) << "game over";
   EXPECT_GE(YellowContrast(over, playfield, {band.left, 340, band.right, band.bottom}), 3.0) << "total";
+}
+
+// Green texts on the darker grounds: the name being typed on the name entry's navy field, and the high-score
+// table's rows, each read at 4.5:1 at least.
+TEST(GreenTexts, TheTypedNameAndEveryTableRowRead) {
+  RealScreens g;
+  g.StartGame();
+  g.program.ScreenState = screen::kNameEntry;
+  ASSERT_TRUE(g.Frame());
+  const std::vector<Pixel> empty = g.window.lastFrame;
+  for (const char letter : {'D', 'F', 'Y', 'Q', 'W'}) g.form->FormKeyDown(Letter(letter), false);
+  ASSERT_TRUE(g.Frame());
+  SaveShot(g.window.lastFrame, "name_typed");
+  EXPECT_GE(TextContrast(g.window.lastFrame, empty, g.program.Controls.NameEdit->Bounds, g.program.Controls.NameEdit->TextColour),
+            4.5)
+      << "typed name";
+
+  // Names in every row, measured against the same rows without them.
+  g.program.ScreenState = screen::kHiScores;
+  for (auto& entry : g.program.HiScores) entry = {"\xC6\xD3\xCA\xCE\xC2\xDB\xC9", 1000};
+  ASSERT_TRUE(g.Frame());
+  const std::vector<Pixel> table = g.window.lastFrame;
+  SaveShot(table, "table");
+  for (auto& entry : g.program.HiScores) entry.Name.clear();
+  ASSERT_TRUE(g.Frame());
+  std::vector<Pixel> behind = g.window.lastFrame;
+  {
+    // The best row's name reads on its own outline.
+    gfx::Surface s(kW, kH);
+    for (int row = 0; row < kH; ++row) std::copy_n(behind.data() + static_cast<std::size_t>(row) * kW, kW, s.Row(row));
+    gfx::DrawTextOutline(g.form->Ui().font, 126, 244, 24, 14, "\xC6\xD3\xCA\xCE\xC2\xDB\xC9", s, gfx::kBlack);
+    behind = Pixels(s);
+  }
+  for (int r = 0; r < 10; ++r) {
+    SCOPED_TRACE("row " + std::to_string(r + 1));
+    const Rect row{120, 244 + 23 * r, 405, 244 + 23 * r + 23};
+    EXPECT_GE(TextContrast(table, behind, row, HiScoreRowColour(r)), 4.5);
+  }
 }
 
 // Share of the rectangle's pixels, kept 2 px clear of its edges, where `painted` differs from `bare` (both given

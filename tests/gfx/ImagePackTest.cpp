@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -179,29 +180,39 @@ TEST_F(ImagePackTest, HostileRecordsAreRefusedBeforeTheyCostMemory) {
   EXPECT_EQ(LoadPackImage("zero.pp", 1, decoder)->At(1, 1), 7u);
 }
 
+// Runs that paint every pixel of a width x height picture in colour 1.
+std::vector<std::uint8_t> PaintedRuns(int width, int height) {
+  std::vector<std::uint8_t> runs;
+  for (int row = 0; row < height; ++row) {
+    for (int left = width; left > 0; left -= 255) runs.insert(runs.end(), {static_cast<std::uint8_t>(std::min(left, 255)), 1});
+    runs.insert(runs.end(), {0, 0});
+  }
+  runs.insert(runs.end(), {0, 1});
+  return runs;
+}
+
 // A whole pack of records that each pass alone but decode to far more than the game needs: 46 pictures of
-// 2048 x 2048 pixels in a few bytes of runs each, and 46 whose runs really do paint them all.
+// 2048 x 2048 pixels in a few bytes of runs each, 46 whose runs really do paint them all, and 46 that paint
+// the whole frame each.
 TEST_F(ImagePackTest, APackThatBalloonsIsRefusedBeforeItIsDecoded) {
   const std::vector<std::uint32_t> palette = {0x000000, 0xFFFFFF};
-  std::vector<std::uint8_t> paintedRuns;
-  for (int row = 0; row < 2048; ++row) {
-    for (int run = 0; run < 8; ++run) paintedRuns.insert(paintedRuns.end(), {255, 1});
-    paintedRuns.insert(paintedRuns.end(), {8, 1, 0, 0});
-  }
-  paintedRuns.insert(paintedRuns.end(), {0, 1});
   const std::vector<std::vector<std::uint8_t>> hollow(46, MakeRle8Bmp(2048, 2048, palette, {0, 0, 0, 1}));
-  const std::vector<std::vector<std::uint8_t>> painted(46, MakeRle8Bmp(2048, 2048, palette, paintedRuns));
+  const std::vector<std::vector<std::uint8_t>> painted(46, MakeRle8Bmp(2048, 2048, palette, PaintedRuns(2048, 2048)));
+  const std::vector<std::vector<std::uint8_t>> frames(46, MakeRle8Bmp(800, 600, palette, PaintedRuns(800, 600)));
   test::WritePack("hollow46.pp", hollow);
   test::WritePack("painted46.pp", painted);
-  // The game loads the screens first: records 17 to 21 already take 80 MB.
+  test::WritePack("frames46.pp", frames);
+  // The game loads the screens first (records 17 on): 18 whole frames are past the budget.
   const struct {
     const char* file;
     const char* says;
   } cases[] = {
       {"hollow46.pp", "picture pack hollow46.pp, record 17: refused before decoding: its 2048 x 2048 pixels are more "
                       "than 4 bytes of run-length data can paint"},
-      {"painted46.pp", "picture pack painted46.pp, record 21: the pictures up to this one decode to 80 MB, more than "
-                       "the 64 MB any pack of the game may take"},
+      {"painted46.pp", "picture pack painted46.pp, record 17: its 2048 x 2048 pixels are larger than the game's "
+                       "800 x 600 frame"},
+      {"frames46.pp", "picture pack frames46.pp, record 34: the pictures up to this one decode to 33 MB, more than "
+                      "the 32 MB any pack of the game may take"},
   };
   for (const auto& c : cases) {
     ImageTables tables;
@@ -221,8 +232,8 @@ TEST_F(ImagePackTest, APackThatBalloonsIsRefusedBeforeItIsDecoded) {
     EXPECT_LT(cost, 16 * 1024) << c.file << " took memory of the size it claims";
   }
   // One such picture alone is within both limits and decodes.
-  test::WritePack("one.pp", {painted[0]});
-  EXPECT_EQ(LoadPackImage("one.pp", 0, decoder)->At(2047, 2047), 0xFFFFFFu);
+  test::WritePack("one.pp", {frames[0]});
+  EXPECT_EQ(LoadPackImage("one.pp", 0, decoder)->At(799, 599), 0xFFFFFFu);
   // The game's own pack is well inside the budget.
   std::ifstream real(GW_GAME_DIR "/Data/Data.pp", std::ios::binary);
   ASSERT_TRUE(real);

@@ -14,8 +14,6 @@ namespace {
 using test::LoopbackServer;
 using test::ScriptedReply;
 
-constexpr char kOk[] = "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello";
-
 std::string RequestHead(const std::string& target, std::uint16_t port, const std::string& cookie = "") {
   return "GET " + target + " HTTP/1.1\r\n" + cookie + "Content-Type: text/html\r\nHost: 127.0.0.1:" +
          std::to_string(port) + "\r\nAccept: text/html, */*\r\nUser-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n\r\n";

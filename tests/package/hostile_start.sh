@@ -20,6 +20,19 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
+# Waits until the game's window shows something else than the picture in $1 (a screen has changed), keeping the
+# new picture in $2: the test waits for what it expects, never for a fixed time, however loaded the machine.
+wait_for_change() {
+  local ae
+  for _ in $(seq 150); do
+    kill -0 "$game" 2>/dev/null || { cat "$scratch/stderr.txt" >&2; fail "the game ended"; }
+    timeout 10 import -window "$win" "$2"
+    ae=$(compare -metric AE "$1" "$2" null: 2>&1 || true)
+    awk -v n="$ae" 'BEGIN { exit !(n + 0 > 500) }' && return 0
+    sleep 0.2
+  done
+  fail "the screen did not change from $(basename "$1")"
+}
 # shellcheck source=../../tools/display.sh
 source "$(dirname "$0")/../../tools/display.sh"
 # A sanitized build checks the game's leaks at its exit, but not those of the system libraries SDL loads.
@@ -77,11 +90,22 @@ echo "menu: $colours colours"
 [ "$colours" -gt 2000 ] || fail "no menu pictures ($colours colours)"
 [ -f "$home/.local/share/GromWumbler/Config.cfg" ] || fail "Config.cfg is not in the player's folder"
 
-# Quit through the menu: Escape asks, the left answer says yes; then the outside documents are opened.
+# A second copy on the same table is refused through the program itself: its message and exit status 1. (SDL's
+# dummy video driver, so the message box it also shows cannot wait for a click.)
+status=0
+(cd "$start" && env -u XDG_DATA_HOME HOME="$home" SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
+   "$prefix/bin/gromwumbler" >"$scratch/second.out" 2>"$scratch/second.err") || status=$?
+[ "$status" = 1 ] || { cat "$scratch/second.err" >&2; fail "the second copy ended with $status, not 1"; }
+grep -q "already running with the high scores of $home/.local/share/GromWumbler" "$scratch/second.err" ||
+  { cat "$scratch/second.err" >&2; fail "the second copy did not say why it ended"; }
+echo "second copy refused"
+
+# Quit through the menu: Escape asks, the left answer says yes; then the outside documents are opened. Each key
+# waits for the screen the one before it opens.
 xdotool key --window "$win" Escape
-sleep 1
+wait_for_change "$scratch/menu.png" "$scratch/question.png"
 xdotool key --window "$win" Left
-sleep 0.5
+# The plate moves only when "НЕТ" was chosen; the yes is taken either way once the question shows.
 xdotool key --window "$win" Return 2>/dev/null || true
 for _ in $(seq 150); do kill -0 "$game" 2>/dev/null || break; sleep 0.2; done
 kill -0 "$game" 2>/dev/null && fail "the game did not quit through its menu"
@@ -89,6 +113,7 @@ status=0
 wait "$game" || status=$?
 game=
 [ "$status" = 0 ] || { cat "$scratch/stderr.txt" >&2; fail "exit status $status"; }
+! grep -q "X Error" "$scratch/stderr.txt" || { cat "$scratch/stderr.txt" >&2; fail "an X error at quit"; }
 
 # The desktop is handed over in a process of its own: give it a moment.
 for _ in $(seq 50); do [ -s "$scratch/opened.txt" ] && break; sleep 0.1; done

@@ -6,6 +6,7 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -14,6 +15,9 @@
 #include <thread>
 #include <vector>
 
+#include "net/HttpClient.h"
+#include "net/ScoreExchange.h"
+#include "net/ScoreRecord.h"
 #include "server/ServerProcess.h"
 #include "support/Headless.h"
 #include "support/RawClient.h"
@@ -149,6 +153,59 @@ TEST(ScoreServerTransport, ConnectionsAreCappedPerAddressAndInAll) {
     status = StatusOf(again.ReadToClose());
   }
   EXPECT_EQ(status, 200);
+}
+
+TEST(ScoreServerTransport, ATrustedProxyHasNoConnectionCapOfItsOwn) {
+  TransportLimits limits;
+  limits.connectionsPerAddress = 2;
+  limits.connections = 8;
+  limits.trustedProxies = {"127.0.0.9"};
+  test::ScoreServerRunner server({}, limits);
+  std::vector<std::unique_ptr<RawClient>> open;
+  // The proxy carries many players: past the per-address cap, up to the cap of all.
+  for (int i = 0; i < 6; ++i) {
+    open.push_back(std::make_unique<RawClient>(server.Port(), 9));
+    open.back()->Send("G");
+  }
+  RawClient throughTheProxy(server.Port(), 9);
+  throughTheProxy.Send(kVersion);
+  EXPECT_EQ(StatusOf(throughTheProxy.ReadToClose()), 200);
+  // Anyone else keeps the cap.
+  for (int i = 0; i < 2; ++i) {
+    open.push_back(std::make_unique<RawClient>(server.Port(), 2));
+    open.back()->Send("G");
+  }
+  RawClient third(server.Port(), 2);
+  EXPECT_EQ(StatusOf(third.ReadToClose()), 503);
+}
+
+// Every client closes its connection before it opens the next, so a cap as large as the clients is enough, but
+// only when the server gives a slot back the moment its client has gone (not when it gets round to the close).
+TEST(ScoreServerTransport, ClientsInTurnFromOneAddressAreNeverRefused) {
+  constexpr int kClients = 48;
+  constexpr int kExchanges = 12;
+  TransportLimits limits;
+  limits.connectionsPerAddress = kClients;
+  ServiceSettings settings;
+  settings.submissionsPerHour = 1'000'000;
+  test::ScoreServerRunner server(settings, limits);
+  const net::ServerAddress address{"127.0.0.1", server.Port()};
+  std::atomic<int> sent{0};
+  std::vector<std::thread> clients;
+  for (int c = 0; c < kClients; ++c) {
+    clients.emplace_back([&, c] {
+      for (int i = 0; i < kExchanges; ++i) {
+        net::HttpClient http;
+        if (net::ExchangeScore(http, address, {"T", c * 100 + i, 'G', "", "R"}) == net::ExchangeResult::Sent) ++sent;
+      }
+    });
+  }
+  for (auto& t : clients) t.join();
+  EXPECT_EQ(sent.load(), kClients * kExchanges);
+  int refused = 0;
+  for (const std::string& line : server.LogLines()) refused += line.find(" 503 ") != std::string::npos;
+  EXPECT_EQ(refused, 0);
+  EXPECT_EQ(server.Store().Count(), kClients * kExchanges);
 }
 
 TEST(ScoreServerTransport, ABurstOfConnectionsIsServedAtOnce) {

@@ -18,6 +18,7 @@
 #include "net/ScoreProtocol.h"
 #include "net/ScoreRecord.h"
 #include "support/Headless.h"
+#include "RecordsPage.h"
 #include "ScoreCeiling.h"
 #include "server/ServerProcess.h"
 #include "support/ScoreServerRunner.h"
@@ -230,7 +231,8 @@ TEST(RecordsPage, ShowsTheBestOfTheWeekAndOfAllTimeEscaped) {
   ASSERT_EQ(player.Submit(player.Begin(), kIvan, 300), 200);
   ASSERT_EQ(player.Submit(player.Begin(), "B", 200), 200);
 
-  const auto page = player.Get("/");
+  // Every entry: none of them came with its recorded game.
+  const auto page = player.Get("/?all=1");
   ASSERT_TRUE(page);
   EXPECT_EQ(page->get_header_value("Content-Type"), "text/html; charset=utf-8");
   EXPECT_EQ(page->body.find("<script>"), std::string::npos);
@@ -239,18 +241,34 @@ TEST(RecordsPage, ShowsTheBestOfTheWeekAndOfAllTimeEscaped) {
   EXPECT_NE(page->body.find(kIvanUtf8), std::string::npos);
   EXPECT_NE(page->body.find(kRussiaUtf8), std::string::npos);
   // The address the game's table screen opens shows the same page.
-  EXPECT_EQ(player.Get(std::string(net::kRecordsPageQuery))->body, page->body);
+  EXPECT_EQ(player.Get(std::string(net::kRecordsPageQuery) + "&all=1")->body, page->body);
+  EXPECT_NE(page->body.find("class=\"unverified\""), std::string::npos);
+  EXPECT_EQ(player.Get("/")->body.find(kIvanUtf8), std::string::npos) << "by default only verified entries";
 
-  const auto week = player.Get("/api/scores?period=week");
+  const auto week = player.Get("/api/scores?period=week&all=1");
   EXPECT_EQ(week->body, R"([{"country":"Россия","name":"Иван","rank":1,"score":300,"time":)" +
-                            std::to_string(now.load()) + R"(},{"country":"Россия","name":"B","rank":2,"score":200,"time":)" +
-                            std::to_string(now.load()) + "}]");
-  const auto all = player.Get("/api/scores?period=all&limit=2");
+                            std::to_string(now.load()) +
+                            R"(,"verified":false},{"country":"Россия","name":"B","rank":2,"score":200,"time":)" +
+                            std::to_string(now.load()) + R"(,"verified":false}])");
+  EXPECT_EQ(player.Get("/api/scores?period=week")->body, "[]");
+  const auto all = player.Get("/api/scores?period=all&limit=2&all=1");
   EXPECT_NE(all->body.find(R"("name":"<script>","rank":1,"score":9000)"), std::string::npos) << all->body;
   EXPECT_EQ(all->body.find(R"("name":"B")"), std::string::npos);
   for (const char* bad : {"/api/scores?period=year", "/api/scores?limit=0", "/api/scores?limit=101", "/api/scores?limit=x"}) {
     EXPECT_EQ(player.Get(bad)->status, 400) << bad;
   }
+}
+
+TEST(RecordsPage, ANameOfNothingButSpacesShowsAsADash) {
+  const char* blank[] = {"", "   ", "\xC2\xA0", " \xC2\xA0\t\xC2\xA0 "};
+  std::vector<ScoreRow> rows;
+  for (const char* name : blank) rows.push_back({name, "R", 5, kStart});
+  rows.push_back({" A\xC2\xA0", "R", 4, kStart});
+  const std::string html = RecordsPageHtml(rows, {}, kStart);
+  std::size_t dashes = 0;
+  for (std::size_t at = 0; (at = html.find("<span class=\"name\">—</span>", at)) != std::string::npos; ++at) ++dashes;
+  EXPECT_EQ(dashes, std::size(blank));
+  EXPECT_NE(html.find("<span class=\"name\"> A\xC2\xA0</span>"), std::string::npos) << "a real name is kept as it is";
 }
 
 TEST(ScoreServer, AnOperatorSeesEveryRequestAndTheCounters) {
@@ -292,7 +310,11 @@ TEST(ScoreServer, HealthIsThatOfTheStore) {
    public:
     explicit FailingStore(ScoreStore& real) : real_(real) {}
     AddResult Add(const Submission& s) override { return real_.Add(s); }
-    std::vector<ScoreRow> Best(std::int64_t since, int limit) override { return real_.Best(since, limit); }
+    std::vector<ScoreRow> Best(std::int64_t since, int limit, bool verifiedOnly) override {
+      return real_.Best(since, limit, verifiedOnly);
+    }
+    std::optional<ReplayClaim> Claim(const std::string& token) override { return real_.Claim(token); }
+    bool KeepReplay(const std::string& token, const ReplayVerdict& v) override { return real_.KeepReplay(token, v); }
     std::int64_t Count() override { return real_.Count(); }
     void Ping() override {
       if (down) throw StoreError("gone");
@@ -309,7 +331,7 @@ TEST(ScoreServer, HealthIsThatOfTheStore) {
   FailingStore store(real);
   Metrics metrics;
   ScoreService service(store, metrics, {});
-  const auto health = [&] { return std::get<StoreWork>(service.Handle({"GET", "/healthz", "", "127.0.0.1"}))().status; };
+  const auto health = [&] { return std::get<StoreWork>(service.Handle({"GET", "/healthz", "", "127.0.0.1", ""}))().status; };
   EXPECT_EQ(health(), 200);
   store.down = true;
   EXPECT_EQ(health(), 503);
@@ -356,6 +378,26 @@ TEST(ScoreStorePrivacy, TheKeyIsForTheOwnerAlone) {
   }
 }
 
+TEST(ScoreStorePrivacy, AFileThatIsNotADatabaseIsNamedAndLeftAsItIs) {
+  test::TempFolder folder;
+  const std::string text = "these are my notes, not scores\n";
+  {
+    std::ofstream notes("notes.txt");
+    notes << text << std::string(4096, 'x');
+  }
+  std::filesystem::permissions("notes.txt", std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  try {
+    SqliteScoreStore store("notes.txt");
+    ADD_FAILURE() << "a text file was opened as the database";
+  } catch (const StoreError& e) {
+    EXPECT_TRUE(std::string(e.what()).starts_with("notes.txt: ")) << e.what();
+    EXPECT_NE(std::string(e.what()).find("not a database"), std::string::npos) << e.what();
+  }
+  std::ifstream notes("notes.txt");
+  const std::string after((std::istreambuf_iterator<char>(notes)), {});
+  EXPECT_EQ(after, text + std::string(4096, 'x'));
+}
+
 TEST(ScoreServerProgram, MakesItsDatabaseForItsOwnerWhateverTheUmask) {
   test::TempFolder folder;
   const mode_t previous = umask(0);  // the loosest a shell could start it with
@@ -375,20 +417,29 @@ TEST(ScoreServerProgram, MakesItsDatabaseForItsOwnerWhateverTheUmask) {
 TEST(ScoreServerProgram, HelpGoesToStandardOutputAndABadOptionToStandardError) {
   test::TempFolder folder;
   struct Case {
-    const char* option;
+    const char* args;
     int exit;
-    bool onStdout;
+    const char* out;  // what standard output starts with
+    const char* err;  // what standard error starts with
   };
-  for (const Case& c : {Case{"--help", 0, true}, Case{"-h", 0, true}, Case{"--no-such-option", 2, false}}) {
-    const std::string command = std::string(GW_SCORE_SERVER_PROGRAM) + " " + c.option + " >out.txt 2>err.txt";
+  const std::string version = std::string("gromwumbler-scores (Grom Wumbler) ") + GW_VERSION + "\n";
+  for (const Case& c : {Case{"--help", 0, "usage: gromwumbler-scores", ""},
+                        Case{"-h", 0, "usage: gromwumbler-scores", ""},
+                        Case{"--version", 0, version.c_str(), ""},
+                        Case{"-v", 0, version.c_str(), ""},
+                        Case{"--no-such-option", 2, "", "gromwumbler-scores: unknown option '--no-such-option'\nusage:"},
+                        Case{"stray", 2, "", "gromwumbler-scores: unexpected argument 'stray'\nusage:"},
+                        Case{"--pool", 2, "", "gromwumbler-scores: option '--pool' needs a value\nusage:"},
+                        Case{"--pool 0", 2, "", "gromwumbler-scores: bad value '0' for option '--pool'\nusage:"}}) {
+    const std::string command = std::string(GW_SCORE_SERVER_PROGRAM) + " " + c.args + " >out.txt 2>err.txt";
     const int status = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(status)) << c.option;
-    EXPECT_EQ(WEXITSTATUS(status), c.exit) << c.option;
+    ASSERT_TRUE(WIFEXITED(status)) << c.args;
+    EXPECT_EQ(WEXITSTATUS(status), c.exit) << c.args;
     std::ifstream out("out.txt"), err("err.txt");
     const std::string outText((std::istreambuf_iterator<char>(out)), {});
     const std::string errText((std::istreambuf_iterator<char>(err)), {});
-    EXPECT_EQ(outText.find("usage: gromwumbler-scores") == 0, c.onStdout) << c.option;
-    EXPECT_EQ(errText.find("usage: gromwumbler-scores") == 0, !c.onStdout) << c.option;
+    EXPECT_TRUE(outText.starts_with(c.out) && outText.empty() == (*c.out == 0)) << c.args << ": " << outText;
+    EXPECT_TRUE(errText.starts_with(c.err) && errText.empty() == (*c.err == 0)) << c.args << ": " << errText;
   }
 }
 

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+#include <sys/stat.h>
+
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -93,6 +96,59 @@ TEST_P(ScoreStoreContract, TextsComeBackByteForByte) {
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0].name, odd);
   EXPECT_EQ(rows[0].country, odd);
+}
+
+TEST_P(ScoreStoreContract, KeepsOneReplayAnEntryAndRanksVerifiedOnesWhenAsked) {
+  auto store = Open();
+  ASSERT_EQ(store->Add(Entry("Иван", 300, 1000, "t1")), AddResult::Stored);
+  ASSERT_EQ(store->Add(Entry("Пётр", 500, 1005, "t2")), AddResult::Stored);
+  EXPECT_FALSE(store->Claim("none"));
+  const auto claim = store->Claim("t1");
+  ASSERT_TRUE(claim);
+  EXPECT_EQ(claim->name, "Иван");
+  EXPECT_EQ(claim->score, 300);
+  EXPECT_FALSE(claim->replayed);
+
+  const std::string recording("\x01\x00\xFF" "bytes", 8);  // binary, with a zero byte
+  EXPECT_TRUE(store->KeepReplay("t1", {true, 4, recording}));
+  EXPECT_FALSE(store->KeepReplay("t1", {true, 4, recording})) << "one replay an entry";
+  EXPECT_TRUE(store->KeepReplay("t2", {false, 1, recording}));
+  EXPECT_FALSE(store->KeepReplay("none", {true, 1, recording}));
+  EXPECT_TRUE(store->Claim("t2")->replayed);
+
+  const auto verified = store->Best(0, 10, true);
+  ASSERT_EQ(verified.size(), 1u);
+  EXPECT_EQ(verified[0].name, "Иван");
+  EXPECT_TRUE(verified[0].verified);
+  const auto all = store->Best(0, 10);
+  ASSERT_EQ(all.size(), 2u);
+  EXPECT_FALSE(all[0].verified);
+  // Kept across a reopen.
+  store.reset();
+  EXPECT_EQ(Open()->Best(0, 10, true).size(), 1u);
+}
+
+TEST(SqliteScoreStore, ADatabaseFromBeforeReplaysIsMigratedWithItsScores) {
+  test::TempFolder folder;
+  {
+    // The schema as the first servers made it.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open("scores.db", &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TABLE scores (id INTEGER PRIMARY KEY, name TEXT NOT NULL, country TEXT NOT NULL, "
+                           "score INTEGER NOT NULL, time INTEGER NOT NULL, token TEXT NOT NULL UNIQUE, address TEXT "
+                           "NOT NULL); INSERT INTO scores (name, country, score, time, token, address) VALUES "
+                           "('old', '', 70, 5, 'x', '::1');",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    ::chmod("scores.db", 0600);
+  }
+  SqliteScoreStore store("scores.db");
+  ASSERT_EQ(store.Best(0, 10).size(), 1u);
+  EXPECT_FALSE(store.Best(0, 10)[0].verified);
+  EXPECT_TRUE(store.KeepReplay("x", {true, 1, "r"}));
+  EXPECT_EQ(store.Best(0, 10, true).size(), 1u);
 }
 
 TEST_P(ScoreStoreContract, OneSecretForEveryStoreOverTheSameDatabaseAndAfterAReopen) {

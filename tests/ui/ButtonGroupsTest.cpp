@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 #include "gfx/Draw.h"
 #include "ui/Controls.h"
@@ -140,6 +141,32 @@ TEST(Groups, ClickedIsSetOnlyStrictlyInsideAButton) {
     EXPECT_EQ(yesNo.Clicked, p.inside) << p.x << "," << p.y;
   }
   EXPECT_EQ(g.Beeps(), 0);
+}
+
+// Whatever an answer paints (its word and, when chosen, the plate under it) answers a click there.
+TEST(TextButtons, EveryPaintedPixelOfAnAnswerAnswersAClick) {
+  Groups g;
+  g.MouseAt(5, 5);
+  for (TDDTextBtnCollection* pair : {g.c.YesNoButtons.get(), g.c.OkCancelButtons.get()}) {
+    for (const bool choice : {true, false}) {
+      SCOPED_TRACE(std::string(pair->Caption1) + (choice ? " chosen" : " not chosen"));
+      pair->Choice = choice;
+      g.screen.Fill(gfx::Rgb(1, 2, 3));
+      pair->Draw(g.screen, g.Ui());
+      int painted = 0, dead = 0;
+      for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x) {
+          if (g.screen.At(x, y) == gfx::Rgb(1, 2, 3)) continue;
+          ++painted;
+          g.MouseAt(x, y);
+          pair->HitTest(g.Ui());
+          dead += pair->Clicked ? 0 : 1;
+        }
+      g.MouseAt(5, 5);
+      EXPECT_GT(painted, 1000);
+      EXPECT_EQ(dead, 0) << "painted pixels where a click does nothing";
+    }
+  }
 }
 
 struct RowCase {

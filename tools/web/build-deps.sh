@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Builds the libraries the browser build links (SDL2, SDL2_mixer, libxmp, FreeType) with emscripten, from Debian's
+# Builds the libraries the browser build links (SDL2, SDL2_mixer, libxmp, FreeType, zlib) with emscripten, from Debian's
 # own source packages of the versions the Linux build uses, and prints the prefix they are installed in:
 #   bash tools/web/build-deps.sh
 # The prefix lives in the user's cache (not in a build folder), keyed by the library versions, the compiler and
@@ -18,7 +18,7 @@ export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 
 # Each library by the Debian development package the Linux build uses: its source package and exact version.
 declare -A source version
-for dev in libsdl2-dev libsdl2-mixer-dev libfreetype-dev libxmp-dev; do
+for dev in libsdl2-dev libsdl2-mixer-dev libfreetype-dev libxmp-dev zlib1g-dev; do
   read -r pkg ver < <(dpkg-query -W -f='${source:Package} ${source:Version}\n' "$dev")
   source[$dev]=$pkg version[$dev]=$ver
 done
@@ -68,19 +68,26 @@ cp "$mixer/include/SDL_mixer.h" "$prefix/include/SDL2/"
 compile_library "$prefix/lib/libSDL2_mixer.a" -I"$prefix/include/SDL2" -I"$mixer/include" -I"$mixer/src" \
   -I"$mixer/src/codecs" -DMUSIC_WAV -- "$mixer"/src/*.c "$mixer"/src/codecs/*.c
 
-# libxmp: the whole library (its small edition's loader table is not in this source); prowizard/pm.c is not part
-# of its own build.
+# libxmp: the whole library (its small edition's loader table is not in this source), less the ProWizard
+# converters its own build leaves out (PROWIZ_OBJS2 in src/loaders/prowizard/Makefile).
 xmp=$(unpack libxmp-dev)
 cp "$xmp/include/xmp.h" "$prefix/include/"
 compile_library "$prefix/lib/libxmp.a" -I"$xmp/include" -I"$xmp/src" -DLIBXMP_STATIC -DHAVE_MKSTEMP=1 -DHAVE_UMASK=1 \
   -DHAVE_DIRENT=1 -DHAVE_FNMATCH=1 \
-  -- $(ls "$xmp"/src/*.c "$xmp"/src/loaders/*.c "$xmp"/src/loaders/prowizard/*.c "$xmp"/src/depackers/*.c | grep -v '/win32\.c$\|/prowizard/pm\.c$')
+  -- $(ls "$xmp"/src/*.c "$xmp"/src/loaders/*.c "$xmp"/src/loaders/prowizard/*.c "$xmp"/src/depackers/*.c | grep -Ev '/win32\.c$|/prowizard/(pm|pm01|pm20|pm40|pp30)\.c$')
 
-# FreeType: TrueType outlines, without the compression and image libraries (its configure checks are few).
+# zlib deflates the recorded games: its library sources, without the examples and tests beside them.
+zlib=$(unpack zlib1g-dev)
+cp "$zlib/zlib.h" "$zlib/zconf.h" "$prefix/include/"
+compile_library "$prefix/lib/libz.a" -I"$zlib" -DHAVE_UNISTD_H -DHAVE_STDARG_H -- \
+  "$zlib"/{adler32,compress,crc32,deflate,gzclose,gzlib,gzread,gzwrite,infback,inffast,inflate,inftrees,trees,uncompr,zutil}.c
+
+# FreeType: TrueType outlines, without the image libraries (its configure checks are few); its gzip module on the
+# zlib above, or it would bring a second copy of zlib's inflate into the one program.
 freetype=$(unpack libfreetype-dev)
 emcmake cmake -S "$freetype" -B "$work/freetype" -DCMAKE_BUILD_TYPE=MinSizeRel \
   -DCMAKE_C_FLAGS_MINSIZEREL="-Oz -DNDEBUG" -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF \
-  -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON >&2
+  -DFT_REQUIRE_ZLIB=ON -DZLIB_INCLUDE_DIR="$prefix/include" -DZLIB_LIBRARY="$prefix/lib/libz.a" -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON >&2
 cmake --build "$work/freetype" -j "$jobs" --target install >&2
 
 touch "$prefix/.complete"

@@ -14,15 +14,23 @@
 namespace {
 
 // Status of a 2xx reply without a redirect, with its body in a buffer of malloc's at *body; or -1 for any other
-// reply, -2 for a body over maxBody, -3 when nothing came in time.
-EM_ASYNC_JS(int, gw_fetch_same_origin, (const char* path, int timeoutMs, int maxBody, char** body, int* length), {
+// reply, -2 for a body over maxBody, -3 when nothing came in time. A request with sent >= 0 is a POST of the
+// `sent` bytes at `data`.
+EM_ASYNC_JS(int, gw_fetch_same_origin, (const char* path, const char* data, int sent, int timeoutMs, int maxBody,
+                                        char** body, int* length), {
   const abort = new AbortController();
   const timer = setTimeout(() => abort.abort(), timeoutMs);
+  const request = {
+    signal: abort.signal, redirect: 'manual', credentials: 'same-origin', cache: 'no-store',
+    headers: {'Accept': 'text/html, */*'}
+  };
+  if (sent >= 0) {
+    request.method = 'POST';
+    request.headers['Content-Type'] = 'application/octet-stream';
+    request.body = HEAPU8.slice(data, data + sent);
+  }
   try {
-    const reply = await fetch(UTF8ToString(path), {
-      signal: abort.signal, redirect: 'manual', credentials: 'same-origin', cache: 'no-store',
-      headers: {'Accept': 'text/html, */*'}
-    });
+    const reply = await fetch(UTF8ToString(path), request);
     if (reply.type === 'opaqueredirect' || reply.status < 200 || reply.status > 299 || reply.headers.has('Location')) {
       return -1;
     }
@@ -59,10 +67,16 @@ HttpClient::HttpClient(HttpLimits limits) : impl_(std::make_unique<Impl>()) { im
 
 HttpClient::~HttpClient() = default;
 
-std::string HttpClient::HttpGet(const std::string& url) {
+std::string HttpClient::HttpGet(const std::string& url) { return Perform(url, nullptr); }
+
+std::string HttpClient::HttpPost(const std::string& url, const std::string& body) { return Perform(url, &body); }
+
+std::string HttpClient::Perform(const std::string& url, const std::string* sent) {
   char* raw = nullptr;
   int length = 0;
-  const int status = gw_fetch_same_origin(SameOriginPath(url).c_str(), static_cast<int>(impl_->limits.total.count()),
+  const int status = gw_fetch_same_origin(SameOriginPath(url).c_str(), sent ? sent->data() : nullptr,
+                                          sent ? static_cast<int>(sent->size()) : -1,
+                                          static_cast<int>(impl_->limits.total.count()),
                                           static_cast<int>(impl_->limits.maxBody), &raw, &length);
   const std::unique_ptr<char, decltype(&std::free)> body(raw, &std::free);
   if (status == -2) throw HttpError("reply body too long");

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -13,6 +14,7 @@
 
 #include "app/Form.h"
 #include "app/Program.h"
+#include "net/ServerAddress.h"
 #include "platform/FrameSchedule.h"
 #include "platform/sdl/SdlServices.h"
 #include "platform/sdl/SdlWindow.h"
@@ -24,8 +26,21 @@ namespace {
 
 // Where the page's files are (see the build's preload list and the shell script).
 constexpr const char* kGameFolder = "/game";
-constexpr const char* kFontFile = "/game/font/Comfortaa-Regular.ttf";
 constexpr const char* kSaveFolder = "/save";
+
+// The page's host[:port], in a buffer of malloc's.
+EM_JS(char*, gw_page_host, (), {
+  const size = lengthBytesUTF8(location.host) + 1;
+  const at = _malloc(size);
+  stringToUTF8(location.host, at, size);
+  return at;
+});
+
+// The score server is the one that served the page, whatever host the build names.
+void UsePageOrigin() {
+  const std::unique_ptr<char, decltype(&std::free)> host(gw_page_host(), &std::free);
+  ::setenv(gw::net::kScoreServerVariable, host.get(), 1);
+}
 
 // Whether the page could open its storage (the shell script leaves the folder out when the browser refuses).
 bool StorageWorks() {
@@ -36,12 +51,12 @@ bool StorageWorks() {
 // The whole game for the page's lifetime, in the order it is made.
 struct WebGame {
   WebGame()
-      // The face the Linux build finds through fontconfig, as the stand-in for the wanted family.
-      : font(gw::gfx::GameFont::LoadFace(kFontFile, 0, true)),
+      : font(gw::gfx::GameFont::Load()),
         saves(std::filesystem::path(kSaveFolder) / gw::store::kConfigFileName) {
     program.Config.file = std::filesystem::path(kSaveFolder) / gw::store::kConfigFileName;
     // Without storage no save can last: the table screen tells the player so.
     program.Config.writable = StorageWorks();
+    UsePageOrigin();
     form = std::make_unique<gw::app::MainForm>(
         gw::app::Services{clock, window, shell, decoder, sound.Sound(), *font}, program);
     window.Attach(*form);

@@ -1,28 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Finding the game's face among the system's fonts, through fontconfig.
+// The game's face among the fonts fontconfig knows.
+#include "platform/FontLookup.h"
+
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <memory>
-#include <optional>
-#include <string>
-#include <string_view>
 #include <vector>
 
-#include "gfx/Font.h"
+#include "platform/Deleter.h"
 
-namespace gw::gfx {
+namespace gw::platform {
 
 namespace {
 
-struct FcConfigDeleter {
-  void operator()(FcConfig* config) const { FcConfigDestroy(config); }
-};
-struct FcPatternDeleter {
-  void operator()(FcPattern* pattern) const { FcPatternDestroy(pattern); }
-};
-using FcConfigPtr = std::unique_ptr<FcConfig, FcConfigDeleter>;
-using FcPatternPtr = std::unique_ptr<FcPattern, FcPatternDeleter>;
+using FcConfigPtr = std::unique_ptr<FcConfig, Deleter<FcConfigDestroy>>;
+using FcPatternPtr = std::unique_ptr<FcPattern, Deleter<FcPatternDestroy>>;
 
 bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
   const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
@@ -76,20 +69,20 @@ FcPatternPtr ParsedPattern(std::string_view text) {
 
 }  // namespace
 
-std::unique_ptr<GameFont> GameFont::Load() {
+std::optional<FontLocation> FindGameFace(std::string_view wantedFamily, std::string_view fallbackPattern) {
   const FcConfigPtr config{FcInitLoadConfigAndFonts()};
-  if (!config) throw FontError("fontconfig could not be initialised");
-
-  if (const auto wanted = MatchFace(*config, FamilyPattern(kWantedFamily)); wanted && wanted->IsFamily(kWantedFamily)) {
-    return LoadFace(wanted->file, wanted->index, false);
+  if (!config) return std::nullopt;
+  if (const auto wanted = MatchFace(*config, FamilyPattern(wantedFamily)); wanted && wanted->IsFamily(wantedFamily)) {
+    return FontLocation{wanted->file, wanted->index, false};
   }
-  const std::string_view fallbackFamily = kFallbackPattern.substr(0, kFallbackPattern.find(':'));
-  if (const auto fallback = MatchFace(*config, ParsedPattern(kFallbackPattern));
+  const std::string_view fallbackFamily = fallbackPattern.substr(0, fallbackPattern.find(':'));
+  if (const auto fallback = MatchFace(*config, ParsedPattern(fallbackPattern));
       fallback && fallback->IsFamily(fallbackFamily)) {
-    return LoadFace(fallback->file, fallback->index, true);
+    return FontLocation{fallback->file, fallback->index, true};
   }
-  throw FontError("neither font \"" + std::string{kWantedFamily} + "\" nor its stand-in \"" +
-                  std::string{kFallbackPattern} + "\" is installed (Debian package fonts-comfortaa)");
+  return std::nullopt;
 }
 
-}  // namespace gw::gfx
+std::string MissingFontAdvice() { return "Debian package fonts-comfortaa"; }
+
+}  // namespace gw::platform

@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/StartMessages.h"
+
+#include "app/GameFolder.h"
+#include "gfx/Font.h"
+#include "gfx/ImagePack.h"
+
+namespace gw::app {
+
+std::string SecondCopyMessage(const std::filesystem::path& tableFolder) {
+  return "Игра уже запущена с рекордами из папки\n" + tableFolder.string() +
+         ".\nИграйте в её окне или сначала закройте её.";
+}
+
+std::string CannotRunMessage(const std::exception& reason) {
+  std::string what;
+  if (dynamic_cast<const gfx::PackError*>(&reason)) {
+    what = std::string("Файл с картинками ") + gfx::kPackPath + " повреждён или не от этой игры.";
+  } else if (dynamic_cast<const GameFolderError*>(&reason)) {
+    what = std::string("Не найдены файлы игры (") + gfx::kPackPath + ") или папка для её рекордов.";
+  } else if (dynamic_cast<const gfx::FontError*>(&reason)) {
+    what = "Не найден шрифт для текстов игры.";
+  } else {
+    what = "Не удалось открыть окно игры или её звук.";
+  }
+  return "Игру нельзя запустить.\n" + what + "\nПереустановите игру. Подробности выведены в консоль.";
+}
+
+}  // namespace gw::app
