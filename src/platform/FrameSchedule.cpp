@@ -24,4 +24,9 @@ std::vector<std::uint64_t> FrameSchedule::FramesDue(std::uint64_t uptimeMs) {
   return due;
 }
 
+void FrameSchedule::Restart(std::uint64_t uptimeMs) {
+  started_ = true;
+  nextStep_ = StepAt(uptimeMs) + 1;
+}
+
 }  // namespace gw::platform

@@ -47,6 +47,33 @@ TEST(FrameSchedule, OneCallPerStepRunsOneFrame) {
   EXPECT_EQ(schedule.FramesDue(1016 + 47).size(), 3u);  // three steps passed in one refresh
 }
 
+TEST(FrameSchedule, AHeldUpPageMakesUpEveryStepItMissed) {
+  // A page busy for up to a second between two refreshes still gets all 64 frames of each second.
+  for (const double stallMs : {100.0, 250.0, 600.0, 900.0}) {
+    SCOPED_TRACE(stallMs);
+    FrameSchedule schedule;
+    std::vector<std::uint64_t> frames = Refreshes(schedule, 60.0, 0.0, 1.0);
+    const double resumed = 1000.0 + stallMs;
+    const std::vector<std::uint64_t> later = Refreshes(schedule, 60.0, resumed, 1.0);
+    frames.insert(frames.end(), later.begin(), later.end());
+    EXPECT_NEAR(static_cast<double>(frames.size()), (resumed + 1000.0) * 64.0 / 1000.0, 2.0);
+    for (std::size_t i = 1; i < frames.size(); ++i) {
+      ASSERT_GT(QuantiseTick(frames[i]) - QuantiseTick(frames[i - 1]), 5u) << "frame " << i;
+    }
+  }
+}
+
+TEST(FrameSchedule, AWaitOfTheGamesOwnIsNotMadeUp) {
+  FrameSchedule schedule;
+  Refreshes(schedule, 60.0, 0.0, 1.0);
+  // The game slept 150 ms in its last frame: the next frame is the step after the wait's end, as natively.
+  schedule.Restart(1150);
+  EXPECT_TRUE(schedule.FramesDue(1150).empty());
+  const std::vector<std::uint64_t> next = schedule.FramesDue(1170);
+  ASSERT_EQ(next.size(), 1u);
+  EXPECT_EQ(QuantiseTick(next[0]), QuantiseTick(1170));
+}
+
 TEST(FrameSchedule, AStillPageDropsItsBacklog) {
   FrameSchedule schedule;
   Refreshes(schedule, 60.0, 0.0, 1.0);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 
 #include <emscripten.h>
 
@@ -20,16 +21,20 @@ class WebClock final : public Clock {
   void Sleep(std::uint32_t ms) override {
     emscripten_sleep(ms);
     SetFrameTime(UptimeMs());
+    slept_ = true;
   }
 
   // Milliseconds since the page's game started.
   std::uint64_t UptimeMs() const { return static_cast<std::uint64_t>(emscripten_get_now() - start_); }
   // The time of the frame about to run; the clock never goes back.
   void SetFrameTime(std::uint64_t ms) { frameMs_ = std::max(frameMs_, ms); }
+  // Whether the game slept since the last asking: the frames its wait stood for are not due any more.
+  bool TakeSleep() { return std::exchange(slept_, false); }
 
  private:
   double start_ = emscripten_get_now();
   std::uint64_t frameMs_ = 0;
+  bool slept_ = false;
 };
 
 }  // namespace gw::platform::web
