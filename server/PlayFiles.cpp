@@ -151,30 +151,7 @@ std::optional<HttpResponse> PlayFiles::Answer(const HttpRequest& request) const 
 
 Reply PlayRoutes::Handle(const HttpRequest& request) {
   if (std::optional<HttpResponse> res = play_.Answer(request)) return std::move(*res);
-  Reply reply = scores_.Handle(request);
-  const std::string_view path = std::string_view(request.target).substr(0, request.target.find('?'));
-  if (path != "/") return reply;
-  if (auto* res = std::get_if<HttpResponse>(&reply)) {
-    AddPlayLink(*res);
-    return reply;
-  }
-  return StoreWork([work = std::move(std::get<StoreWork>(reply))] {
-    HttpResponse res = work();
-    AddPlayLink(res);
-    return res;
-  });
-}
-
-void AddPlayLink(HttpResponse& page) {
-  if (page.status != 200 || !page.contentType.starts_with("text/html")) return;
-  constexpr std::string_view kLink = R"(<p class="play"><a href="/play/">Играть</a></p>)";
-  const std::size_t header = page.body.find("</header>");
-  if (header != std::string::npos) {
-    page.body.insert(header, kLink);
-    return;
-  }
-  const std::size_t body = page.body.find("<body>");
-  if (body != std::string::npos) page.body.insert(body + 6, kLink);
+  return scores_.Handle(request);
 }
 
 }  // namespace gw::scores

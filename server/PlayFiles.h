@@ -3,8 +3,7 @@
 // The game's web build, served at /play/ from a folder made by the build (tools/web/stage.py): each file with its
 // type, compressed beforehand (the .br or .gz beside it, as the browser accepts), kept by browsers for good when
 // its name carries its content's hash and checked by its ETag otherwise, under a Content-Security-Policy that
-// allows just what the page needs. Every other request goes to the score service, and its records page gets a
-// link to the game.
+// allows just what the page needs. Every other request goes to the score service.
 
 #include <filesystem>
 #include <map>
@@ -50,8 +49,5 @@ class PlayRoutes final : public HttpHandler {
   HttpHandler& scores_;
   const PlayFiles& play_;
 };
-
-// The records page with a "Play" link added to its header.
-void AddPlayLink(HttpResponse& page);
 
 }  // namespace gw::scores

@@ -27,6 +27,8 @@ constexpr const char* kHead = R"html(<!DOCTYPE html>
   h1 { margin: 0; font-size: 2.4rem; color: var(--sun); letter-spacing: .04em;
        text-shadow: 2px 2px 0 #1d3b12, 0 0 14px rgba(0,0,0,.25); }
   header p { margin: 6px 0 0; color: #1d3b12; font-weight: bold; }
+  header p.play a { display: inline-block; margin-top: 10px; padding: 8px 22px; border-radius: 22px;
+                    background: var(--sun); color: #1d3b12; text-decoration: none; box-shadow: 0 3px 0 #1d3b12; }
   main { display: flex; flex-wrap: wrap; gap: 24px; justify-content: center; padding: 20px 16px 40px; }
   section { background: var(--paper); border-radius: 18px; box-shadow: 0 8px 24px rgba(0,0,0,.18);
             padding: 18px 16px 12px; width: min(480px, 100%); min-width: 0; }
@@ -60,9 +62,9 @@ tr.unverified .points::after { content: " (не проверено)"; font-size:
 </style>
 </head>
 <body>
-<header><h1>Grom Wumbler</h1><p>Таблица рекордов</p></header>
-<main>
-)html";
+<header><h1>Grom Wumbler</h1><p>Таблица рекордов</p>)html";
+constexpr const char* kPlayLink = R"html(<p class="play"><a href="/play/">Играть</a></p>)html";
+constexpr const char* kHeadEnd = "</header>\n<main>\n";
 
 std::string Date(std::int64_t time) {
   const std::time_t t = static_cast<std::time_t>(time);
@@ -113,8 +115,10 @@ void Section(std::string& html, const char* title, const std::vector<ScoreRow>& 
 }  // namespace
 
 std::string RecordsPageHtml(const std::vector<ScoreRow>& week, const std::vector<ScoreRow>& allTime,
-                            std::int64_t now) {
+                            std::int64_t now, bool playLink) {
   std::string html = kHead;
+  if (playLink) html += kPlayLink;
+  html += kHeadEnd;
   Section(html, "Лучшие за неделю", week);
   Section(html, "Лучшие за всё время", allTime);
   html += "</main>\n<footer>Обновлено " + Date(now) + " (UTC)</footer>\n</body>\n</html>\n";

@@ -10,9 +10,10 @@
 
 namespace gw::scores {
 
-// A complete UTF-8 HTML page with the week's and the all-time best; `now` dates the page.
+// A complete UTF-8 HTML page with the week's and the all-time best; `now` dates the page. playLink: the server
+// serves the game's web build too, and the page links to it.
 std::string RecordsPageHtml(const std::vector<ScoreRow>& week, const std::vector<ScoreRow>& allTime,
-                            std::int64_t now);
+                            std::int64_t now, bool playLink = false);
 
 // [{"rank":1,"name":…,"country":…,"score":…,"time":…}, …]
 std::string ScoresJson(const std::vector<ScoreRow>& rows);

@@ -262,7 +262,7 @@ HttpResponse ScoreService::Page(bool all) {
     const std::int64_t now = Now();
     HttpResponse res = NoCache(Text(RecordsPageHtml(store_.Best(now - kWeek, kPageRows, !all),
                                                     store_.Best(std::numeric_limits<std::int64_t>::min(), kPageRows, !all),
-                                                    now)));
+                                                    now, settings_.playLink)));
     res.contentType = "text/html; charset=utf-8";
     return res;
   });

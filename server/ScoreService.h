@@ -26,6 +26,7 @@ struct ServiceSettings {
   char key = 'G';                     // the letter every record must carry
   int submissionsPerHour = 120;       // per address: submissions that reach the store, and as many refused ones
   std::function<std::int64_t()> now;  // seconds since the epoch; the system clock when empty
+  bool playLink = false;              // the records page links to the game's web build (served beside it)
 };
 
 class ScoreService final : public HttpHandler {

@@ -176,7 +176,7 @@ int main(int argc, char** argv) {
     }
     gw::scores::ScoreStore& store = *storeOwner;
     gw::scores::Metrics metrics;
-    gw::scores::ScoreService service(store, metrics, {options.key, options.perHour, {}});
+    gw::scores::ScoreService service(store, metrics, {options.key, options.perHour, {}, !options.play.empty()});
     gw::scores::TransportLimits limits;
     limits.storeThreads = options.storeThreads;
     limits.connections = ConnectionsTheSystemAllows(static_cast<std::size_t>(options.connections));
