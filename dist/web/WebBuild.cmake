@@ -60,7 +60,7 @@ set(GW_WEB_LINK
   -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
   -sALLOW_MEMORY_GROWTH -sINITIAL_MEMORY=64MB
   -sENVIRONMENT=web -sEXIT_RUNTIME=0 -sFORCE_FILESYSTEM -lidbfs.js
-  "-sEXPORTED_FUNCTIONS=_main,_malloc,_free" "-sEXPORTED_RUNTIME_METHODS=FS,IDBFS,dynCall" -sDYNCALLS=1
+  "-sEXPORTED_FUNCTIONS=_main,_malloc,_free,_gw_touch_typed" "-sEXPORTED_RUNTIME_METHODS=FS,IDBFS,dynCall,ccall" -sDYNCALLS=1
   "SHELL:--pre-js ${GW_WEB_SHELL}/pre.js"
   "SHELL:--preload-file ${GW_NATIVE_BUILD}/game/Data/Data.pp@/game/Data/Data.pp"
   "SHELL:--preload-file ${GW_NATIVE_BUILD}/game/sound@/game/sound"

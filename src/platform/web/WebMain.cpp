@@ -20,6 +20,7 @@
 #include "platform/sdl/SdlWindow.h"
 #include "platform/sdl/SoundSystem.h"
 #include "platform/web/SaveSync.h"
+#include "platform/web/TouchTyping.h"
 #include "platform/web/WebClock.h"
 
 namespace {
@@ -81,6 +82,7 @@ struct WebGame {
     // The page counts the frames (its benchmark reads the count, and it marks the first one).
     if (drawn > 0) EM_ASM({ Module.gwFramesDrawn($0); }, drawn);
     saves.AfterTurn();
+    typing.AfterTurn(program);
   }
 
   // The player quit: the page goes back to the records it came from.
@@ -97,6 +99,7 @@ struct WebGame {
   gw::platform::sdl::SoundSystem sound;
   gw::platform::FrameSchedule schedule;
   gw::platform::web::SaveSync saves;
+  gw::platform::web::TouchTyping typing;
   gw::app::Program program;
   std::unique_ptr<gw::app::MainForm> form;
 };

@@ -29,12 +29,51 @@
     window.addEventListener(type, wakeSound, {capture: true});
   }
 
-  document.getElementById('fullscreen').addEventListener('click', function () {
-    const page = document.documentElement;
-    const request = page.requestFullscreen || page.webkitRequestFullscreen;
-    if (request) request.call(page).catch(function () {});
-    canvas.focus();
+  // A touch screen's keyboard comes up only for a focused text field, and only on the player's own touch: while
+  // the game edits a name or a country, a tap on the picture focuses the page's hidden field. What that keyboard
+  // types arrives as the field's input (the game saw no key for it) and is handed to the game; the field keeps
+  // one space so that an erase on an empty name is seen too.
+  const typing = document.getElementById('typing');
+  let editing = false;
+  const kKeep = ' ';
+  function resetTyping() {
+    typing.value = kKeep;
+    typing.setSelectionRange(1, 1);
+  }
+  canvas.addEventListener('touchend', function () {
+    if (!editing) return;
+    resetTyping();
+    typing.focus();
   });
+  typing.addEventListener('input', function () {
+    const value = typing.value;
+    if (value.length < kKeep.length) {
+      window.Module.ccall('gw_touch_typed', null, ['string'], ['']);
+    } else {
+      for (const ch of value.slice(kKeep.length)) window.Module.ccall('gw_touch_typed', null, ['string'], [ch]);
+    }
+    resetTyping();
+  });
+
+  // Full screen is the page's (the Fullscreen API, asked while the player's key or click is being handled, as
+  // browsers require): the button, or Alt+Enter, which the game's own switch would only ask later, too late.
+  function toggleFullscreen() {
+    const page = document.documentElement;
+    if (document.fullscreenElement) {
+      document.exitFullscreen().catch(function () {});
+    } else {
+      const request = page.requestFullscreen || page.webkitRequestFullscreen;
+      if (request) request.call(page).catch(function () {});
+    }
+    canvas.focus();
+  }
+  document.getElementById('fullscreen').addEventListener('click', toggleFullscreen);
+  window.addEventListener('keydown', function (event) {
+    if (!event.altKey || event.key !== 'Enter') return;
+    event.preventDefault();
+    event.stopImmediatePropagation();
+    if (!event.repeat) toggleFullscreen();
+  }, {capture: true});
 
   window.Module = {
     canvas: canvas,
@@ -48,6 +87,13 @@
     gwFramesDrawn: function (count) {
       if (window.Module.gwFrames === 0) performance.mark('gw-first-frame');
       window.Module.gwFrames += count;
+    },
+    gwEditingText: function (on) {
+      editing = on;
+      if (!on && document.activeElement === typing) {
+        typing.blur();
+        canvas.focus();
+      }
     },
     gwFailed: function (message) { status.textContent = 'Игра не может запуститься: ' + message; },
     onRuntimeInitialized: function () {
