@@ -13,6 +13,14 @@ namespace gw::app {
 
 namespace {
 
+// A browser page has no threads, and its C++ library's async would wait for one for ever: there the exchange runs
+// in place once the wait screen is up, and the page's own loop keeps the window alive instead.
+#if defined(__EMSCRIPTEN__)
+constexpr std::launch kExchangeLaunch = std::launch::deferred;
+#else
+constexpr std::launch kExchangeLaunch = std::launch::async;
+#endif
+
 // How long the window waits for a message before the exchange is checked again.
 constexpr std::uint32_t kBusyPollMs = 10;
 
@@ -40,11 +48,8 @@ void MainForm::SubmitScore() {
   const game::RecordingWriter* recorded = p_.Game ? p_.Game->Recorded() : nullptr;
   if (recorded && !recorded->Overflowed()) recording = recorded->Take(record.name, record.country);
 
-  // The transfer runs on a worker so the window stays alive; the game itself stands still meanwhile. Where
-  // there are no threads (a browser page) it runs in place once the wait screen is up, and the page's own
-  // loop keeps the window alive instead.
-  const auto policy = std::launch::async | std::launch::deferred;
-  auto exchange = std::async(policy, [this, record, recording = std::move(recording)]() {
+  // The transfer runs on a worker so the window stays alive; the game itself stands still meanwhile.
+  auto exchange = std::async(kExchangeLaunch, [this, record, recording = std::move(recording)]() {
     try {
       if (!http_) http_ = std::make_unique<net::HttpClient>();
       const std::string stored = recording.frames > 0 ? StoredRecording(recording) : std::string();
