@@ -57,6 +57,8 @@ try {
   const after = await metric();
   const frames1 = await page.evaluate(() => window.Module.gwFrames);
   const wall = (Date.now() - t0) / 1000;
+  // The machine's own load tells how far the figures can be trusted on a shared machine.
+  console.log(`load average while measuring: ${os.loadavg().map((l) => l.toFixed(2)).join(' ')} (${os.cpus().length} cores)`);
   console.log(`first visit: ${(bytes / 1e6).toFixed(2)} MB sent`);
   console.log(`navigation to first frame: ${(firstFrameMs / 1000).toFixed(2)} s`);
   console.log(`game frames per second in play: ${((frames1 - frames0) / wall).toFixed(1)}`);

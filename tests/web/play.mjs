@@ -3,7 +3,9 @@
 // (Debian's), driven over its DevTools protocol.
 //   node tests/web/play.mjs NATIVE_BUILD WEB_BUILD [SHOTS_DIR]
 // Checks: no console error; the splash, then the menu, whose frame is the Linux build's to the pixel; Enter
-// starts a game that lasts as long as on Linux by the page's clock; the table and settings survive a reload.
+// starts a game that lasts as long as on Linux by the page's clock; a played game's high score is typed, sent
+// with its recording and stored verified by the server; after a reload the page's storage still holds it and
+// the table screen shows it as before. With SHOTS_DIR, the page at a desktop's and a phone's sizes is saved there.
 import {spawn} from 'node:child_process';
 import fs from 'node:fs';
 import net from 'node:net';
@@ -12,12 +14,17 @@ import path from 'node:path';
 import puppeteer from 'puppeteer-core';
 
 const [nativeBuild, webBuild, shots] = process.argv.slice(2);
+if (!webBuild) {
+  console.error('usage: node tests/web/play.mjs NATIVE_BUILD WEB_BUILD [SHOTS_DIR]');
+  process.exit(2);
+}
 const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'gw-web-test-'));
 const failures = [];
 function check(ok, what) {
   console.log(`${ok ? 'ok  ' : 'FAIL'} ${what}`);
   if (!ok) failures.push(what);
 }
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
 async function freePort() {
   return new Promise((resolve) => {
@@ -35,7 +42,7 @@ async function until(fn, ms, everyMs = 100) {
     const value = await fn();
     if (value) return value;
     if (Date.now() > end) return null;
-    await new Promise((r) => setTimeout(r, everyMs));
+    await sleep(everyMs);
   }
 }
 
@@ -53,6 +60,7 @@ const server = spawn(path.join(nativeBuild, 'server/gromwumbler-scores'),
 let serverLog = '';
 server.stderr.on('data', (d) => { serverLog += d; });
 await until(() => serverLog.includes('listening on'), 10000);
+const origin = `http://127.0.0.1:${port}`;
 
 const browser = await puppeteer.launch({
   executablePath: '/usr/bin/chromium',
@@ -63,25 +71,32 @@ const browser = await puppeteer.launch({
          '--autoplay-policy=no-user-gesture-required'],
 });
 const errors = [];
-const origin = `http://127.0.0.1:${port}`;
 
-// How many pixels of the canvas, as shown, differ from the reference frame (RGB), read back from a screenshot of
-// its box (the page draws it 1:1 here); the comparison runs in the page, which has a PNG decoder.
-async function pixelsDiffering(page, rgb) {
+// The canvas as shown, read back from a screenshot of its box (the page draws it 1:1 here), as RGB bytes; the
+// page decodes it, as it has a PNG decoder.
+async function canvasRgb(page) {
   const png = await page.screenshot({clip: {x: 0, y: 0, width: 800, height: 600}, encoding: 'base64'});
-  return page.evaluate(async (data, want) => {
-    const bytes = (text) => Uint8Array.from(atob(text), (ch) => ch.charCodeAt(0));
-    const bitmap = await createImageBitmap(new Blob([bytes(data)], {type: 'image/png'}));
+  const rgb = await page.evaluate(async (data) => {
+    const bitmap = await createImageBitmap(new Blob([Uint8Array.from(atob(data), (ch) => ch.charCodeAt(0))],
+                                                    {type: 'image/png'}));
     const c = new OffscreenCanvas(800, 600).getContext('2d');
     c.drawImage(bitmap, 0, 0);
-    const got = c.getImageData(0, 0, 800, 600).data;
-    const ref = bytes(want);
-    let n = 0;
-    for (let i = 0, j = 0; i < got.length; i += 4, j += 3) {
-      if (got[i] !== ref[j] || got[i + 1] !== ref[j + 1] || got[i + 2] !== ref[j + 2]) n++;
-    }
-    return n;
-  }, png, rgb.toString('base64'));
+    const rgba = c.getImageData(0, 0, 800, 600).data;
+    const out = new Uint8Array(800 * 600 * 3);
+    for (let i = 0, j = 0; i < rgba.length; i += 4, j += 3) out.set(rgba.subarray(i, i + 3), j);
+    let text = '';
+    for (let i = 0; i < out.length; i += 0x8000) text += String.fromCharCode(...out.subarray(i, i + 0x8000));
+    return btoa(text);
+  }, png);
+  return Buffer.from(rgb, 'base64');
+}
+
+function pixelsDiffering(a, b) {
+  let n = 0;
+  for (let i = 0; i < a.length; i += 3) {
+    if (a[i] !== b[i] || a[i + 1] !== b[i + 1] || a[i + 2] !== b[i + 2]) n++;
+  }
+  return n;
 }
 
 async function openPage() {
@@ -94,31 +109,146 @@ async function openPage() {
   return page;
 }
 
+// The settings file's table (see the game's settings file): three flags, the country, then ten names, each a
+// length byte and complemented bytes, with little-endian 32-bit scores.
+function tableOf(bytes) {
+  let at = 3;
+  const text = () => {
+    const n = bytes[at];
+    const s = new TextDecoder('windows-1251').decode(bytes.subarray(at + 1, at + 1 + n).map((b) => 255 - b));
+    at += 1 + n;
+    return s;
+  };
+  text();
+  const rows = [];
+  for (let i = 0; i < 10; i++) {
+    const name = text();
+    rows.push({name, score: Buffer.from(bytes.subarray(at, at + 4)).readInt32LE(0)});
+    at += 4;
+  }
+  return rows;
+}
+
+async function storedTable(page) {
+  const bytes = await page.evaluate(() => {
+    try {
+      return Array.from(window.Module.FS.readFile('/save/Config.cfg'));
+    } catch (e) {
+      return null;
+    }
+  });
+  return bytes && tableOf(Uint8Array.from(bytes));
+}
+
+async function serverScores(query) {
+  const reply = await fetch(`${origin}/api/scores?${query}`);
+  return reply.ok ? reply.json() : [];
+}
+
+// The game types letters as on its Russian layout: these keys make "ЦУИЕУЫЕ".
+const kKeys = 'WEBTEST';
+const kName = 'ЦУИЕУЫЕ';
+
 try {
   const menu = await reference;
   const page = await openPage();
   // The splash comes first: green text on black.
   const black = Buffer.alloc(800 * 600 * 3);
   const splash = await until(async () => {
-    const lit = await pixelsDiffering(page, black);
+    const lit = pixelsDiffering(await canvasRgb(page), black);
     return lit > 1000 && lit < 100000;
   }, 15000, 200);
   check(splash !== null, 'the splash shows');
   let last = null;
-  const shown = await until(async () => (last = await pixelsDiffering(page, menu)) === 0, 20000, 250);
+  const shown = await until(async () => (last = pixelsDiffering(await canvasRgb(page), menu)) === 0, 20000, 250);
   check(shown, `the menu's frame is the Linux build's to the pixel (${last} pixels differ)`);
   if (shots) await page.screenshot({path: path.join(shots, 'web-menu-800x640.png')});
 
   // A game with no input: the level's time runs out and the game ends; the page's clock measures it.
   const started = await page.evaluate(() => performance.now());
   await page.keyboard.press('Enter');
-  await until(async () => (await pixelsDiffering(page, menu)) > 10000, 5000, 100);
-  const back = await until(async () => (await pixelsDiffering(page, menu)) === 0, 40000, 100);
-  const seconds = ((await page.evaluate(() => performance.now())) - started) / 1000;
+  await until(async () => pixelsDiffering(await canvasRgb(page), menu) > 10000, 5000, 100);
+  // The menu came back between the last look without it and the first with it: the middle of the two, by the
+  // page's clock read just before each screenshot, so the screenshots' own time does not count.
+  let before = started;
+  let seen = null;
+  const back = await until(async () => {
+    const at = await page.evaluate(() => performance.now());
+    if (pixelsDiffering(await canvasRgb(page), menu) === 0) return (seen = at);
+    before = at;
+    return null;
+  }, 40000, 50);
+  const seconds = ((before + (seen ?? before)) / 2 - started) / 1000;
   const expected = 2 + 1100 / 64 + 2;
   check(back && Math.abs(seconds - expected) <= expected * 0.05,
         `a game without input lasts ${seconds.toFixed(2)} s (${expected.toFixed(2)} s +-5 %)`);
+
+  // Games played: the tongue shot out again and again through the first level (Ctrl fires and types nothing),
+  // then no more, so the next level's target is missed and the game ends; the page learns when the game edits
+  // the high score's name.
+  await page.evaluate(() => {
+    const told = window.Module.gwEditingText;
+    window.Module.gwEditingText = (on) => {
+      window.gwTestEditing = on;
+      told(on);
+    };
+  });
+  let naming = false;
+  for (let game = 0; game < 3 && !naming; game++) {
+    await page.keyboard.press('Enter');
+    const firing = Date.now() + (2 + 1100 / 64 - 0.3) * 1000;
+    while (Date.now() < firing) {
+      await page.keyboard.press('ControlRight');
+      await sleep(100);
+    }
+    // Too low a score for the table: the game goes back to the menu, and another is played.
+    await until(async () => (naming = await page.evaluate(() => window.gwTestEditing === true)) ||
+                            pixelsDiffering(await canvasRgb(page), menu) === 0, 30000, 250);
+  }
+  check(naming, 'a played game asks for the high score\'s name');
+  await page.keyboard.type(kKeys, {delay: 30});
+  await page.keyboard.press('Enter');  // the name is kept
+  await sleep(500);
+  await page.keyboard.press('ArrowLeft');  // "yes": send it
+  await page.keyboard.press('Enter');
+  const verified = await until(async () => (await serverScores('period=all')).find((r) => r.name === kName), 15000, 250);
+  const stored = verified || (await serverScores('period=all&all=1')).find((r) => r.name === kName);
+  check(stored, `the page's score is stored by the server (${JSON.stringify(stored)})`);
+  check(verified && verified.verified, 'the page sent its recording and the server verified the score');
+  const kept = await until(async () => {
+    const table = await storedTable(page);
+    return table && table.find((r) => r.name === kName);
+  }, 5000, 250);
+  check(kept && stored && kept.score === stored.score,
+        `the page's table keeps the high score (${JSON.stringify(kept)})`);
+  // The game is on its table screen now.
+  await sleep(1000);
+  const tableShown = await canvasRgb(page);
+  if (shots) await page.screenshot({path: path.join(shots, 'web-table-800x640.png')});
+
+  // A reload: the storage is read again before the game starts.
+  await page.reload({waitUntil: 'load'});
+  await until(async () => pixelsDiffering(await canvasRgb(page), menu) === 0, 30000, 250);
+  const reloaded = await storedTable(page);
+  check(reloaded && reloaded.some((r) => r.name === kName && r.score === kept?.score),
+        'after a reload the page\'s storage still holds the high score');
+  // The menu's third entry is the table.
+  await page.keyboard.press('ArrowDown');
+  await page.keyboard.press('ArrowDown');
+  await page.keyboard.press('Enter');
+  let tableDiff = null;
+  await until(async () => (tableDiff = pixelsDiffering(await canvasRgb(page), tableShown)) === 0, 5000, 250);
+  check(tableDiff === 0, `after a reload the table screen shows the same table (${tableDiff} pixels differ)`);
   check(errors.length === 0, `no console error${errors.length ? ': ' + errors.join(' | ') : ''}`);
+
+  // The picture fills the window with its aspect kept, at a desktop's and a phone's sizes.
+  if (shots) {
+    for (const [w, h, touch] of [[1280, 800, false], [390, 844, true], [844, 390, true]]) {
+      await page.setViewport({width: w, height: h, deviceScaleFactor: 1, isMobile: touch, hasTouch: touch});
+      await sleep(500);
+      await page.screenshot({path: path.join(shots, `web-${w}x${h}.png`)});
+    }
+  }
 } finally {
   await browser.close();
   server.kill('SIGTERM');
