@@ -3,11 +3,13 @@
 # Sets up a fresh Debian machine, builds the game and either runs it or runs the test suite.
 #   bash setup.sh run    install what is missing, build, start the game from build/game
 #   bash setup.sh test   install what is missing, build, run every test
+#   bash setup.sh windows  the same build, then the Windows one (build-win/): the game cross-built with MinGW-w64
+#                          on libraries built from Debian's sources, the portable zip and the installer
 set -euo pipefail
 cd "$(dirname "$0")"
 
 mode=${1:-run}
-case "$mode" in run|test|build) ;; *) echo "usage: bash setup.sh run|test|build" >&2; exit 2 ;; esac
+case "$mode" in run|test|build|windows) ;; *) echo "usage: bash setup.sh run|test|build|windows" >&2; exit 2 ;; esac
 
 packages=(
   build-essential cmake pkg-config
@@ -19,6 +21,10 @@ packages=(
   xvfb openbox xdotool x11-utils imagemagick
   clang libclang-rt-14-dev
 )
+if [ "$mode" = windows ]; then
+  # The cross-compiler (its posix flavour: the game uses std::thread), the installer maker, and Wine to test.
+  packages+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix nsis wine64 unzip curl dpkg-dev)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -62,4 +68,10 @@ case "$mode" in
   run)  cd build/game && exec ./gromwumbler ;;
   test) cd build && exec ctest --output-on-failure -j "$(nproc)" ;;
   build) ;;
+  windows)
+    prefix=$(bash tools/windows/build-deps.sh)
+    cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=dist/windows/Toolchain.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DGW_WIN_PREFIX="$prefix" -DGW_HOST_BUILD="$PWD/build"
+    cmake --build build-win -j "$(nproc)"
+    ;;
 esac

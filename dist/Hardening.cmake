@@ -5,7 +5,8 @@
 # The checking builds (GW_SANITIZE) go without: the sanitizers check more, and fortified wrappers would hide the
 # calls from them. A Debug build keeps all but the fortified calls, which need the optimiser.
 option(GW_HARDEN "Build with the distribution's hardening flags (off in sanitized builds)" ON)
-if(NOT GW_HARDEN OR GW_SANITIZE)
+# Windows programs get their own defaults from the MinGW linker (ASLR, DEP, high-entropy addresses).
+if(NOT GW_HARDEN OR GW_SANITIZE OR WIN32)
   return()
 endif()
 

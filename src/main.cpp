@@ -15,6 +15,8 @@
 #include "app/Form.h"
 #include "app/GameFolder.h"
 #include "app/StartMessages.h"
+#include "platform/PlayerFolder.h"
+#include "platform/Utf8Path.h"
 #include "store/ConfigPlace.h"
 #include "store/TableLock.h"
 #include "platform/sdl/SdlServices.h"
@@ -31,7 +33,8 @@ int Fatal(const char* what) {
 // The folder the program file is in; empty when the system cannot tell.
 std::filesystem::path ProgramFolder() {
   const std::unique_ptr<char, gw::platform::Deleter<SDL_free>> base(SDL_GetBasePath());
-  return base ? std::filesystem::path(base.get()) : std::filesystem::path();
+  // SDL names it in UTF-8, whatever the system's own code page.
+  return base ? gw::platform::PathFromUtf8(base.get()) : std::filesystem::path();
 }
 
 }  // namespace
@@ -57,7 +60,7 @@ int main(int argc, char** argv) {
     return code;
   }
   try {
-    const std::filesystem::path playerFolder = app::PlayerFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    const std::filesystem::path playerFolder = platform::PlayerFolder();
     const app::GameFolder folder = app::EnterGameFolder(ProgramFolder(), playerFolder);
     store::FileCalls files;
     app::Program program;
@@ -67,7 +70,7 @@ int main(int argc, char** argv) {
     const store::TableLock lock(tableFolder);
     if (lock.HeldByAnother()) {
       std::fprintf(stderr, "Grom Wumbler is already running with the high scores of %s.\n"
-                   "Play on in that window, or quit it first.\n", tableFolder.c_str());
+                   "Play on in that window, or quit it first.\n", platform::Utf8Name(tableFolder).c_str());
       window->ShowError(app::SecondCopyMessage(tableFolder));
       return 1;
     }

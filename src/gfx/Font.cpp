@@ -5,13 +5,15 @@
 #include <freetype/freetype.h>
 #include <freetype/ftoutln.h>
 #include <freetype/tttables.h>
-#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <tuple>
@@ -19,6 +21,8 @@
 #include <vector>
 
 #include "gfx/Cp1251.h"
+#include "platform/FontLookup.h"
+#include "platform/Utf8Path.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -36,68 +40,8 @@ struct FtLibraryDeleter {
 struct FtFaceDeleter {
   void operator()(FT_Face face) const { FT_Done_Face(face); }
 };
-struct FcConfigDeleter {
-  void operator()(FcConfig* config) const { FcConfigDestroy(config); }
-};
-struct FcPatternDeleter {
-  void operator()(FcPattern* pattern) const { FcPatternDestroy(pattern); }
-};
 using FtLibraryPtr = std::unique_ptr<FT_LibraryRec_, FtLibraryDeleter>;
 using FtFacePtr = std::unique_ptr<FT_FaceRec_, FtFaceDeleter>;
-using FcConfigPtr = std::unique_ptr<FcConfig, FcConfigDeleter>;
-using FcPatternPtr = std::unique_ptr<FcPattern, FcPatternDeleter>;
-
-// ---- Finding the face ----
-
-bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
-  const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-  return std::ranges::equal(a, b, [&](char x, char y) { return lower(x) == lower(y); });
-}
-
-struct FaceLocation {
-  std::string file;
-  int index = 0;
-  std::vector<std::string> families;  // a face may carry its family name in several languages
-
-  bool IsFamily(std::string_view family) const {
-    return std::ranges::any_of(families, [&](const std::string& f) { return SameNameIgnoringCase(f, family); });
-  }
-};
-
-// What fontconfig would hand out for the pattern; it always answers with something, the nearest face it has.
-std::optional<FaceLocation> MatchFace(FcConfig& config, FcPatternPtr pattern) {
-  if (!pattern) return std::nullopt;
-  FcConfigSubstitute(&config, pattern.get(), FcMatchPattern);
-  FcDefaultSubstitute(pattern.get());
-  FcResult result = FcResultNoMatch;
-  const FcPatternPtr match{FcFontMatch(&config, pattern.get(), &result)};
-  if (!match) return std::nullopt;
-
-  FaceLocation location;
-  FcChar8* file = nullptr;
-  if (FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch || file == nullptr) return std::nullopt;
-  location.file = reinterpret_cast<const char*>(file);
-  FcPatternGetInteger(match.get(), FC_INDEX, 0, &location.index);
-  FcChar8* family = nullptr;
-  for (int i = 0; FcPatternGetString(match.get(), FC_FAMILY, i, &family) == FcResultMatch; ++i) {
-    location.families.emplace_back(reinterpret_cast<const char*>(family));
-  }
-  return location;
-}
-
-FcPatternPtr FamilyPattern(std::string_view family) {
-  FcPatternPtr pattern{FcPatternCreate()};
-  if (pattern) {
-    const std::string name{family};
-    FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
-  }
-  return pattern;
-}
-
-FcPatternPtr ParsedPattern(std::string_view text) {
-  const std::string name{text};
-  return FcPatternPtr{FcNameParse(reinterpret_cast<const FcChar8*>(name.c_str()))};
-}
 
 // ---- Sizing ----
 
@@ -240,8 +184,9 @@ void BlendRow(Pixel* out, const std::uint8_t* coverage, int n, Pixel colour) {
 
 class FreeTypeFont final : public GameFont {
  public:
-  FreeTypeFont(FtLibraryPtr library, FtFacePtr face, bool substituted)
+  FreeTypeFont(FtLibraryPtr library, std::vector<FT_Byte> file, FtFacePtr face, bool substituted)
       : library_(std::move(library)),
+        file_(std::move(file)),
         face_(std::move(face)),
         substituted_(substituted),
         design_(ReadDesignMetrics(face_.get())) {
@@ -380,6 +325,7 @@ class FreeTypeFont final : public GameFont {
   }
 
   FtLibraryPtr library_;  // declared before the face: destroyed after it
+  std::vector<FT_Byte> file_;  // the face reads from it for as long as it lives
   FtFacePtr face_;
   bool substituted_;
   DesignMetrics design_;
@@ -392,13 +338,19 @@ std::unique_ptr<GameFont> OpenFace(const std::string& path, int index, bool subs
   FT_Library rawLibrary = nullptr;
   if (FT_Init_FreeType(&rawLibrary) != 0) throw FontError("FreeType could not be initialised");
   FtLibraryPtr library{rawLibrary};
+  // Read by the standard library rather than by FreeType, which would take a UTF-8 name for the system's
+  // narrow code page where names are wide.
+  std::ifstream in(platform::PathFromUtf8(path), std::ios::binary);
+  if (!in) throw FontError("cannot open font file " + path);
+  std::vector<FT_Byte> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   FT_Face rawFace = nullptr;
-  if (FT_New_Face(library.get(), path.c_str(), index, &rawFace) != 0) {
+  if (file.empty() || FT_New_Memory_Face(library.get(), file.data(), static_cast<FT_Long>(file.size()), index,
+                                         &rawFace) != 0) {
     throw FontError("cannot open font file " + path);
   }
   FtFacePtr face{rawFace};
   if (!FT_IS_SCALABLE(face.get())) throw FontError("font file " + path + " holds no outline font");
-  return std::make_unique<FreeTypeFont>(std::move(library), std::move(face), substituted);
+  return std::make_unique<FreeTypeFont>(std::move(library), std::move(file), std::move(face), substituted);
 }
 
 }  // namespace
@@ -406,19 +358,12 @@ std::unique_ptr<GameFont> OpenFace(const std::string& path, int index, bool subs
 std::unique_ptr<GameFont> GameFont::LoadFile(const std::string& path) { return OpenFace(path, 0, false); }
 
 std::unique_ptr<GameFont> GameFont::Load() {
-  const FcConfigPtr config{FcInitLoadConfigAndFonts()};
-  if (!config) throw FontError("fontconfig could not be initialised");
-
-  if (const auto wanted = MatchFace(*config, FamilyPattern(kWantedFamily)); wanted && wanted->IsFamily(kWantedFamily)) {
-    return OpenFace(wanted->file, wanted->index, false);
+  const auto face = platform::FindGameFace(kWantedFamily, kFallbackPattern);
+  if (!face) {
+    throw FontError("neither font \"" + std::string{kWantedFamily} + "\" nor its stand-in \"" +
+                    std::string{kFallbackPattern} + "\" is there (" + platform::MissingFontAdvice() + ")");
   }
-  const std::string_view fallbackFamily = kFallbackPattern.substr(0, kFallbackPattern.find(':'));
-  if (const auto fallback = MatchFace(*config, ParsedPattern(kFallbackPattern));
-      fallback && fallback->IsFamily(fallbackFamily)) {
-    return OpenFace(fallback->file, fallback->index, true);
-  }
-  throw FontError("neither font \"" + std::string{kWantedFamily} + "\" nor its stand-in \"" +
-                  std::string{kFallbackPattern} + "\" is installed (Debian package fonts-comfortaa)");
+  return OpenFace(face->file, face->index, face->substituted);
 }
 
 }  // namespace gw::gfx

@@ -6,9 +6,10 @@
 #include <cstring>
 #include <system_error>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "store/DurableFile.h"
 
 namespace gw::store {
 
@@ -95,7 +96,7 @@ std::optional<ConfigData> DecodeConfig(std::span<const std::uint8_t> bytes, std:
 LoadStatus ReadConfigFile(const std::filesystem::path& path, ConfigData& out, std::string& error) {
   // Never through a link: in a folder others can write, a link would hand us (and, at the next save, copy
   // out) any file the player can read. Nor wait on a pipe put in the file's place.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  const int fd = FileCalls::OpenToRead(CallName(path).c_str());
   if (fd < 0) {
     // No such file, or no such folder above it.
     if (errno == ENOENT || errno == ENOTDIR) return LoadStatus::Missing;
@@ -112,7 +113,8 @@ LoadStatus ReadConfigFile(const std::filesystem::path& path, ConfigData& out, st
   std::vector<std::uint8_t> bytes(kMaxConfigBytes);
   std::size_t got = 0;
   while (got < bytes.size()) {
-    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    // Windows' read counts in unsigned int; the table is far smaller.
+    const ssize_t n = ::read(fd, bytes.data() + got, static_cast<unsigned>(bytes.size() - got));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       error = std::string("it cannot be read: ") + std::strerror(errno);

@@ -3,8 +3,6 @@
 
 #include <system_error>
 
-#include <unistd.h>
-
 namespace gw::store {
 
 namespace fs = std::filesystem;
@@ -14,7 +12,9 @@ namespace {
 fs::path FolderOf(const fs::path& file) { return file.has_parent_path() ? file.parent_path() : fs::path("."); }
 
 // A save makes a new file in the folder and renames it over the old one, so the folder must be writable.
-bool CanWrite(const fs::path& folder, FileCalls& calls) { return calls.Access(folder.c_str(), W_OK | X_OK) == 0; }
+bool CanWrite(const fs::path& folder, FileCalls& calls) {
+  return calls.Access(CallName(folder).c_str(), FileCalls::kWritableFolder) == 0;
+}
 
 }  // namespace
 

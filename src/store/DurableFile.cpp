@@ -4,18 +4,11 @@
 #include <cerrno>
 #include <cstring>
 
-#include <fcntl.h>
-#include <unistd.h>
+#include "platform/Utf8Path.h"
 
 namespace gw::store {
 
-int FileCalls::Open(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
-ssize_t FileCalls::Write(int fd, const void* data, std::size_t size) { return ::write(fd, data, size); }
-int FileCalls::Sync(int fd) { return ::fsync(fd); }
-int FileCalls::Close(int fd) { return ::close(fd); }
-int FileCalls::Rename(const char* from, const char* to) { return ::rename(from, to); }
-int FileCalls::Unlink(const char* path) { return ::unlink(path); }
-int FileCalls::Access(const char* path, int mode) { return ::access(path, mode); }
+std::string CallName(const std::filesystem::path& path) { return platform::Utf8Name(path); }
 
 namespace {
 
@@ -40,11 +33,12 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes, FileCalls& calls) {
 bool WriteNewFile(const std::filesystem::path& temp, std::span<const std::uint8_t> bytes, std::string& error,
                   FileCalls& calls) {
   // Removed rather than truncated: a stale one may be read-only, or a link pointing elsewhere.
-  if (calls.Unlink(temp.c_str()) != 0 && errno != ENOENT && errno != ENOTDIR) {
+  const std::string tempName = CallName(temp);
+  if (calls.Unlink(tempName.c_str()) != 0 && errno != ENOENT && errno != ENOTDIR) {
     error = Reason("remove the stale", temp);
     return false;
   }
-  const int fd = calls.Open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  const int fd = calls.Open(tempName.c_str(), FileCalls::kNewFile, 0666);
   if (fd < 0) {
     error = Reason("create", temp);
     return false;
@@ -60,7 +54,7 @@ bool WriteNewFile(const std::filesystem::path& temp, std::span<const std::uint8_
     ok = false;
     error = Reason("close", temp);
   }
-  if (!ok) calls.Unlink(temp.c_str());
+  if (!ok) calls.Unlink(tempName.c_str());
   return ok;
 }
 
@@ -71,14 +65,14 @@ bool ReplaceFileDurably(const std::filesystem::path& path, std::span<const std::
   std::filesystem::path temp = path;
   temp += ".new";
   if (!WriteNewFile(temp, bytes, error, calls)) return false;
-  if (calls.Rename(temp.c_str(), path.c_str()) != 0) {
+  if (calls.Rename(CallName(temp).c_str(), CallName(path).c_str()) != 0) {
     error = Reason("rename " + temp.string() + " over", path);
-    calls.Unlink(temp.c_str());
+    calls.Unlink(CallName(temp).c_str());
     return false;
   }
   // The rename is only on the disk once the folder that holds the name is.
   const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-  const int dir = calls.Open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+  const int dir = calls.Open(CallName(folder).c_str(), FileCalls::kFolder, 0);
   if (dir < 0) {
     error = Reason("open the folder", folder);
     return false;

@@ -4,6 +4,7 @@
 // over the other's, so the folder that holds the file is locked for the whole run. The system drops the lock
 // when the process ends in any way, a kill included, so a crash never leaves the game unable to start.
 
+#include <cstdint>
 #include <filesystem>
 
 namespace gw::store {
@@ -21,7 +22,7 @@ class TableLock {
   bool HeldByAnother() const { return heldByAnother_; }
 
  private:
-  int fd_ = -1;
+  std::intptr_t held_ = -1;  // what the system holds the lock by: a descriptor, or a handle
   bool heldByAnother_ = false;
 };
 

@@ -64,7 +64,7 @@ void SaveShot(const std::vector<Pixel>& frame, const std::string& name) {
   std::vector<Pixel> copy = frame;
   SDL_Surface* s = SDL_CreateRGBSurfaceFrom(copy.data(), kW, kH, 32, kW * 4, 0xFF0000, 0xFF00, 0xFF, 0);
   if (!s) return;
-  SDL_SaveBMP(s, (fs::path(dir) / (name + ".bmp")).c_str());
+  SDL_SaveBMP(s, (fs::path(dir) / (name + ".bmp")).string().c_str());
   SDL_FreeSurface(s);
 }
 

@@ -234,7 +234,9 @@ TEST(LinkedConfig, IsMovedAsideAsALinkAndItsTargetIsNeitherReadNorCopied) {
   WriteBytes(secret, secretBytes);
   fs::permissions(secret, fs::perms::owner_read | fs::perms::owner_write);
   fs::remove("Config.cfg");
-  fs::create_symlink(secret, "Config.cfg");
+  std::error_code linkError;
+  fs::create_symlink(secret, "Config.cfg", linkError);
+  if (linkError) GTEST_SKIP() << "no symbolic links on this system: " << linkError.message();
 
   ::testing::internal::CaptureStderr();
   GameRun run(env, Here());
