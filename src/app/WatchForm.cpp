@@ -15,7 +15,7 @@ constexpr int kPlayBackground = 22;
 }  // namespace
 
 WatchForm::WatchForm(Services services, const game::Recording& recording, const store::TOptions& options)
-    : s_(services), options_(options), display_(services.window) {
+    : s_(services), gameWindow_(services.window), options_(options), display_(services.window) {
   display_.SetupDisplay(options_.Windowed);
   LoadImages();
   s_.sound.SetEffectsOn(options_.Sound);
@@ -27,7 +27,7 @@ WatchForm::WatchForm(Services services, const game::Recording& recording, const 
   }
   s_.sound.PlayEffect(audio::kLevel);
   driver_ = std::make_unique<game::ReplayDriver>(
-      recording, game::GameHost{images_, s_.font, s_.sound, s_.clock, s_.window, unusedRandom_, noTable_, options_,
+      recording, game::GameHost{images_, s_.font, s_.sound, s_.clock, gameWindow_, unusedRandom_, noTable_, options_,
                                 screenState_, nullptr});
   lastFrameEnd_ = s_.clock.TickCount();
 }

@@ -6,7 +6,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
+#include <string>
 #include <string_view>
+#include <utility>
 
 #include "app/Form.h"
 #include "game/Game.h"
@@ -51,7 +54,36 @@ class WatchForm final : public platform::WindowEvents {
   void LoadImages();
   void End();
 
+  // The window as the game core sees it while it is only watched: the same window, but the mouse is the viewer's
+  // and is never held in the middle.
+  class LooseMouseWindow final : public platform::Window {
+   public:
+    explicit LooseMouseWindow(platform::Window& window) : w_(window) {}
+    void Setup(bool windowed) override { w_.Setup(windowed); }
+    void Present(const std::uint32_t* pixels, int pitchBytes) override { w_.Present(pixels, pitchBytes); }
+    void PresentChanged(const std::uint32_t* pixels, int pitchBytes,
+                        std::span<const platform::ColumnRange> mayDiffer) override {
+      w_.PresentChanged(pixels, pitchBytes, mayDiffer);
+    }
+    bool IsActive() override { return w_.IsActive(); }
+    int ShowCursor(bool show) override { return w_.ShowCursor(show); }
+    void WarpMouse(int, int) override {}
+    bool IsLetterKeyDown(char letter) override { return w_.IsLetterKeyDown(letter); }
+    std::pair<int, int> DesktopSize() override { return w_.DesktopSize(); }
+    platform::ScreenRect WindowRect() override { return w_.WindowRect(); }
+    void MoveWindowTo(int left, int top) override { w_.MoveWindowTo(left, top); }
+    void Minimize() override { w_.Minimize(); }
+    void RunMessageLoop(platform::WindowEvents& events) override { w_.RunMessageLoop(events); }
+    bool PumpWhileBusy(std::uint32_t waitMs) override { return w_.PumpWhileBusy(waitMs); }
+    void Close() override { w_.Close(); }
+    void ShowError(const std::string& message) override { w_.ShowError(message); }
+
+   private:
+    platform::Window& w_;
+  };
+
   Services s_;
+  LooseMouseWindow gameWindow_;
   store::TOptions options_;
   gfx::ImageTables images_;
   gfx::Display display_;

@@ -127,6 +127,7 @@ TEST(Watch, EscapeEndsThePlaybackAndGivesTheCursorBack) {
     ASSERT_TRUE(form.OnIdle());
   }
   EXPECT_EQ(window.cursorCounter, -1) << "hidden while the game is shown";
+  EXPECT_TRUE(window.warps.empty()) << "the mouse is the viewer's: never held in the middle";
   EXPECT_EQ(sound.Count("song 1.xm"), 1);
   form.OnKeyDown(platform::vk::kEscape, false, {});
   EXPECT_TRUE(form.Over());
