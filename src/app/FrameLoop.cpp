@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/Form.h"
+#include "app/FrameGate.h"
 #include "gfx/Cp1251.h"
 #include "gfx/Draw.h"
 
@@ -12,7 +13,6 @@ namespace gw::app {
 
 namespace {
 
-constexpr std::uint32_t kFrameGapMs = 5;  // a frame starts once more than this has passed since the last
 constexpr std::int32_t kSplashStep = 256;
 constexpr std::int32_t kSplashEnd = 0xFF33;
 constexpr std::uint32_t kSplashHoldMs = 2500;
@@ -51,7 +51,7 @@ gfx::Pixel HiScoreRowColour(int row) { return row == 0 ? gfx::Rgb(0, 208, 0) : g
 bool MainForm::RunFrame() {
   FrameStartTick = s_.clock.TickCount();
   s_.sound.PollSong();
-  if (FrameStartTick - LastFrameEndTick <= kFrameGapMs) return false;
+  if (!FrameDue(FrameStartTick, LastFrameEndTick)) return false;
   if (gfx::Failed(display_.ClearBackBuffer())) display_.RestoreSurfaces([this] { LoadAllImages(); });
   // The damaged-file notice has been on the table screen, which is now left: it has been read.
   if (p_.ScreenState != screen::kHiScores) {
