@@ -48,8 +48,7 @@ std::vector<fs::path> Entries(const fs::path& folder) {
 
 TEST(Watch, ShowsTheCommittedGameToItsLastFrameOneFrameATickStepAndChangesNoFile) {
   test::TempFolder folder;
-  fs::create_directories("Data");
-  fs::create_symlink(test::StandardTestPack(), "Data/Data.pp");
+  test::PlacePack(test::StandardTestPack());
   // The player's settings: no music; a table whose first entry a level-5 game would beat.
   store::TOptions settings = store::InitialOptions();
   settings.Music = false;
@@ -112,8 +111,7 @@ TEST(Watch, ShowsTheCommittedGameToItsLastFrameOneFrameATickStepAndChangesNoFile
 
 TEST(Watch, EscapeEndsThePlaybackAndGivesTheCursorBack) {
   test::TempFolder folder;
-  fs::create_directories("Data");
-  fs::create_symlink(test::StandardTestPack(), "Data/Data.pp");
+  test::PlacePack(test::StandardTestPack());
   const game::WatchableGame watched = game::ReadRecordingFile(kCommitted);
   test::FakeClock clock;
   test::FakeWindow window;
