@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Log lines gathered from every thread and written by one thread of their own, many lines per write: a write per
-// request was the costliest single thing the server did for a small answer. No line is dropped: when the
+// request was the costliest single thing the server did for a small answer. Lines reach the descriptor within a
+// few milliseconds, or at once for a Flush. No line is dropped: when the
 // descriptor does not keep up, whoever logs waits for room.
 
 #include <condition_variable>
@@ -43,6 +44,7 @@ class BatchedLog {
   std::string pending_;
   std::size_t appended_ = 0;  // bytes, since the start
   std::size_t written_ = 0;
+  int flushing_ = 0;  // callers waiting in Flush
   bool stopping_ = false;
   std::thread writer_;
 };

@@ -99,23 +99,32 @@ class HttpServer::Connection : public std::enable_shared_from_this<Connection> {
   const TransportLimits& Limits() const { return server_.limits_; }
 
   // One deadline at a time: when it passes, whatever the connection waits for is cancelled and its handler sees
-  // `expired_`. Setting a new one ends the old; so does NoDeadline. A timer that had already fired when it was
-  // ended may still run its handler: the generation tells it that it is too late to cancel anything.
+  // `expired_`. Setting a new one ends the old; so does NoDeadline. The timer is lazy: a request moves the deadline
+  // several times, and moving it later only notes the time; the armed timer, when it fires early, sets itself again
+  // for the deadline then in force. Only a deadline sooner than the armed one sets the timer anew.
   void Deadline(std::chrono::milliseconds after) {
     expired_ = false;
-    const std::uint64_t mine = ++deadline_;
-    timer_.expires_after(after);
+    deadlineAt_ = Clock::now() + after;
+    if (!armed_ || timerAt_ > deadlineAt_) Arm();
+  }
+
+  void NoDeadline() { deadlineAt_ = Clock::time_point::max(); }
+
+  void Arm() {
+    armed_ = true;
+    timerAt_ = deadlineAt_;
+    // A wait replaced or cancelled still runs its handler: the generation tells it that it no longer counts.
+    const std::uint64_t mine = ++timerGeneration_;
+    timer_.expires_at(timerAt_);
     timer_.async_wait([self = shared_from_this(), mine](beast::error_code ec) {
-      if (ec || mine != self->deadline_) return;
+      if (mine != self->timerGeneration_) return;
+      self->armed_ = false;
+      if (ec || self->deadlineAt_ == Clock::time_point::max()) return;
+      if (Clock::now() < self->deadlineAt_) return self->Arm();
       self->expired_ = true;
       beast::error_code ignored;
       self->socket_.cancel(ignored);
     });
-  }
-
-  void NoDeadline() {
-    ++deadline_;
-    timer_.cancel();
   }
 
   void AwaitRequest() {
@@ -214,6 +223,10 @@ class HttpServer::Connection : public std::enable_shared_from_this<Connection> {
   void Close() {
     beast::error_code ignored;
     NoDeadline();
+    // The armed timer holds the connection: let it go now, not when the timer would have fired.
+    ++timerGeneration_;
+    armed_ = false;
+    timer_.cancel();
     // The slot goes back as the socket closes, under the lock that the admitting thread peeks under.
     std::lock_guard guard(server_.lock_);
     server_.Uncount(this);
@@ -235,22 +248,37 @@ class HttpServer::Connection : public std::enable_shared_from_this<Connection> {
   bool atStore_ = false;
   bool stopping_ = false;
   bool expired_ = false;
-  std::uint64_t deadline_ = 0;
+  Clock::time_point deadlineAt_ = Clock::time_point::max();  // max: none
+  Clock::time_point timerAt_{};  // what the armed timer waits for
+  bool armed_ = false;
+  std::uint64_t timerGeneration_ = 0;
   bool counted_;  // against its address's cap; guarded by the server's lock_
   friend class HttpServer;
 };
+
+namespace {
+
+std::vector<std::unique_ptr<asio::io_context>> IoContexts(int threads) {
+  std::vector<std::unique_ptr<asio::io_context>> contexts;
+  for (int i = 0; i < std::max(threads, 1); ++i) contexts.push_back(std::make_unique<asio::io_context>(1));
+  return contexts;
+}
+
+}  // namespace
 
 HttpServer::HttpServer(HttpHandler& handler, Metrics& metrics, LogSink log, TransportLimits limits)
     : handler_(handler),
       metrics_(metrics),
       log_(std::move(log)),
       limits_(limits),
-      io_(limits.networkThreads),
-      strand_(asio::make_strand(io_)),
+      io_(IoContexts(limits.networkThreads)),
+      strand_(asio::make_strand(*io_.front())),
       acceptor_(strand_),
       retry_(strand_),
       grace_(strand_),
-      store_(static_cast<std::size_t>(limits.storeThreads)) {}
+      store_(static_cast<std::size_t>(limits.storeThreads)) {
+  for (auto& io : io_) busy_.push_back(asio::make_work_guard(*io));
+}
 
 HttpServer::~HttpServer() {
   Stop();
@@ -258,7 +286,7 @@ HttpServer::~HttpServer() {
 }
 
 std::uint16_t HttpServer::Listen(const std::string& host, std::uint16_t port) {
-  tcp::resolver resolver(io_);
+  tcp::resolver resolver(*io_.front());
   const tcp::endpoint endpoint = *resolver.resolve(host, std::to_string(port), tcp::resolver::numeric_service).begin();
   acceptor_.open(endpoint.protocol());
   acceptor_.set_option(asio::socket_base::reuse_address(true));
@@ -270,8 +298,8 @@ std::uint16_t HttpServer::Listen(const std::string& host, std::uint16_t port) {
 void HttpServer::Run() {
   asio::dispatch(strand_, [this] { Accept(); });
   std::vector<std::thread> threads;
-  for (int i = 1; i < limits_.networkThreads; ++i) threads.emplace_back([this] { io_.run(); });
-  io_.run();
+  for (std::size_t i = 1; i < io_.size(); ++i) threads.emplace_back([io = io_[i].get()] { io->run(); });
+  io_.front()->run();
   for (std::thread& t : threads) t.join();
   // What reached the store is finished before the store may close.
   store_.join();
@@ -283,6 +311,8 @@ void HttpServer::Stop() {
     beast::error_code ignored;
     acceptor_.close(ignored);
     retry_.cancel();
+    // From now on a context ends when its connections have.
+    for (auto& guard : busy_) guard.reset();
     std::vector<std::shared_ptr<Connection>> live;
     {
       std::lock_guard guard(lock_);
@@ -294,13 +324,16 @@ void HttpServer::Stop() {
     for (auto& c : live) c->Stop();
     grace_.expires_after(limits_.stopGrace);
     grace_.async_wait([this](beast::error_code ec) {
-      if (!ec) io_.stop();
+      if (ec) return;
+      for (auto& io : io_) io->stop();
     });
   });
 }
 
 void HttpServer::Accept() {
-  acceptor_.async_accept(asio::make_strand(io_), [this](beast::error_code ec, tcp::socket socket) {
+  asio::io_context& next = *io_[nextIo_];
+  nextIo_ = (nextIo_ + 1) % io_.size();
+  acceptor_.async_accept(next, [this](beast::error_code ec, tcp::socket socket) {
     if (stopping_ || ec == asio::error::operation_aborted) return;
     if (ec) {
       // Out of descriptors, most likely: wait a moment rather than spin.
@@ -384,7 +417,7 @@ void HttpServer::Forget(Connection* connection) {
     last = connections_.empty();
   }
   // A stop ends as soon as the last connection has, not when the grace runs out.
-  if (last && stopping_ && !io_.stopped()) asio::post(strand_, [this] { grace_.cancel(); });
+  if (last && stopping_ && !io_.front()->stopped()) asio::post(strand_, [this] { grace_.cancel(); });
 }
 
 }  // namespace gw::scores

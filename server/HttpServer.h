@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The score server's HTTP/1.1 transport. Connections are events on a few network threads, so a client that is
+// The score server's HTTP/1.1 transport. Connections are events on a few network threads (each with its own share), so a client that is
 // slow, silent or greedy holds only its own few kilobytes: every request must arrive whole within a deadline,
 // its head is bounded in bytes and fields, and the connections of one address and of all are capped. Work that
 // blocks on the database runs on a small pool of its own, never on the network threads.
@@ -8,6 +8,7 @@
 // (the hourly budgets count the players it names); and a connection whose client has gone holds no slot, even
 // before its handlers have seen the end.
 
+#include <boost/asio/executor_work_guard.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/steady_timer.hpp>
@@ -85,7 +86,12 @@ class HttpServer {
   // The connections counted against each address's cap.
   std::unordered_map<std::string, std::vector<Connection*>> perAddress_;
 
-  boost::asio::io_context io_;
+  // One I/O context per network thread, each run by that thread alone: a connection lives on one of them, so its
+  // handlers never need a strand, and no thread wakes another for its work. The first also holds the acceptor.
+  std::vector<std::unique_ptr<boost::asio::io_context>> io_;
+  // Keep the contexts running while they have no connection; let go at the stop.
+  std::vector<boost::asio::executor_work_guard<boost::asio::io_context::executor_type>> busy_;
+  std::size_t nextIo_ = 0;  // the acceptor's: whose turn the next connection is
   boost::asio::strand<boost::asio::io_context::executor_type> strand_;  // the acceptor's and the grace timer's
   boost::asio::ip::tcp::acceptor acceptor_;
   boost::asio::steady_timer retry_;

@@ -24,6 +24,7 @@ class Metrics {
   void Opened() { open_.fetch_add(1, std::memory_order_relaxed); }
   void Closed() { open_.fetch_sub(1, std::memory_order_relaxed); }
   std::int64_t OpenConnections() const { return open_.load(std::memory_order_relaxed); }
+  std::int64_t VerifiedCount() const { return verified_.load(std::memory_order_relaxed); }
 
   // The Prometheus text exposition format.
   std::string Text() const;

@@ -8,7 +8,7 @@
 
 namespace gw::scores {
 
-// A fresh random text of hex digits, 2 per byte, from the system's cryptographic generator.
+// A fresh random text of hex digits, 2 per byte (at most 64 bytes), from the system's cryptographic generator.
 std::string RandomHex(std::size_t bytes);
 
 // The first `hexDigits` hex digits of HMAC-SHA256 of the message under the key.

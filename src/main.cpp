@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Program entry: the font, the window and its services, the message loop, and the installation's
-// outside documents after it.
+// outside documents after it; or, asked for, a recorded game shown in the same window.
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +15,8 @@
 #include "app/Form.h"
 #include "app/GameFolder.h"
 #include "app/StartMessages.h"
+#include "app/WatchForm.h"
+#include "game/RecordingFile.h"
 #include "platform/PlayerFolder.h"
 #include "platform/Utf8Path.h"
 #include "store/ConfigPlace.h"
@@ -35,6 +37,32 @@ std::filesystem::path ProgramFolder() {
   const std::unique_ptr<char, gw::platform::Deleter<SDL_free>> base(SDL_GetBasePath());
   // SDL names it in UTF-8, whatever the system's own code page.
   return base ? gw::platform::PathFromUtf8(base.get()) : std::filesystem::path();
+}
+
+// Shows a recorded game. The player's settings are read and nothing is written, so the table is not locked:
+// watching may go on beside a game being played.
+int Watch(const std::string& file, gw::platform::sdl::SdlWindow& window, gw::gfx::GameFont& font) {
+  using namespace gw;
+  game::WatchableGame watched;
+  try {
+    // Read before the game folder becomes the current folder: the name is the player's, from where they are.
+    watched = game::ReadRecordingFile(file);
+  } catch (const game::RecordingError& e) {
+    std::fprintf(stderr, "Grom Wumbler cannot show the recorded game %s\n", e.what());
+    window.ShowError(app::CannotWatchMessage(file));
+    return 1;
+  }
+  const std::filesystem::path playerFolder = platform::PlayerFolder();
+  const app::GameFolder folder = app::EnterGameFolder(ProgramFolder(), playerFolder);
+  store::FileCalls files;
+  const store::TOptions options = store::ReadSettingsOnly(folder.configFile, playerFolder, files);
+  platform::sdl::SdlClock clock;
+  platform::sdl::SdlShell shell;
+  platform::sdl::SdlImageDecoder decoder;
+  platform::sdl::SoundSystem sound;
+  app::WatchForm form({clock, window, shell, decoder, sound.Sound(), font}, watched.recording, options);
+  window.RunMessageLoop(form);
+  return 0;
 }
 
 }  // namespace
@@ -60,6 +88,7 @@ int main(int argc, char** argv) {
     return code;
   }
   try {
+    if (!answer.watch.empty()) return Watch(answer.watch, *window, *font);
     const std::filesystem::path playerFolder = platform::PlayerFolder();
     const app::GameFolder folder = app::EnterGameFolder(ProgramFolder(), playerFolder);
     store::FileCalls files;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The program's few options: --help and --version answer and end the program; without options the game runs
-// exactly as it always has.
+// The program's few options: --help and --version answer and end the program; --watch FILE shows a recorded
+// game instead of the game; without options the game runs exactly as it always has.
 
 #include <span>
 #include <string>
@@ -14,6 +14,7 @@ struct CommandLineAnswer {
   int exitCode = 0;
   std::string out;  // for stdout
   std::string err;  // for stderr
+  std::string watch;  // the recorded game to show, when the game is not to be played
 };
 
 // args are the arguments after the program's name.

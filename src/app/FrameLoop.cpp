@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The frame loop: at most one frame per 6 ms, each cleared, drawn for the current screen and presented.
 
+#include <algorithm>
 #include <string>
 
 #include "app/Form.h"
+#include "app/FrameGate.h"
 #include "gfx/Cp1251.h"
 #include "gfx/Draw.h"
 
@@ -11,7 +13,6 @@ namespace gw::app {
 
 namespace {
 
-constexpr std::uint32_t kFrameGapMs = 5;  // a frame starts once more than this has passed since the last
 constexpr std::int32_t kSplashStep = 256;
 constexpr std::int32_t kSplashEnd = 0xFF33;
 constexpr std::uint32_t kSplashHoldMs = 2500;
@@ -50,7 +51,7 @@ gfx::Pixel HiScoreRowColour(int row) { return row == 0 ? gfx::Rgb(0, 208, 0) : g
 bool MainForm::RunFrame() {
   FrameStartTick = s_.clock.TickCount();
   s_.sound.PollSong();
-  if (FrameStartTick - LastFrameEndTick <= kFrameGapMs) return false;
+  if (!FrameDue(FrameStartTick, LastFrameEndTick)) return false;
   if (gfx::Failed(display_.ClearBackBuffer())) display_.RestoreSurfaces([this] { LoadAllImages(); });
   // The damaged-file notice has been on the table screen, which is now left: it has been read.
   if (p_.ScreenState != screen::kHiScores) {
@@ -78,6 +79,8 @@ void MainForm::DrawDialogText(gfx::Surface& dst, int x, int y, int h, int w, con
 
 void MainForm::DrawTableNotice(gfx::Surface& dst) {
   constexpr int kX = 522, kY = 212, kLineGap = 24;
+  // Night blue under the red letters (5.3:1), rimmed in the answer plate's orange.
+  constexpr gfx::Pixel kNoteFace = gfx::Rgb(24, 28, 64), kNoteRim = gfx::Rgb(255, 159, 28);
   if (p_.NoOnlineRecordsAsked) {
     DrawDialogText(dst, kX, kY, 20, 10, "Рекордов в сети нет:", gfx::kRed);
     DrawDialogText(dst, kX, kY + kLineGap, 20, 10, "сервер не выбран.", gfx::kRed);
@@ -93,7 +96,21 @@ void MainForm::DrawTableNotice(gfx::Surface& dst) {
         leftInPlace ? "рекорды пишутся в" : "",
         (leftInPlace ? p_.ConfigFile : p_.DamagedKeptAs).filename().string(),
     };
+    // Three or four lines reach down over the trophy: they stand on a dark note of their own, so they read and
+    // the picture behind does not show through the letters.
+    gfx::Rect note{kX, kY, kX, kY};
     int y = kY;
+    for (const std::string& line : lines) {
+      if (line.empty()) continue;
+      const gfx::Rect ink = gfx::ShadowTextInk(s_.font, kX, y, 20, 10, gfx::ToCp1251(line));
+      note = {note.left, note.top, std::max(note.right, ink.right), std::max(note.bottom, ink.bottom)};
+      y += kLineGap;
+    }
+    constexpr int kMargin = 6;
+    const gfx::Rect plate{note.left - kMargin, note.top - kMargin, note.right + kMargin, note.bottom + kMargin};
+    gfx::FillRoundRect(plate, 8, kNoteRim, dst);
+    gfx::FillRoundRect({plate.left + 2, plate.top + 2, plate.right - 2, plate.bottom - 2}, 6, kNoteFace, dst);
+    y = kY;
     for (const std::string& line : lines) {
       if (line.empty()) continue;
       DrawDialogText(dst, kX, y, 20, 10, line.c_str(), gfx::kRed);

@@ -12,6 +12,14 @@ std::string SecondCopyMessage(const std::filesystem::path& tableFolder) {
          ".\nИграйте в её окне или сначала закройте её.";
 }
 
+std::string CannotWatchMessage(const std::filesystem::path& file) {
+  std::error_code ec;
+  const std::string what = std::filesystem::exists(file, ec)
+                               ? "Файл повреждён, слишком велик, записан другой версией игры\nили не содержит целой игры."
+                               : "Такого файла нет.";
+  return "Запись игры\n" + file.string() + "\nнельзя показать.\n" + what + "\nПодробности выведены в консоль.";
+}
+
 std::string CannotRunMessage(const std::exception& reason) {
   std::string what;
   if (dynamic_cast<const gfx::PackError*>(&reason)) {

@@ -12,6 +12,10 @@ namespace gw::app {
 // Another copy of the game is already running on the high-score table in `tableFolder`.
 std::string SecondCopyMessage(const std::filesystem::path& tableFolder);
 
+// A recorded game given on the command line cannot be shown: the file is missing, damaged, too large, of
+// another version or not a whole game.
+std::string CannotWatchMessage(const std::filesystem::path& file);
+
 // The game cannot run: the pack is missing or refused, the font or the window cannot be had, ...
 std::string CannotRunMessage(const std::exception& reason);
 

@@ -44,7 +44,8 @@ const AimDirection& TGromEye::Direction() const {
   return direction_;
 }
 
-void TGromEye::DoFrame(gfx::Surface& dst, TGame& game) {
+void TGromEye::DoFrame(gfx::Surface* dst, TGame& game) {
+  // The pupils are drawn where the angle was before this frame's step.
   const int bob = game.Up.Toggle == 1 ? 5 : 0;
   const AimDirection& d = Direction();
   const auto x = static_cast<std::int16_t>(401 + TruncatedScaled(d.cosine, 3));
@@ -52,12 +53,13 @@ void TGromEye::DoFrame(gfx::Surface& dst, TGame& game) {
   if (Angle >= kAimTop) Rising = false;
   if (Angle <= kAimBottom) Rising = true;
   if (!Held && !game.Up.Extending) Angle = SteppedAngle(Angle, Rising ? kAimStep : Negated(kAimStep));
+  if (!dst) return;
   const gfx::Surface* pupil = game.Images().Sprite(Sprite);
-  DrawKeyed(dst, x, y, pupil);
-  DrawKeyed(dst, x - 26, y, pupil);
+  DrawKeyed(*dst, x, y, pupil);
+  DrawKeyed(*dst, x - 26, y, pupil);
 }
 
-void TGromUp::DoFrame(gfx::Surface& dst, TGame& game) {
+void TGromUp::DoFrame(gfx::Surface* dst, TGame& game) {
   const gfx::ImageTables& images = game.Images();
   NowTick = game.Now();
   if (Hurt) {
@@ -67,8 +69,10 @@ void TGromUp::DoFrame(gfx::Surface& dst, TGame& game) {
       ToggleTick = game.Now();
       ++HurtBlinks;
     }
-    DrawKeyed(dst, kBodyX, kBodyY, images.Sprite(kBodyOpen));
-    gfx::DrawPicture(dst, kStunX, kStunY, images.Sprite(Toggle == 1 ? kStunB : kStunA));
+    if (dst) {
+      DrawKeyed(*dst, kBodyX, kBodyY, images.Sprite(kBodyOpen));
+      gfx::DrawPicture(*dst, kStunX, kStunY, images.Sprite(Toggle == 1 ? kStunB : kStunA));
+    }
     if (HurtBlinks == kStunBlinks) Hurt = false;
     return;
   }
@@ -77,13 +81,14 @@ void TGromUp::DoFrame(gfx::Surface& dst, TGame& game) {
       Toggle = static_cast<std::uint8_t>(1 - Toggle);
       ToggleTick = game.Now();
     }
-    DrawKeyed(dst, kBodyX, kBodyY + 5 * Toggle, images.Sprite(kBodyClosed));
+    if (dst) DrawKeyed(*dst, kBodyX, kBodyY + 5 * Toggle, images.Sprite(kBodyClosed));
     game.Eye.DoFrame(dst, game);
     return;
   }
-  DrawKeyed(dst, kBodyX, kBodyY, images.Sprite(kBodyOpen));
+  if (dst) DrawKeyed(*dst, kBodyX, kBodyY, images.Sprite(kBodyOpen));
   game.Eye.DoFrame(dst, game);
-  DrawTongue(dst, game);
+  if (dst) DrawTongue(*dst, game);
+  TurnAtEdge(game);
   TongueLength = static_cast<std::int16_t>(Extending ? TongueLength + kStep : TongueLength - kStep);
   if (TongueLength > kLongest) Extending = false;
   if (TongueLength <= 0) {
@@ -92,7 +97,12 @@ void TGromUp::DoFrame(gfx::Surface& dst, TGame& game) {
   }
 }
 
-void TGromUp::DrawTongue(gfx::Surface& dst, TGame& game) {
+void TGromUp::TurnAtEdge(const TGame& game) {
+  const Offset end = AlongAim(game.Eye.Direction(), TongueLength + 80);
+  if (403 + end.x <= 30 || 403 + end.x >= 790 || 500 + end.y <= 90) Extending = false;
+}
+
+void TGromUp::DrawTongue(gfx::Surface& dst, const TGame& game) const {
   const gfx::ImageTables& images = game.Images();
   const float a = game.Eye.Angle;
   const long double turn = -static_cast<long double>(a) - kPi / 2;
@@ -104,9 +114,6 @@ void TGromUp::DrawTongue(gfx::Surface& dst, TGame& game) {
   const Offset from = AlongAim(d, kRootLength);
   const Offset to = AlongAim(d, length + kRootLength);
   gfx::DrawThickLine(394 + from.x, 480 + from.y, 394 + to.x, 480 + to.y, kTonguePen, kTongueColour, dst);
-  // The tongue turns back before its tip would leave the field.
-  const Offset end = AlongAim(d, length + 80);
-  if (403 + end.x <= 30 || 403 + end.x >= 790 || 500 + end.y <= 90) Extending = false;
   if (const gfx::Surface* tip = images.Sprite(kTip)) {
     const Offset at = AlongAim(d, length + kRootLength);
     gfx::DrawRotated(*tip, dst, {10, 21}, static_cast<std::uint16_t>(403 + at.x), static_cast<std::uint16_t>(500 + at.y),

@@ -19,11 +19,12 @@ class TGromDown {
   bool Big = false;
 };
 
+// The parts' frames draw into dst, or play without drawing when it is null (verifying a recorded game).
 class TGromEye {
  public:
   static constexpr std::uint8_t kPupil = 2, kAltPupil = 16;
 
-  void DoFrame(gfx::Surface& dst, TGame& game);
+  void DoFrame(gfx::Surface* dst, TGame& game);
   // The direction of Angle, computed again only when the angle has changed.
   const AimDirection& Direction() const;
 
@@ -43,7 +44,7 @@ class TGromUp {
   static constexpr int kLongest = 380;
   static constexpr int kStunBlinks = 20;
 
-  void DoFrame(gfx::Surface& dst, TGame& game);
+  void DoFrame(gfx::Surface* dst, TGame& game);
 
   std::int16_t TongueLength = 0;
   bool TongueOut = false;
@@ -55,7 +56,9 @@ class TGromUp {
   std::uint32_t ToggleTick = 0;
 
  private:
-  void DrawTongue(gfx::Surface& dst, TGame& game);
+  // The tongue turns back before its tip would leave the field.
+  void TurnAtEdge(const TGame& game);
+  void DrawTongue(gfx::Surface& dst, const TGame& game) const;
 };
 
 }  // namespace gw::game

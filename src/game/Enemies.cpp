@@ -31,7 +31,7 @@ bool TEnemy::HasLeftField() const {
   return (X < -KindOf(Kind).width && !MovingRight) || (X > kFieldWidth && MovingRight);
 }
 
-void TEnemy::DoFrame(gfx::Surface& dst, TGame& game) {
+void TEnemy::DoFrame(gfx::Surface* dst, TGame& game) {
   const EnemyKind& k = KindOf(Kind);
   NowTick = game.Now();
   if (Caught) {
@@ -50,7 +50,7 @@ void TEnemy::DoFrame(gfx::Surface& dst, TGame& game) {
       if (AnimFrame > k.frames - 1) AnimFrame = 0;
     }
   }
-  Draw(dst, game);
+  if (dst) Draw(*dst, game);
 }
 
 void TEnemy::Draw(gfx::Surface& dst, const TGame& game) const {
@@ -71,7 +71,7 @@ void TEnemyEngine::ReleaseAll() {
   for (auto& slot : Slots) slot.reset();
 }
 
-void TEnemyEngine::DoFrame(gfx::Surface& dst, TGame& game) {
+void TEnemyEngine::DoFrame(gfx::Surface* dst, TGame& game) {
   game.Reseed();
   NowTick = game.Now();
   for (auto& slot : Slots) {

@@ -17,7 +17,8 @@ class TEnemy {
  public:
   TEnemy(std::uint8_t kind, TGame& game);
 
-  void DoFrame(gfx::Surface& dst, TGame& game);
+  // Draws into dst unless it is null.
+  void DoFrame(gfx::Surface* dst, TGame& game);
   gfx::Rect Bounds() const;
   // Gone past the edge it flies towards.
   bool HasLeftField() const;
@@ -42,7 +43,7 @@ class TEnemyEngine {
   static constexpr int kSlotCount = 7;
   static constexpr std::uint32_t kFreezeMs = 8000;
 
-  void DoFrame(gfx::Surface& dst, TGame& game);
+  void DoFrame(gfx::Surface* dst, TGame& game);
   void ReleaseAll();
 
   bool Moving = false;

@@ -36,11 +36,11 @@ bool InPool(int level, std::uint32_t kind) {
 
 }  // namespace
 
-void TScoresUp::DoFrame(gfx::Surface& dst, gfx::GameFont& font) {
+void TScoresUp::DoFrame(gfx::Surface* dst, gfx::GameFont& font) {
   if (Y <= 350) return;
-  if (Value > 0) gfx::DrawShadowText(font, 375, Y, 32, 20, std::to_string(Value), dst, gfx::kYellow);
+  if (dst && Value > 0) gfx::DrawShadowText(font, 375, Y, 32, 20, std::to_string(Value), *dst, gfx::kYellow);
   // A shadow leaves red unreadable on the sky: a loss gets a whole outline.
-  if (Value < 0) gfx::DrawOutlinedText(font, 375, Y, 32, 20, std::to_string(Value), dst, gfx::kRed);
+  if (dst && Value < 0) gfx::DrawOutlinedText(font, 375, Y, 32, 20, std::to_string(Value), *dst, gfx::kRed);
   --Y;
 }
 
@@ -161,16 +161,21 @@ void TGame::StartLevel() {
   Down.Big = false;
 }
 
-void TGame::Play(gfx::Surface& dst) {
-  Down.Draw(dst, *this);
+void TGame::Play(gfx::Surface* dst) {
+  if (dst) Down.Draw(*dst, *this);
   CheckCatches();
   Up.DoFrame(dst, *this);
   // The clock stops at its top: a level held open by the tongue or the pop-up must not wrap it back to empty.
-  Progress.Draw(dst, host_.images, Enemies.Moving && Progress.Position < kClockTop);
+  const bool clockRuns = Enemies.Moving && Progress.Position < kClockTop;
+  if (dst) {
+    Progress.Draw(*dst, host_.images, clockRuns);
+  } else {
+    Progress.Advance(clockRuns);
+  }
   if (Progress.Position >= Progress.Max && !Up.TongueOut && ScoresUp.Y <= 350) Phase = LevelEnd;
   Enemies.DoFrame(dst, *this);
   ScoresUp.DoFrame(dst, host_.font);
-  DrawStatus(dst);
+  if (dst) DrawStatus(*dst);
 }
 
 void TGame::EndLevel() {
@@ -186,7 +191,7 @@ void TGame::EndLevel() {
   PhaseStart = Now();
 }
 
-void TGame::DoFrame(gfx::Surface& dst) {
+void TGame::Frame(gfx::Surface* dst) {
   input_->FrameStarts();
   ++frames_;
   // The hidden cursor is held in the middle, so a click always lands on the game.
@@ -194,7 +199,7 @@ void TGame::DoFrame(gfx::Surface& dst) {
   switch (Phase) {
     case LevelIntro:
       FrameTick = Now();
-      DrawIntroScreen(dst, 350, gfx::ToCp1251("Уровень ") + std::to_string(Level));
+      if (dst) DrawIntroScreen(*dst, 350, gfx::ToCp1251("Уровень ") + std::to_string(Level));
       if (FrameTick - PhaseStart > kPhaseMs) StartLevel();
       break;
     case Playing:
@@ -205,8 +210,10 @@ void TGame::DoFrame(gfx::Surface& dst) {
       break;
     default:
       FrameTick = Now();
-      DrawIntroScreen(dst, 310, gfx::ToCp1251("Конец Игры"));
-      DrawTotal(dst);
+      if (dst) {
+        DrawIntroScreen(*dst, 310, gfx::ToCp1251("Конец Игры"));
+        DrawTotal(*dst);
+      }
       if (FrameTick - PhaseStart > kPhaseMs) {
         host_.screenState = 1;
         host_.window.ShowCursor(true);

@@ -41,8 +41,8 @@ enum Phase : std::uint8_t { LevelIntro = 0, Playing = 1, LevelEnd = 2, GameOver 
 
 class TScoresUp {
  public:
-  // The pop-up rises one row a frame from 400 while above 350.
-  void DoFrame(gfx::Surface& dst, gfx::GameFont& font);
+  // The pop-up rises one row a frame from 400 while above 350; drawn into dst unless it is null.
+  void DoFrame(gfx::Surface* dst, gfx::GameFont& font);
 
   std::uint16_t Y = 0;
   std::int8_t Value = 0;
@@ -61,7 +61,9 @@ class TGame {
   // Hides the cursor; the first level's intro starts now.
   explicit TGame(GameHost host);
 
-  void DoFrame(gfx::Surface& dst);
+  void DoFrame(gfx::Surface& dst) { Frame(&dst); }
+  // The same frame, played to the same end, with nothing drawn: what checking a recorded game needs.
+  void PlayFrame() { Frame(nullptr); }
   void Fire();
   // The player quits from the quit question: the game-over screen starts now.
   void Quit();
@@ -97,8 +99,9 @@ class TGame {
   std::uint32_t PhaseStart = 0;
 
  private:
+  void Frame(gfx::Surface* dst);
   void StartLevel();
-  void Play(gfx::Surface& dst);
+  void Play(gfx::Surface* dst);
   void EndLevel();
   void Eat(std::size_t slot);
   void DrawIntroScreen(gfx::Surface& dst, int captionX, std::string_view caption);

@@ -44,8 +44,9 @@ class ReplayDriver {
   ReplayDriver(const Recording& recording, GameHost host);
   ~ReplayDriver();
 
-  // Runs the marks before the next frame and the frame, drawn into dst; false once the recording is over.
-  bool Step(gfx::Surface& dst);
+  // Runs the marks before the next frame and the frame, drawn into dst, or played undrawn when dst is null;
+  // false once the recording is over.
+  bool Step(gfx::Surface* dst);
   // After the last frame: throws RecordingError unless everything recorded was used and the game ended.
   void CheckFinished();
   // Whether the game reached its end: its game-over screen was over.

@@ -2,6 +2,7 @@
 #include "store/ConfigPlace.h"
 
 #include <system_error>
+#include <vector>
 
 namespace gw::store {
 
@@ -29,6 +30,18 @@ ConfigPlace ChooseConfigPlace(const fs::path& gameFile, const fs::path& playerFo
     }
   }
   return {gameFile, {}, false};
+}
+
+TOptions ReadSettingsOnly(const fs::path& gameFile, const fs::path& playerFolder, FileCalls& calls) {
+  std::vector<fs::path> candidates;
+  if (!CanWrite(FolderOf(gameFile), calls) && !playerFolder.empty()) candidates.push_back(playerFolder / kConfigFileName);
+  candidates.push_back(gameFile);
+  for (const fs::path& file : candidates) {
+    ConfigData data;
+    std::string error;
+    if (ReadConfigFile(file, data, error) == LoadStatus::Loaded) return data.options;
+  }
+  return InitialOptions();
 }
 
 fs::path KeptInstead(const fs::path& file) {

@@ -38,6 +38,12 @@ struct ConfigStart {
   std::filesystem::path damagedKept;
 };
 
+// The settings a run would start with, read without making, moving or writing anything (for a run that shows a
+// recorded game and must leave the player's files as they are): the player's own file first where the game
+// folder cannot be written, then the game folder's; the initial settings when neither can be read.
+TOptions ReadSettingsOnly(const std::filesystem::path& gameFile, const std::filesystem::path& playerFolder,
+                          FileCalls& calls);
+
 // Reads the table the game starts with. A damaged file is moved aside and kept; one that cannot be moved is
 // left as it is and the saves go to KeptInstead(file), which is also read on the next start.
 ConfigStart LoadConfig(const ConfigPlace& place);

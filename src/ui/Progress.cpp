@@ -10,7 +10,7 @@ namespace gw::ui {
 void TDDProgress::Draw(gfx::Surface& dst, const gfx::ImageTables& images, bool moving) {
   // A level never has zero length; treat it as a finished one rather than dividing by zero.
   const double ratio = Max == 0 ? 1.0 : static_cast<double>(Position) / Max;
-  if (moving) ++Position;
+  Advance(moving);
   const int width = kFullWidth - static_cast<int>(std::nearbyint(ratio * kFullWidth));
   if (const gfx::Surface* bar = images.Screen(kBarImage)) {
     const gfx::Rect to{kLeft, kTop, kLeft + width, kTop + kHeight};

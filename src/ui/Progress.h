@@ -16,6 +16,10 @@ class TDDProgress {
   explicit TDDProgress(std::uint16_t max) : Max(max) {}
   // Draws the bar for the ratio before this frame's step, advancing Position when the field is moving.
   void Draw(gfx::Surface& dst, const gfx::ImageTables& images, bool moving);
+  // The step alone, for a frame that is played but not drawn.
+  void Advance(bool moving) {
+    if (moving) ++Position;
+  }
 
   std::uint16_t Max;
   std::uint16_t Position = 0;

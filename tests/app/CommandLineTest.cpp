@@ -28,6 +28,7 @@ TEST(CommandLine, HelpAndVersionAnswerOnStdoutAndEndTheProgram) {
     EXPECT_EQ(a.exitCode, 0) << flag;
     EXPECT_TRUE(a.out.starts_with("Usage: gromwumbler [OPTION]\n")) << a.out;
     EXPECT_NE(a.out.find("--version"), std::string::npos) << a.out;
+    EXPECT_NE(a.out.find("--watch FILE"), std::string::npos) << a.out;
     EXPECT_NE(a.out.find("$XDG_DATA_HOME/GromWumbler"), std::string::npos) << a.out;
     EXPECT_EQ(a.err, "");
   }
@@ -55,6 +56,33 @@ TEST(CommandLine, AnythingElseIsRefusedOnStderrWithStatusTwo) {
     EXPECT_FALSE(a.runGame) << c.arg;
     EXPECT_EQ(a.exitCode, 2) << c.arg;
     EXPECT_EQ(a.out, "") << c.arg;
+    EXPECT_EQ(a.err, std::string(c.says) + "Try 'gromwumbler --help' for more information.\n");
+  }
+}
+
+TEST(CommandLine, WatchTakesOneFileAndRefusesAnythingElse) {
+  for (const std::vector<std::string_view>& args : {std::vector<std::string_view>{"--watch", "a b.gwr"},
+                                                   {"-w", "a b.gwr"}, {"--watch=a b.gwr"}}) {
+    const CommandLineAnswer a = Read(args);
+    EXPECT_TRUE(a.runGame) << args[0];
+    EXPECT_EQ(a.watch, "a b.gwr") << args[0];
+    EXPECT_EQ(a.err, "");
+  }
+  const struct {
+    std::vector<std::string_view> args;
+    const char* says;
+  } cases[] = {
+      {{"--watch"}, "gromwumbler: option '--watch' needs a FILE\n"},
+      {{"-w"}, "gromwumbler: option '-w' needs a FILE\n"},
+      {{"--watch="}, "gromwumbler: option '--watch' needs a FILE\n"},
+      {{"--watch", ""}, "gromwumbler: option '--watch' needs a FILE\n"},
+      {{"--watch", "a.gwr", "b.gwr"}, "gromwumbler: unexpected argument 'b.gwr'\n"},
+      {{"--watch=a.gwr", "--help"}, "gromwumbler: unexpected argument '--help'\n"},
+  };
+  for (const auto& c : cases) {
+    const CommandLineAnswer a = Read(c.args);
+    EXPECT_FALSE(a.runGame) << c.says;
+    EXPECT_EQ(a.exitCode, 2) << c.says;
     EXPECT_EQ(a.err, std::string(c.says) + "Try 'gromwumbler --help' for more information.\n");
   }
 }

@@ -193,6 +193,45 @@ TEST(HiScoreScreen, TenRowsTwentyThreeApartTheBestBrighterAndANegativeScoreSigne
   EXPECT_LE(dash.bottom - dash.top, (plus.bottom - plus.top) / 3);
 }
 
+// The damaged-file notice reaches down over the trophy: its red letters stand on a note that hides the picture
+// behind them, and once the table screen has been left the notice is gone.
+TEST(HiScoreScreen, ADamagedFileIsToldOnceOnANoteThePictureDoesNotShowThrough) {
+  HeadlessGame g;
+  constexpr std::uint32_t kPicture = 0xFFFFFF;
+  g.program.Images.screen[10]->Fill(kPicture);
+  g.program.DamagedKeptAs = "Config.cfg.damaged";
+  g.program.ScreenState = screen::kHiScores;
+  const auto redIn = [&](int left, int top, int right, int bottom) {
+    Ink red;
+    const std::vector<std::uint32_t>& f = g.window.lastFrame;
+    for (int y = top; y < bottom; ++y) {
+      for (int x = left; x < right; ++x) {
+        if (f[static_cast<std::size_t>(y) * 800 + static_cast<std::size_t>(x)] != gfx::kRed) continue;
+        red = {std::min(red.left, x), std::min(red.top, y), std::max(red.right, x), std::max(red.bottom, y)};
+      }
+    }
+    return red;
+  };
+  ASSERT_TRUE(g.Frame());
+  const Ink text = redIn(500, 180, 800, 340);
+  ASSERT_LE(text.left, text.right) << "no notice";
+  EXPECT_GT(text.bottom - text.top, 2 * 20) << "three lines";
+  for (int y = text.top - 2; y <= text.bottom + 2; ++y) {
+    for (int x = text.left - 2; x <= text.right + 2; ++x) {
+      ASSERT_NE(g.window.lastFrame[static_cast<std::size_t>(y) * 800 + static_cast<std::size_t>(x)], kPicture)
+          << "the picture shows through at " << x << "," << y;
+    }
+  }
+  ASSERT_TRUE(g.Frame());
+  EXPECT_LE(redIn(500, 180, 800, 340).left, text.left) << "shown for as long as the screen stays";
+  g.program.ScreenState = screen::kMenu;
+  ASSERT_TRUE(g.Frame());
+  g.program.ScreenState = screen::kHiScores;
+  ASSERT_TRUE(g.Frame());
+  const Ink after = redIn(500, 180, 800, 340);
+  EXPECT_GT(after.left, after.right) << "told a second time";
+}
+
 TEST(NewGame, StartsSongLevelThenBeepAndHidesTheCursor) {
   HeadlessGame g;
   g.program.ScreenState = screen::kMenu;

@@ -382,7 +382,7 @@ TEST(PlayTexts, YellowReadsOnWhatLiesBehind) {
       game::TScoresUp up;
       up.Y = static_cast<std::uint16_t>(y);
       up.Value = points;
-      up.DoFrame(shown, g.form->Ui().font);
+      up.DoFrame(&shown, g.form->Ui().font);
       EXPECT_GE(YellowContrast(Pixels(shown), play, band), 3.0);
     }
   }
@@ -398,7 +398,7 @@ TEST(PlayTexts, YellowReadsOnWhatLiesBehind) {
       game::TScoresUp up;
       up.Y = static_cast<std::uint16_t>(y);
       up.Value = points;
-      up.DoFrame(shown, g.form->Ui().font);
+      up.DoFrame(&shown, g.form->Ui().font);
       gfx::DrawTextOutline(g.form->Ui().font, 375, y, 32, 20, std::to_string(points), behind, gfx::kBlack);
       EXPECT_GE(TextContrast(Pixels(shown), Pixels(behind), band, gfx::kRed), 3.0);
       EXPECT_LT(TextContrast(Pixels(shown), play, band, gfx::kRed), 3.0) << "the sky alone would do: no outline needed";

@@ -21,7 +21,7 @@ using test::SpritePixel;
 void EngineFrame(GameDriver& d, std::uint32_t ms = 15) {
   d.Tick() += ms;
   d.Game().Enemies.SpawnTick = d.Tick();
-  d.Game().Enemies.DoFrame(d.screen, d.Game());
+  d.Game().Enemies.DoFrame(&d.screen, d.Game());
 }
 
 struct ArchCase {
@@ -240,12 +240,12 @@ TEST(EnemySpawn, AnAttemptComesMoreThanItsDrawnWaitAfterTheLastAndFillsOneEmptyS
     d.g.clock.counter = draws.counter;
     d.Tick() += 15;
     game.Enemies.SpawnTick = d.Tick() - draws.wait;
-    game.Enemies.DoFrame(d.screen, game);
+    game.Enemies.DoFrame(&d.screen, game);
     EXPECT_EQ(game.Enemies.SpawnTick, d.Tick() - draws.wait) << "not yet";
     EXPECT_EQ(d.EnemyCount(), firstTaken ? 1 : 0);
 
     game.Enemies.SpawnTick = d.Tick() - draws.wait - 1;
-    game.Enemies.DoFrame(d.screen, game);
+    game.Enemies.DoFrame(&d.screen, game);
     EXPECT_EQ(game.Enemies.SpawnTick, d.Tick());
     EXPECT_EQ(d.EnemyCount(), firstTaken ? 2 : 1);
     const std::size_t slot = firstTaken ? 2 : 1;

@@ -61,13 +61,17 @@ TempFolder::~TempFolder() {
 
 HeadlessGame::HeadlessGame() : HeadlessGame(StandardTestPack()) {}
 
-HeadlessGame::HeadlessGame(const std::filesystem::path& pack)
-    : decoder(std::make_unique<platform::sdl::SdlImageDecoder>()) {
+void PlacePack(const std::filesystem::path& pack) {
   std::filesystem::create_directories("Data");
   // Linked where the system allows it; a copy where it does not (Windows without the right to make links).
   std::error_code ec;
   std::filesystem::create_symlink(pack, "Data/Data.pp", ec);
   if (ec) std::filesystem::copy_file(pack, "Data/Data.pp");
+}
+
+HeadlessGame::HeadlessGame(const std::filesystem::path& pack)
+    : decoder(std::make_unique<platform::sdl::SdlImageDecoder>()) {
+  PlacePack(pack);
   form = std::make_unique<app::MainForm>(app::Services{clock, window, shell, *decoder, sound, TestFont()}, program);
   window.events = form.get();
 }

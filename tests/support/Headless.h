@@ -114,6 +114,9 @@ class TempFolder {
   std::filesystem::path path_;
 };
 
+// The pack as Data/Data.pp in the current folder, as the game finds its own.
+void PlacePack(const std::filesystem::path& pack);
+
 // A whole program with headless services, created in a fresh folder as the real one is at start-up, with the
 // standard test pack or the given one (the build's own pack, for tests of what the player sees).
 struct HeadlessGame {
