@@ -79,6 +79,7 @@ class HttpServer {
   LogSink log_;
   TransportLimits limits_;
   std::atomic<bool> stopping_{false};
+  std::atomic<bool> closing_{false};  // the server is being taken apart
 
   // Declared before the I/O context: connections still held by its handlers forget themselves here when it goes.
   std::mutex lock_;
