@@ -29,8 +29,9 @@ if [ "$mode" = web ]; then
   command -v npm >/dev/null || packages+=(npm)
 fi
 if [ "$mode" = windows ]; then
-  # The cross-compiler (its posix flavour: the game uses std::thread), the installer maker, and Wine to test.
-  packages+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix nsis wine64 unzip curl dpkg-dev)
+  # The cross-compiler (its posix flavour: the game uses std::thread), the installer maker, and Wine to test
+  # (wine gives the `wine` command; wine64 alone only recommends it).
+  packages+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix nsis wine wine64 unzip curl dpkg-dev)
 fi
 missing=()
 for p in "${packages[@]}"; do

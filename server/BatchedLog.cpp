@@ -16,7 +16,8 @@ constexpr auto kGather = std::chrono::milliseconds(5);
 constexpr std::size_t kBatch = 64 << 10;
 }  // namespace
 
-BatchedLog::BatchedLog(int fd, std::size_t maxPending) : fd_(fd), maxPending_(maxPending), writer_([this] { Write(); }) {}
+BatchedLog::BatchedLog(int fd, std::size_t maxPending)
+    : fd_(fd), maxPending_(maxPending), fullBatch_(std::min(kBatch, maxPending)), writer_([this] { Write(); }) {}
 
 BatchedLog::~BatchedLog() {
   {
@@ -35,8 +36,7 @@ void BatchedLog::Append(std::string_view line) {
   appended_ += line.size();
   // The writer sleeps on an empty buffer, and gathers once woken: it needs waking for the first line, and again
   // only when a batch is full.
-  const std::size_t full = std::min(kBatch, maxPending_);
-  if (wasEmpty || (pending_.size() >= full && pending_.size() - line.size() < full)) work_.notify_one();
+  if (wasEmpty || (pending_.size() >= fullBatch_ && pending_.size() - line.size() < fullBatch_)) work_.notify_one();
 }
 
 void BatchedLog::Flush() {
@@ -54,8 +54,7 @@ void BatchedLog::Write() {
   while (true) {
     work_.wait(guard, [&] { return !pending_.empty() || stopping_; });
     if (pending_.empty()) return;
-    const std::size_t full = std::min(kBatch, maxPending_);
-    work_.wait_for(guard, kGather, [&] { return pending_.size() >= full || stopping_ || flushing_ > 0; });
+    work_.wait_for(guard, kGather, [&] { return pending_.size() >= fullBatch_ || stopping_ || flushing_ > 0; });
     batch.clear();
     batch.swap(pending_);
     guard.unlock();

@@ -38,6 +38,7 @@ class BatchedLog {
 
   const int fd_;
   const std::size_t maxPending_;
+  const std::size_t fullBatch_;  // what the writer stops gathering at
   std::mutex lock_;
   std::condition_variable work_;  // lines to write, or the end
   std::condition_variable room_;  // written: room for more, and flushes may return

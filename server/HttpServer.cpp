@@ -283,6 +283,9 @@ HttpServer::HttpServer(HttpHandler& handler, Metrics& metrics, LogSink log, Tran
 HttpServer::~HttpServer() {
   Stop();
   store_.join();
+  // The contexts go one by one from here, dropping the handlers they still hold; connections freed that way must
+  // not reach for a context already gone.
+  closing_ = true;
 }
 
 std::uint16_t HttpServer::Listen(const std::string& host, std::uint16_t port) {
@@ -417,7 +420,7 @@ void HttpServer::Forget(Connection* connection) {
     last = connections_.empty();
   }
   // A stop ends as soon as the last connection has, not when the grace runs out.
-  if (last && stopping_ && !io_.front()->stopped()) asio::post(strand_, [this] { grace_.cancel(); });
+  if (last && stopping_ && !closing_ && !io_.front()->stopped()) asio::post(strand_, [this] { grace_.cancel(); });
 }
 
 }  // namespace gw::scores

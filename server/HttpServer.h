@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The score server's HTTP/1.1 transport. Connections are events on a few network threads (each with its own share), so a client that is
-// slow, silent or greedy holds only its own few kilobytes: every request must arrive whole within a deadline,
-// its head is bounded in bytes and fields, and the connections of one address and of all are capped. Work that
-// blocks on the database runs on a small pool of its own, never on the network threads.
+// The score server's HTTP/1.1 transport. Connections are events on a few network threads (each with its own
+// share), so a client that is slow, silent or greedy holds only its own few kilobytes: every request must arrive
+// whole within a deadline, its head is bounded in bytes and fields, and the connections of one address and of all
+// are capped. Work that blocks on the database runs on a small pool of its own, never on the network threads.
 // A trusted reverse proxy carries many players over its connections, so its own address has no connection cap
 // (the hourly budgets count the players it names); and a connection whose client has gone holds no slot, even
 // before its handlers have seen the end.
@@ -79,6 +79,7 @@ class HttpServer {
   LogSink log_;
   TransportLimits limits_;
   std::atomic<bool> stopping_{false};
+  std::atomic<bool> closing_{false};  // the server is being taken apart
 
   // Declared before the I/O context: connections still held by its handlers forget themselves here when it goes.
   std::mutex lock_;

@@ -28,10 +28,6 @@ std::string Hex(const unsigned char* p, std::size_t n) {
   return out;
 }
 
-}  // namespace
-
-namespace {
-
 // OpenSSL's generator asks the system for the process id on every call (to notice a fork, which this server never
 // does): drawn in blocks per thread, a session costs no system call. Bytes handed out are wiped from the block.
 void FillRandom(unsigned char* out, std::size_t n) {

@@ -19,3 +19,13 @@ start_display() {
   echo "FAIL: openbox did not start" >&2
   return 1
 }
+
+# await_quit PID: waits (up to 30 s) for the game started as PID, a child of this shell, to end; returns its exit
+# status, or 124 when it has not ended.
+await_quit() {
+  local pid=$1 status=0
+  for _ in $(seq 150); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
+  kill -0 "$pid" 2>/dev/null && return 124
+  wait "$pid" || status=$?
+  return "$status"
+}

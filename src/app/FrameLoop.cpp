@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "app/Form.h"
 #include "app/FrameGate.h"
@@ -90,31 +91,24 @@ void MainForm::DrawTableNotice(gfx::Surface& dst) {
     // The table the player sees is not the one they had: say why, and where the old file is, once.
     p_.DamagedToldOnce = true;
     const bool leftInPlace = p_.DamagedKeptAs == p_.Config.file;
-    const std::string lines[] = {
-        "Файл рекордов испорчен!",
-        leftInPlace ? "Он оставлен как есть," : "Он сохранён как",
-        leftInPlace ? "рекорды пишутся в" : "",
-        (leftInPlace ? p_.ConfigFile : p_.DamagedKeptAs).filename().string(),
-    };
+    std::vector<std::string> lines = {"Файл рекордов испорчен!",
+                                      leftInPlace ? "Он оставлен как есть," : "Он сохранён как"};
+    if (leftInPlace) lines.emplace_back("рекорды пишутся в");
+    lines.push_back((leftInPlace ? p_.ConfigFile : p_.DamagedKeptAs).filename().string());
+    const auto lineY = [](std::size_t i) { return kY + kLineGap * static_cast<int>(i); };
     // Three or four lines reach down over the trophy: they stand on a dark note of their own, so they read and
     // the picture behind does not show through the letters.
     gfx::Rect note{kX, kY, kX, kY};
-    int y = kY;
-    for (const std::string& line : lines) {
-      if (line.empty()) continue;
-      const gfx::Rect ink = gfx::ShadowTextInk(s_.font, kX, y, 20, 10, gfx::ToCp1251(line));
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      const gfx::Rect ink = gfx::ShadowTextInk(s_.font, kX, lineY(i), 20, 10, gfx::ToCp1251(lines[i]));
       note = {note.left, note.top, std::max(note.right, ink.right), std::max(note.bottom, ink.bottom)};
-      y += kLineGap;
     }
     constexpr int kMargin = 6;
     const gfx::Rect plate{note.left - kMargin, note.top - kMargin, note.right + kMargin, note.bottom + kMargin};
     gfx::FillRoundRect(plate, 8, kNoteRim, dst);
     gfx::FillRoundRect({plate.left + 2, plate.top + 2, plate.right - 2, plate.bottom - 2}, 6, kNoteFace, dst);
-    y = kY;
-    for (const std::string& line : lines) {
-      if (line.empty()) continue;
-      DrawDialogText(dst, kX, y, 20, 10, line.c_str(), gfx::kRed);
-      y += kLineGap;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      DrawDialogText(dst, kX, lineY(i), 20, 10, lines[i].c_str(), gfx::kRed);
     }
     return;
   }

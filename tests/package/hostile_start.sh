@@ -103,10 +103,9 @@ quit_through_menu() {
   xdotool key Left
   # The plate moves only when "НЕТ" was chosen; the yes is taken either way once the question shows.
   xdotool key Return
-  for _ in $(seq 150); do kill -0 "$game" 2>/dev/null || break; sleep 0.2; done
-  kill -0 "$game" 2>/dev/null && fail "the game did not quit through its menu"
   local status=0
-  wait "$game" || status=$?
+  await_quit "$game" || status=$?
+  [ "$status" = 124 ] && fail "the game did not quit through its menu"
   game=
   [ "$status" = 0 ] || { cat "$scratch/stderr.txt" >&2; fail "exit status $status"; }
   ! grep -q "X Error" "$scratch/stderr.txt" || { cat "$scratch/stderr.txt" >&2; fail "an X error at quit"; }
