@@ -47,6 +47,8 @@ target_compile_options(gw_core PRIVATE ${GW_WARNINGS})
 target_compile_definitions(gw_core PRIVATE GW_SCORE_HOST="${GW_SCORE_HOST}" GW_SCORE_KEY="${GW_SCORE_KEY}")
 
 file(GLOB GW_SDL_SOURCES CONFIGURE_DEPENDS src/platform/sdl/*.cpp src/platform/web/*.cpp)
+# The canvas is the page's display (src/platform/web/CanvasPresenter.cpp): no GPU to choose.
+list(REMOVE_ITEM GW_SDL_SOURCES ${PROJECT_SOURCE_DIR}/src/platform/sdl/PresenterChoice.cpp)
 add_executable(gromwumbler ${GW_SDL_SOURCES})
 # SDL's headers include emscripten's inside their extern "C" block, where its C++ part does not compile; seen
 # first, it is not read again there.

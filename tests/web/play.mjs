@@ -5,7 +5,8 @@
 // Checks: no console error; the splash, then the menu, whose frame is the Linux build's to the pixel; Enter
 // starts a game that lasts as long as on Linux by the page's clock; a played game's high score is typed, sent
 // with its recording and stored verified by the server; after a reload the page's storage still holds it and
-// the table screen shows it as before. With SHOTS_DIR, the page at a desktop's and a phone's sizes is saved there.
+// the table screen shows it as before; on a phone's screen a tap passes the splash. With SHOTS_DIR, the page at a
+// desktop's and a phone's sizes is saved there.
 import {spawn} from 'node:child_process';
 import fs from 'node:fs';
 import net from 'node:net';
@@ -88,6 +89,17 @@ async function canvasRgb(page) {
     for (let i = 0; i < out.length; i += 0x8000) text += String.fromCharCode(...out.subarray(i, i + 0x8000));
     return btoa(text);
   }, png);
+  return Buffer.from(rgb, 'base64');
+}
+
+// The canvas's own pixels, whatever size the page shows it at, as RGB bytes.
+async function canvasOwnRgb(page) {
+  const rgb = await page.evaluate(() => {
+    const rgba = document.getElementById('canvas').getContext('2d').getImageData(0, 0, 800, 600).data;
+    let text = '';
+    for (let i = 0; i < rgba.length; i += 4) text += String.fromCharCode(rgba[i], rgba[i + 1], rgba[i + 2]);
+    return btoa(text);
+  });
   return Buffer.from(rgb, 'base64');
 }
 
@@ -239,16 +251,26 @@ try {
   let tableDiff = null;
   await until(async () => (tableDiff = pixelsDiffering(await canvasRgb(page), tableShown)) === 0, 5000, 250);
   check(tableDiff === 0, `after a reload the table screen shows the same table (${tableDiff} pixels differ)`);
-  check(errors.length === 0, `no console error${errors.length ? ': ' + errors.join(' | ') : ''}`);
 
-  // The picture fills the window with its aspect kept, at a desktop's and a phone's sizes.
-  if (shots) {
-    for (const [w, h, touch] of [[1280, 800, false], [390, 844, true], [844, 390, true]]) {
-      await page.setViewport({width: w, height: h, deviceScaleFactor: 1, isMobile: touch, hasTouch: touch});
-      await sleep(500);
-      await page.screenshot({path: path.join(shots, `web-${w}x${h}.png`)});
+  // The picture fills the window with its aspect kept, at a desktop's and a phone's sizes. A phone's viewport
+  // loads the page anew: a tap passes the splash, to the menu.
+  for (const [w, h, touch] of [[1280, 800, false], [390, 844, true], [844, 390, true]]) {
+    await page.setViewport({width: w, height: h, deviceScaleFactor: 1, isMobile: touch, hasTouch: touch});
+    if (touch) {
+      await until(() => page.evaluate(() => Boolean(window.Module && window.Module.gwFrames > 0)), 20000);
+      const box = await page.evaluate(() => {
+        const r = document.getElementById('canvas').getBoundingClientRect();
+        return {x: r.x + r.width / 2, y: r.y + r.height / 2};
+      });
+      await page.touchscreen.tap(box.x, box.y);
+      let tapDiff = null;
+      await until(async () => (tapDiff = pixelsDiffering(await canvasOwnRgb(page), menu)) === 0, 10000, 250);
+      check(tapDiff === 0, `at ${w}x${h} a tap on the splash leads to the menu (${tapDiff} pixels differ)`);
     }
+    await sleep(500);
+    if (shots) await page.screenshot({path: path.join(shots, `web-${w}x${h}.png`)});
   }
+  check(errors.length === 0, `no console error${errors.length ? ': ' + errors.join(' | ') : ''}`);
 } finally {
   await browser.close();
   server.kill('SIGTERM');

@@ -45,6 +45,11 @@ def main() -> int:
     index = (page / "index.html").read_text(encoding="utf-8")
     index = index.replace("@page.css@", names["page.css"]).replace("@page.js@", names["page.js"])
     index = index.replace("@files@", html.escape(json.dumps({n: names[n] for n in GAME}), quote=True))
+    # The game's big files start downloading with the page, not only once the scripts that ask for them have run.
+    index = index.replace("@preload@", "\n".join([
+        f'<link rel="preload" href="{names["gromwumbler.js"]}" as="script">',
+        f'<link rel="preload" href="{names["gromwumbler.wasm"]}" as="fetch" crossorigin>',
+        f'<link rel="preload" href="{names["gromwumbler.data"]}" as="fetch" crossorigin>']))
     (play / "index.html").write_text(index, encoding="utf-8")
     for path in sorted(play.iterdir()):
         compress(path)

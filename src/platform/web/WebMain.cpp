@@ -18,8 +18,8 @@
 #include "platform/FrameSchedule.h"
 #include "platform/sdl/SdlServices.h"
 #include "platform/sdl/SdlWindow.h"
-#include "platform/sdl/SoundSystem.h"
 #include "platform/web/SaveSync.h"
+#include "platform/web/SoundOnFirstTouch.h"
 #include "platform/web/TouchTyping.h"
 #include "platform/web/WebClock.h"
 
@@ -36,6 +36,12 @@ EM_JS(char*, gw_page_host, (), {
   stringToUTF8(location.host, at, size);
   return at;
 });
+
+// What the page learns from the game (page.js): frames drawn (its benchmark reads the count, and it marks the
+// first one), that the player quit, that the game cannot start.
+EM_JS(void, gw_frames_drawn, (int count), { Module.gwFramesDrawn(count); });
+EM_JS(void, gw_leave_page, (), { window.location.href = '/'; });
+EM_JS(void, gw_failed, (const char* message), { Module.gwFailed(UTF8ToString(message)); });
 
 // The score server is the one that served the page, whatever host the build names.
 void UsePageOrigin() {
@@ -59,7 +65,7 @@ struct WebGame {
     program.Config.writable = StorageWorks();
     UsePageOrigin();
     form = std::make_unique<gw::app::MainForm>(
-        gw::app::Services{clock, window, shell, decoder, sound.Sound(), *font}, program);
+        gw::app::Services{clock, window, shell, decoder, sound, *font}, program);
     window.Attach(*form);
   }
 
@@ -79,16 +85,16 @@ struct WebGame {
         break;
       }
     }
-    // The page counts the frames (its benchmark reads the count, and it marks the first one).
-    if (drawn > 0) EM_ASM({ Module.gwFramesDrawn($0); }, drawn);
+    if (drawn > 0) gw_frames_drawn(drawn);
     saves.AfterTurn();
+    sound.AfterTurn();
     typing.AfterTurn(program);
   }
 
   // The player quit: the page goes back to the records it came from.
   static void Leave() {
     emscripten_cancel_main_loop();
-    EM_ASM({ window.location.href = '/'; });
+    gw_leave_page();
   }
 
   std::unique_ptr<gw::gfx::GameFont> font;
@@ -96,7 +102,7 @@ struct WebGame {
   gw::platform::web::WebClock clock;
   gw::platform::sdl::SdlShell shell;
   gw::platform::sdl::SdlImageDecoder decoder;
-  gw::platform::sdl::SoundSystem sound;
+  gw::platform::web::SoundOnFirstTouch sound;
   gw::platform::FrameSchedule schedule;
   gw::platform::web::SaveSync saves;
   gw::platform::web::TouchTyping typing;
@@ -116,7 +122,7 @@ int main() {
     emscripten_set_main_loop_arg(&Turn, game.release(), 0, false);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "Grom Wumbler cannot run: %s\n", e.what());
-    EM_ASM({ Module.gwFailed(UTF8ToString($0)); }, e.what());
+    gw_failed(e.what());
     return 1;
   }
   return 0;

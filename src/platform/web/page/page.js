@@ -20,10 +20,16 @@
   document.addEventListener('fullscreenchange', fit);
   fit();
 
-  // Browsers keep a page silent until the player does something; the game's sound starts then.
+  // Browsers keep a page silent until the player does something. The sound's context is made then, inside that
+  // handler, so that it may start at once; the game opens its sound device on it at its next turn.
   function wakeSound() {
     const sdl = window.Module.SDL2;
-    if (sdl && sdl.audioContext && sdl.audioContext.state !== 'running') sdl.audioContext.resume();
+    if (!sdl.audioContext) {
+      const AudioContextClass = window.AudioContext || window.webkitAudioContext;
+      if (AudioContextClass) sdl.audioContext = new AudioContextClass();
+    }
+    if (sdl.audioContext && sdl.audioContext.state !== 'running') sdl.audioContext.resume();
+    window.Module.gwPlayerActed = true;
   }
   for (const type of ['keydown', 'mousedown', 'touchend', 'pointerup']) {
     window.addEventListener(type, wakeSound, {capture: true});
@@ -77,6 +83,7 @@
 
   window.Module = {
     canvas: canvas,
+    SDL2: {},
     locateFile: function (name) { return files[name] || name; },
     // The game's own lines (a missing sound device, a refused save) are notices, not failures.
     print: function (text) { console.log(text); },
