@@ -117,6 +117,32 @@ async function openPage() {
   await page.setViewport({width: 800, height: 640, deviceScaleFactor: 1});
   page.on('console', (m) => { if (m.type() === 'error') errors.push(m.text()); });
   page.on('pageerror', (e) => errors.push(String(e)));
+  // The loudest sample the game's sound has sent to the page's audio output, and whether a sound context was
+  // made before the player acted.
+  await page.evaluateOnNewDocument(() => {
+    window.gwPeak = 0;
+    window.gwContextBeforeAct = false;
+    for (const type of ['keydown', 'mousedown', 'touchend']) {
+      window.addEventListener(type, () => { window.gwActed = true; }, {capture: true, once: true});
+    }
+    const Context = window.AudioContext;
+    window.AudioContext = function (...args) {
+      if (!window.gwActed) window.gwContextBeforeAct = true;
+      return new Context(...args);
+    };
+    const handler = Object.getOwnPropertyDescriptor(ScriptProcessorNode.prototype, 'onaudioprocess');
+    Object.defineProperty(ScriptProcessorNode.prototype, 'onaudioprocess', {
+      get() { return handler.get.call(this); },
+      set(fill) {
+        handler.set.call(this, function (e) {
+          fill.call(this, e);
+          for (let c = 0; c < e.outputBuffer.numberOfChannels; c++) {
+            for (const v of e.outputBuffer.getChannelData(c)) window.gwPeak = Math.max(window.gwPeak, Math.abs(v));
+          }
+        });
+      },
+    });
+  });
   await page.goto(`${origin}/play/`, {waitUntil: 'load'});
   return page;
 }
@@ -194,6 +220,9 @@ try {
   const expected = 2 + 1100 / 64 + 2;
   check(back && Math.abs(seconds - expected) <= expected * 0.05,
         `a game without input lasts ${seconds.toFixed(2)} s (${expected.toFixed(2)} s +-5 %)`);
+  const sound = await page.evaluate(() => ({peak: window.gwPeak, early: window.gwContextBeforeAct}));
+  check(!sound.early && sound.peak > 0.05,
+        `the sound starts with the player's first key (peak ${sound.peak.toFixed(3)}; a context made before: ${sound.early})`);
 
   // Games played: the tongue shot out again and again through the first level (Ctrl fires and types nothing),
   // then no more, so the next level's target is missed and the game ends; the page learns when the game edits
