@@ -13,6 +13,16 @@ set(GW_DIST_DIR ${PROJECT_SOURCE_DIR}/dist/linux)
 set(GW_DIST_OUT ${CMAKE_BINARY_DIR}/dist)
 set(GW_MAINTAINER "Grom Wumbler maintainers <maintainers@users.noreply.c-seed-131633e2.example>")
 set(GW_SYSTEMD_UNITDIR lib/systemd/system CACHE STRING "Where the score server's unit is installed, under the prefix")
+set(GW_WEB_PLAY "" CACHE PATH "The browser build's play folder (build-web/play), for the score server's package to \
+serve at /play/; empty for none")
+set(GW_SERVER_PLAYDIR ${CMAKE_INSTALL_DATADIR}/gromwumbler-scores/play)
+set(GW_SERVE_PLAY OFF)
+if(GW_WEB_PLAY)
+  if(NOT EXISTS ${GW_WEB_PLAY}/index.html)
+    message(FATAL_ERROR "GW_WEB_PLAY must name a browser build's play folder (bash setup.sh web makes build-web/play)")
+  endif()
+  set(GW_SERVE_PLAY ON)
+endif()
 
 if(NOT GW_RELEASE_DATE MATCHES "^[0-9]+-[0-9]+-[0-9]+$")
   message(FATAL_ERROR "GW_RELEASE_DATE must be YYYY-MM-DD")
@@ -71,6 +81,10 @@ set(GW_COMPONENTS game data)
 if(TARGET gromwumbler-scores)
   list(APPEND GW_COMPONENTS server)
   install(TARGETS gromwumbler-scores RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT server)
+  # The browser build, when one is given, goes with the server, whose unit serves it at /play/.
+  if(GW_SERVE_PLAY)
+    install(DIRECTORY ${GW_WEB_PLAY}/ DESTINATION ${GW_SERVER_PLAYDIR} COMPONENT server)
+  endif()
   gw_strip_comment(server ${CMAKE_INSTALL_BINDIR}/gromwumbler-scores)
   # What lintian says of the server that the package justifies.
   install(FILES ${GW_DIST_DIR}/lintian/gromwumbler-scores DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides

@@ -7,6 +7,8 @@
 # under Xvfb in an empty folder shows the menu, keeps Config.cfg in the player's folder and writes nothing where it
 # was started, and quits through its menu; then the packages are purged again. CI runs it after the tests.
 #   sudo bash tools/package/check-deb.sh [build folder, default build-deb]
+# With GW_WEB_PLAY naming a browser build's play folder (bash setup.sh web makes build-web/play), the score
+# server's package carries it, and the check sees the installed server serve it at /play/ as its unit would.
 # Run as root on a Debian 12 machine that has what `bash setup.sh build` installs.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -35,8 +37,9 @@ done
 
 step "Building the packages in $build"
 # Only what the packages hold is built (cpack would otherwise build every target first, the tests among them).
+web_play=${GW_WEB_PLAY:+$(realpath "$GW_WEB_PLAY")}
 cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr -DGW_GAMES_LAYOUT=ON \
-  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
+  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON -DGW_WEB_PLAY="$web_play" >/dev/null
 cmake --build "$build" -j "$(nproc)" --target gromwumbler gw_icon \
   $(grep -q 'add_subdirectory(server)' CMakeLists.txt && echo gromwumbler-scores) >/dev/null
 rm -f "$build"/*.deb
@@ -208,10 +211,24 @@ if [ -n "$server_deb" ]; then
   grep -E '^(DynamicUser|StateDirectory|ExecStart|ProtectSystem|ProtectHome|PrivateTmp|NoNewPrivileges)=' "$unit" | sed 's/^/  /'
   # What the unit starts, run once by hand: it answers on loopback and keeps its database where it is told.
   port=$((20000 + RANDOM % 20000))
-  gromwumbler-scores --listen "127.0.0.1:$port" --db "$scratch/scores.db" 2>"$scratch/server.txt" &
+  play=()
+  if [ -n "$web_play" ]; then
+    grep -q -- '^ExecStart=.* --play /usr/share/gromwumbler-scores/play$' "$unit" || fail "the unit does not serve the game"
+    play=(--play /usr/share/gromwumbler-scores/play)
+  fi
+  gromwumbler-scores --listen "127.0.0.1:$port" --db "$scratch/scores.db" "${play[@]}" 2>"$scratch/server.txt" &
   game=$!
   for _ in $(seq 50); do curl -fs "http://127.0.0.1:$port/" >/dev/null && break; sleep 0.1; done
   curl -fs "http://127.0.0.1:$port/" >/dev/null || { cat "$scratch/server.txt" >&2; fail "the server does not answer"; }
+  if [ -n "$web_play" ]; then
+    curl -fs "http://127.0.0.1:$port/play/" -o "$scratch/play.html" || fail "the installed game's page is not served"
+    wasm=$(grep -o 'gromwumbler\.[0-9a-f]*\.wasm' "$scratch/play.html" | head -1)
+    type=$(curl -fs -o /dev/null -H 'Accept-Encoding: br' -w '%{content_type} %{size_download}' "http://127.0.0.1:$port/play/$wasm") \
+      || fail "the page's $wasm is not served"
+    case "$type" in application/wasm*) ;; *) fail "$wasm is served as '$type'" ;; esac
+    curl -fs "http://127.0.0.1:$port/" | grep -q 'href="/play/"' || fail "the records page has no link to the game"
+    echo "the installed server serves the game at /play/ ($wasm: $type bytes, compressed) and links to it"
+  fi
   kill "$game"
   wait "$game" || true
   game=
