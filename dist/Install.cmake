@@ -81,9 +81,14 @@ set(GW_COMPONENTS game data)
 if(TARGET gromwumbler-scores)
   list(APPEND GW_COMPONENTS server)
   install(TARGETS gromwumbler-scores RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT server)
-  # The browser build, when one is given, goes with the server, whose unit serves it at /play/.
+  # The browser build, when one is given, goes with the server, whose unit serves it at /play/: in a package of
+  # its own, as it is the same on every architecture.
   if(GW_SERVE_PLAY)
-    install(DIRECTORY ${GW_WEB_PLAY}/ DESTINATION ${GW_SERVER_PLAYDIR} COMPONENT server)
+    list(APPEND GW_COMPONENTS web)
+    install(DIRECTORY ${GW_WEB_PLAY}/ DESTINATION ${GW_SERVER_PLAYDIR} COMPONENT web)
+    gw_install_docs(gromwumbler-scores-play web)
+    install(FILES ${GW_DIST_DIR}/lintian/gromwumbler-scores-play DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+            COMPONENT web)
   endif()
   gw_strip_comment(server ${CMAKE_INSTALL_BINDIR}/gromwumbler-scores)
   # What lintian says of the server that the package justifies.
@@ -139,5 +144,18 @@ set(CPACK_COMPONENT_SERVER_DESCRIPTION "score server of the Grom Wumbler game
 Receives the scores that players of Grom Wumbler send over plain HTTP, keeps
 them in an SQLite database and shows the table of records as a web page.
 Runs as a sandboxed systemd service under a user of its own.")
+if(GW_SERVE_PLAY)
+  set(CPACK_DEBIAN_SERVER_PACKAGE_DEPENDS "gromwumbler-scores-play (= ${PROJECT_VERSION})")
+endif()
+
+set(CPACK_DEBIAN_WEB_PACKAGE_NAME gromwumbler-scores-play)
+set(CPACK_DEBIAN_WEB_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_WEB_PACKAGE_ARCHITECTURE all)
+set(CPACK_DEBIAN_WEB_PACKAGE_SHLIBDEPS OFF)
+set(CPACK_COMPONENT_WEB_DESCRIPTION "Grom Wumbler to play in a web browser, served by its score server
+The arcade game Grom Wumbler built for web browsers (WebAssembly): its page,
+code, pictures, songs and font, each file also compressed beforehand. The
+score server of the gromwumbler-scores package serves it at /play/, and a
+score made in the browser lands on the same table.")
 
 include(CPack)

@@ -5,7 +5,8 @@
 // Checks: no console error; the splash, then the menu, whose frame is the Linux build's to the pixel; Enter
 // starts a game that lasts as long as on Linux by the page's clock; a played game's high score is typed, sent
 // with its recording and stored verified by the server; after a reload the page's storage still holds it and
-// the table screen shows it as before; on a phone's screen a tap passes the splash. With SHOTS_DIR, the page at a
+// the table screen shows it as before; on a phone's screen a tap passes the splash; the records page links the
+// game to its recording, which the page shows as it was played. With SHOTS_DIR, the page at a
 // desktop's and a phone's sizes is saved there.
 import {spawn} from 'node:child_process';
 import fs from 'node:fs';
@@ -298,6 +299,32 @@ try {
     }
     await sleep(500);
     if (shots) await page.screenshot({path: path.join(shots, `web-${w}x${h}.png`)});
+  }
+
+  // The records page links the verified game to its recording; the page shows it to its end at the pace it was
+  // played, then goes back to the records.
+  const row = (await serverScores('period=all')).find((r) => r.name === kName);
+  const records = await (await fetch(`${origin}/`)).text();
+  check(row && row.id && records.includes(`href="/play/?watch=${row.id}"`),
+        `the records page links the verified game to its recording (${row && row.id})`);
+  if (row && row.id) {
+    await page.setViewport({width: 800, height: 640, deviceScaleFactor: 1, isMobile: false, hasTouch: false});
+    let ended = null;
+    const listen = (m) => {
+      const told = /recorded game ended at (\d+) points on level (\d+) after (\d+) frames/.exec(m.text());
+      if (told) ended = told.slice(1).map(Number);
+    };
+    page.on('console', listen);
+    const opened = Date.now();
+    await page.goto(`${origin}/play/?watch=${row.id}`, {waitUntil: 'load'});
+    await until(() => ended, 180000, 250);
+    const took = (Date.now() - opened) / 1000;
+    page.off('console', listen);
+    check(ended && ended[0] === row.score && took >= (ended[2] / 64) * 0.95,
+          `the page shows the recorded game as it was played (${ended ? `${ended[0]} points, level ${ended[1]}, ` +
+          `${ended[2]} frames in ${took.toFixed(1)} s` : 'no end seen'}; the server keeps ${row.score})`);
+    const back = await until(async () => page.url() === `${origin}/`, 5000, 100);
+    check(back, 'after the recorded game the page goes back to the records');
   }
   check(errors.length === 0, `no console error${errors.length ? ': ' + errors.join(' | ') : ''}`);
 } finally {

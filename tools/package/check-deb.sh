@@ -28,7 +28,7 @@ if ((${#missing[@]})); then
   apt-get update -qq
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
 fi
-packages=(gromwumbler gromwumbler-data gromwumbler-scores)
+packages=(gromwumbler gromwumbler-data gromwumbler-scores gromwumbler-scores-play)
 for p in "${packages[@]}"; do
   if dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
     fail "$p is installed already; this check installs and removes it"
@@ -200,7 +200,14 @@ server_deb=$(ls "$build"/gromwumbler-scores_*.deb 2>/dev/null || true)
 if [ -n "$server_deb" ]; then
   step "apt install $(basename "$server_deb")"
   installed=yes
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$server_deb" | grep -E '^(Setting up|Unpacking)' || true
+  play_deb=$(ls "$build"/gromwumbler-scores-play_*.deb 2>/dev/null || true)
+  if [ -n "$web_play" ]; then
+    [ -n "$play_deb" ] || fail "no package of the browser build"
+    [ "$(dpkg-deb -f "$play_deb" Architecture)" = all ] || fail "the browser build's package is not Architecture: all"
+    dpkg-deb -f "$server_deb" Depends | grep -q 'gromwumbler-scores-play (= ' || fail "the server does not depend on its page"
+  fi
+  # shellcheck disable=SC2086 # no page package: nothing
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$server_deb" $play_deb | grep -E '^(Setting up|Unpacking)' || true
   unit=$(dpkg -L gromwumbler-scores | grep '/systemd/system/gromwumbler-scores\.service$')
   echo "unit $unit"
   systemd-analyze verify "$unit" || fail "systemd-analyze verify"
@@ -234,9 +241,12 @@ if [ -n "$server_deb" ]; then
   game=
   [ -f "$scratch/scores.db" ] || fail "no database"
   echo "the installed server answers and keeps $scratch/scores.db"
-  DEBIAN_FRONTEND=noninteractive apt-get purge -y -q gromwumbler-scores | grep -E '^(Removing|Purging)' || true
+  # shellcheck disable=SC2046 # package names
+  DEBIAN_FRONTEND=noninteractive apt-get purge -y -q gromwumbler-scores $([ -n "$play_deb" ] && echo gromwumbler-scores-play) \
+    | grep -E '^(Removing|Purging)' || true
   installed=
-  [ ! -e /usr/bin/gromwumbler-scores ] && [ ! -e "$unit" ] && [ ! -L "$wants" ] || fail "server files left behind"
+  [ ! -e /usr/bin/gromwumbler-scores ] && [ ! -e "$unit" ] && [ ! -L "$wants" ] && [ ! -e /usr/share/gromwumbler-scores ] \
+    || fail "server files left behind"
   echo "removed, the unit and its enablement gone"
 fi
 

@@ -14,6 +14,9 @@
 
 #include "app/Form.h"
 #include "app/Program.h"
+#include "app/WatchForm.h"
+#include "game/RecordingFile.h"
+#include "store/ConfigPlace.h"
 #include "net/ServerAddress.h"
 #include "platform/FrameSchedule.h"
 #include "platform/sdl/SdlServices.h"
@@ -28,6 +31,9 @@ namespace {
 // Where the page's files are (see the build's preload list and the shell script).
 constexpr const char* kGameFolder = "/game";
 constexpr const char* kSaveFolder = "/save";
+// A recorded game to show instead of play, fetched by the page (pre.js) when it was opened to watch one.
+constexpr const char* kWatchFile = "/watch/game.gwr";
+constexpr const char* kWatchFolder = "/watch";
 
 // The page's host[:port], in a buffer of malloc's.
 EM_JS(char*, gw_page_host, (), {
@@ -38,10 +44,12 @@ EM_JS(char*, gw_page_host, (), {
 });
 
 // What the page learns from the game (page.js): frames drawn (its benchmark reads the count, and it marks the
-// first one), that the player quit, that the game cannot start.
+// first one), that the player quit, that the game cannot start, how a recorded game shown ended.
 EM_JS(void, gw_frames_drawn, (int count), { Module.gwFramesDrawn(count); });
 EM_JS(void, gw_leave_page, (), { window.location.href = '/'; });
 EM_JS(void, gw_failed, (const char* message), { Module.gwFailed(UTF8ToString(message)); });
+EM_JS(void, gw_watched, (int score, int level, int frames), { Module.gwWatched(score, level, frames); });
+EM_JS(void, gw_cannot_watch, (), { Module.gwCannotWatch(); });
 
 // The score server is the one that served the page, whatever host the build names.
 void UsePageOrigin() {
@@ -55,23 +63,38 @@ bool StorageWorks() {
   return std::filesystem::is_directory(kSaveFolder, ec);
 }
 
-// The whole game for the page's lifetime, in the order it is made.
+// Whether the page was opened to watch a recorded game (it made the folder, whatever came of the download).
+bool Watching() {
+  std::error_code ec;
+  return std::filesystem::is_directory(kWatchFolder, ec);
+}
+
+// The whole game for the page's lifetime, in the order it is made: the game to play, or a recorded one to watch.
 struct WebGame {
-  WebGame()
-      : font(gw::gfx::GameFont::Load()),
-        saves(std::filesystem::path(kSaveFolder) / gw::store::kConfigFileName) {
+  WebGame() : font(gw::gfx::GameFont::Load()), saves(std::filesystem::path(kSaveFolder) / gw::store::kConfigFileName) {
     program.Config.file = std::filesystem::path(kSaveFolder) / gw::store::kConfigFileName;
     // Without storage no save can last: the table screen tells the player so.
     program.Config.writable = StorageWorks();
     UsePageOrigin();
-    form = std::make_unique<gw::app::MainForm>(
-        gw::app::Services{clock, window, shell, decoder, sound, *font}, program);
-    window.Attach(*form);
+    const gw::app::Services services{clock, window, shell, decoder, sound, *font};
+    if (Watching()) {
+      // Throws RecordingError when the page could not fetch it or it is not a whole game.
+      watched = std::make_unique<gw::game::WatchableGame>(gw::game::ReadRecordingFile(kWatchFile));
+      // The player's settings (music, sound) as they are; nothing is written while watching.
+      gw::store::FileCalls files;
+      const gw::store::TOptions options = gw::store::ReadSettingsOnly(program.Config.file, kSaveFolder, files);
+      watch = std::make_unique<gw::app::WatchForm>(services, watched->recording, options);
+      window.Attach(*watch);
+    } else {
+      form = std::make_unique<gw::app::MainForm>(services, program);
+      window.Attach(*form);
+    }
   }
 
   // One call of the browser's: the queued input, then every frame due by the tick.
   void Turn() {
     if (!window.DispatchPending()) {
+      if (watch) gw_watched(watch->Game().Score, watch->Game().Level, static_cast<int>(watch->FramesShown()));
       Leave();
       return;
     }
@@ -79,7 +102,7 @@ struct WebGame {
     int drawn = 0;
     for (const std::uint64_t ms : schedule.FramesDue(clock.UptimeMs())) {
       clock.SetFrameTime(ms);
-      if (form->OnIdle()) ++drawn;
+      if (watch ? watch->OnIdle() : form->OnIdle()) ++drawn;
       if (clock.TakeSleep()) {
         schedule.Restart(clock.UptimeMs());
         break;
@@ -91,7 +114,7 @@ struct WebGame {
     typing.AfterTurn(program);
   }
 
-  // The player quit: the page goes back to the records it came from.
+  // The player quit, or the recorded game is over: the page goes back to the records it came from.
   static void Leave() {
     emscripten_cancel_main_loop();
     gw_leave_page();
@@ -108,6 +131,8 @@ struct WebGame {
   gw::platform::web::TouchTyping typing;
   gw::app::Program program;
   std::unique_ptr<gw::app::MainForm> form;
+  std::unique_ptr<gw::game::WatchableGame> watched;
+  std::unique_ptr<gw::app::WatchForm> watch;
 };
 
 void Turn(void* game) { static_cast<WebGame*>(game)->Turn(); }
@@ -120,6 +145,10 @@ int main() {
     // The game lives as long as the page: the browser's loop owns it from here on.
     auto game = std::make_unique<WebGame>();
     emscripten_set_main_loop_arg(&Turn, game.release(), 0, false);
+  } catch (const gw::game::RecordingError& e) {
+    std::fprintf(stderr, "Grom Wumbler cannot show the recorded game %s\n", e.what());
+    gw_cannot_watch();
+    return 1;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "Grom Wumbler cannot run: %s\n", e.what());
     gw_failed(e.what());

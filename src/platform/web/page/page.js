@@ -81,6 +81,12 @@
     if (!event.repeat) toggleFullscreen();
   }, {capture: true});
 
+  let failure = null;
+  function fail(text) {
+    failure = text;
+    status.textContent = text;
+  }
+
   window.Module = {
     canvas: canvas,
     SDL2: {},
@@ -88,7 +94,8 @@
     // The game's own lines (a missing sound device, a refused save) are notices, not failures.
     print: function (text) { console.log(text); },
     printErr: function (text) { console.warn(text); },
-    setStatus: function (text) { status.textContent = text ? 'Загрузка…' : ''; },
+    // The loader clears its status once the game has started: a failure stays.
+    setStatus: function (text) { status.textContent = failure || (text ? 'Загрузка…' : ''); },
     monitorRunDependencies: function () {},
     gwFrames: 0,
     gwFramesDrawn: function (count) {
@@ -102,15 +109,19 @@
         canvas.focus();
       }
     },
-    gwFailed: function (message) { status.textContent = 'Игра не может запуститься: ' + message; },
+    gwFailed: function (message) { fail('Игра не может запуститься: ' + message); },
+    // A recorded game shown to its end (or to Escape): how it ended, for whoever reads the console.
+    gwWatched: function (score, level, frames) {
+      console.log('Grom Wumbler: the recorded game ended at ' + score + ' points on level ' + level + ' after ' +
+                  frames + ' frames');
+    },
+    gwCannotWatch: function () { fail('Эту запись игры нельзя показать.'); },
     onRuntimeInitialized: function () {
-      status.textContent = '';
+      status.textContent = failure || '';
       canvas.focus();
     },
   };
-  window.addEventListener('error', function (event) {
-    status.textContent = 'Игра не может запуститься: ' + event.message;
-  });
+  window.addEventListener('error', function (event) { fail('Игра не может запуститься: ' + event.message); });
 
   const game = document.createElement('script');
   game.src = files['gromwumbler.js'];

@@ -28,6 +28,25 @@ Module.preRun = (Module.preRun || []).concat(function () {
   });
 });
 
+// Opened as /play/?watch=ID, the page shows the verified game ID from the server's records instead of a game to
+// play: its recording is fetched into /watch before the game starts. The folder is made whatever comes of the
+// download, so the game knows it was asked to show one, and says so when it cannot.
+Module.preRun = Module.preRun.concat(function () {
+  const id = new URLSearchParams(location.search).get('watch');
+  if (id === null) return;
+  FS.mkdir('/watch');
+  if (!/^[1-9][0-9]{0,17}$/.test(id)) return;
+  addRunDependency('gw-watch');
+  fetch('/api/recording?id=' + id)
+    .then(function (reply) {
+      if (!reply.ok) throw new Error('the server has no recording ' + id + ' (' + reply.status + ')');
+      return reply.arrayBuffer();
+    })
+    .then(function (bytes) { FS.writeFile('/watch/game.gwr', new Uint8Array(bytes)); })
+    .catch(function (error) { console.warn('Grom Wumbler: cannot fetch the recorded game:', error.message); })
+    .finally(function () { removeRunDependency('gw-watch'); });
+});
+
 // Writes /save back to IndexedDB after a save; one write at a time, and a save made meanwhile is written after.
 let storing = false;
 let storeAgain = false;
