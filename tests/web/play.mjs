@@ -120,6 +120,17 @@ async function openPage() {
   page.on('pageerror', (e) => errors.push(String(e)));
   // The loudest sample the game's sound has sent to the page's audio output, and whether a sound context was
   // made before the player acted.
+  // A game controller as the browser's gamepad support shows one of standard layout, there from the start; the
+  // test presses its buttons by changing its state, as a real one would.
+  await page.evaluateOnNewDocument(() => {
+    const pad = {id: 'Test pad (STANDARD GAMEPAD)', index: 0, connected: true, mapping: 'standard', timestamp: 1,
+                 axes: [0, 0, 0, 0], buttons: Array.from({length: 17}, () => ({pressed: false, touched: false, value: 0}))};
+    navigator.getGamepads = () => [pad, null, null, null];
+    window.gwPadButton = (index, down) => {
+      pad.buttons[index] = {pressed: down, touched: down, value: down ? 1 : 0};
+      pad.timestamp += 1;
+    };
+  });
   await page.evaluateOnNewDocument(() => {
     window.gwPeak = 0;
     window.gwContextBeforeAct = false;
@@ -183,6 +194,10 @@ async function serverScores(query) {
   const reply = await fetch(`${origin}/api/scores?${query}`);
   return reply.ok ? reply.json() : [];
 }
+
+// The standard gamepad layout's buttons: A, and the pad's down.
+const kPadA = 0;
+const kPadDown = 13;
 
 // The game types letters as on its Russian layout: these keys make "ЦУИЕУЫЕ".
 const kKeys = 'WEBTEST';
@@ -274,13 +289,17 @@ try {
   const reloaded = await storedTable(page);
   check(reloaded && reloaded.some((r) => r.name === kName && r.score === kept?.score),
         'after a reload the page\'s storage still holds the high score');
-  // The menu's third entry is the table.
-  await page.keyboard.press('ArrowDown');
-  await page.keyboard.press('ArrowDown');
-  await page.keyboard.press('Enter');
+  // The menu's third entry is the table: chosen with the controller (down, down, A).
+  for (const button of [kPadDown, kPadDown, kPadA]) {
+    await page.evaluate((b) => window.gwPadButton(b, true), button);
+    await sleep(150);
+    await page.evaluate((b) => window.gwPadButton(b, false), button);
+    await sleep(150);
+  }
   let tableDiff = null;
   await until(async () => (tableDiff = pixelsDiffering(await canvasRgb(page), tableShown)) === 0, 5000, 250);
-  check(tableDiff === 0, `after a reload the table screen shows the same table (${tableDiff} pixels differ)`);
+  check(tableDiff === 0,
+        `after a reload the table, chosen with the game controller, shows the same table (${tableDiff} pixels differ)`);
 
   // The picture fills the window with its aspect kept, at a desktop's and a phone's sizes. A phone's viewport
   // loads the page anew: a tap passes the splash, to the menu.
