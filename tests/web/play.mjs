@@ -112,8 +112,15 @@ function pixelsDiffering(a, b) {
   return n;
 }
 
-async function openPage() {
-  const page = await browser.newPage();
+// A page of the game in `where` (the browser, or a context of its own); with refuseStorage, the browser refuses
+// the page any storage, as some private modes do.
+async function openPage(where = browser, refuseStorage = false) {
+  const page = await where.newPage();
+  if (refuseStorage) {
+    await page.evaluateOnNewDocument(() => {
+      IDBFactory.prototype.open = () => { throw new DOMException('The operation is insecure.', 'SecurityError'); };
+    });
+  }
   // The stage is the window less the bar below it: 800x600 CSS pixels, one to one.
   await page.setViewport({width: 800, height: 640, deviceScaleFactor: 1});
   page.on('console', (m) => { if (m.type() === 'error') errors.push(m.text()); });
@@ -345,6 +352,23 @@ try {
     const back = await until(async () => page.url() === `${origin}/`, 5000, 100);
     check(back, 'after the recorded game the page goes back to the records');
   }
+
+  // A browser that refuses storage: the game plays all the same, and its table screen carries the notice that the
+  // scores are not kept, where the same screen in a browser that keeps them has none.
+  const tables = [];
+  for (const refuse of [false, true]) {
+    const context = await browser.createBrowserContext();
+    const fresh = await openPage(context, refuse);
+    await until(async () => pixelsDiffering(await canvasRgb(fresh), menu) === 0, 30000, 250);
+    for (const key of ['ArrowDown', 'ArrowDown', 'Enter']) await fresh.keyboard.press(key);
+    await sleep(1000);
+    tables.push({rgb: await canvasRgb(fresh), refused: await fresh.evaluate(() => window.Module.gwStorageRefused === true)});
+    if (refuse && shots) await fresh.screenshot({path: path.join(shots, 'web-no-storage-table.png')});
+    await context.close();
+  }
+  const notice = pixelsDiffering(tables[0].rgb, tables[1].rgb);
+  check(!tables[0].refused && tables[1].refused && notice > 300 && notice < 50000,
+        `a browser that refuses storage gets a playing game whose table screen carries the notice (${notice} pixels)`);
   check(errors.length === 0, `no console error${errors.length ? ': ' + errors.join(' | ') : ''}`);
 } finally {
   await browser.close();
