@@ -77,3 +77,11 @@ add_custom_command(TARGET gromwumbler POST_BUILD
   COMMAND python3 ${PROJECT_SOURCE_DIR}/tools/web/stage.py ${CMAKE_BINARY_DIR}/link ${GW_WEB_SHELL} ${GW_PLAY_DIR}
   COMMENT "Laying out the page in ${GW_PLAY_DIR}"
   VERBATIM)
+
+# The core's replay of recorded games as this build compiles it, run by node (the test compares its outcomes with
+# every other build's): files are read from the machine's own file system.
+add_executable(gw_replay_check tests/web/ReplayCheck.cpp)
+target_compile_options(gw_replay_check PRIVATE ${GW_WARNINGS})
+target_link_libraries(gw_replay_check PRIVATE gw_core ${GW_WEB_DEPS}/lib/libfreetype.a ${GW_WEB_DEPS}/lib/libz.a)
+# One file: this node has a fetch of its own, which the loader would try on a file path.
+target_link_options(gw_replay_check PRIVATE -sENVIRONMENT=node -sNODERAWFS=1 -sALLOW_MEMORY_GROWTH -sSINGLE_FILE=1)
