@@ -61,7 +61,8 @@ constexpr const char* kHead = R"html(<!DOCTYPE html>
   }
   footer { text-align: center; color: #1d3b12; font-size: .8rem; padding-bottom: 24px; }
 tr.unverified td { opacity: .6; }
-tr.unverified .points::after { content: " (не проверено)"; font-size: .7em; }
+/* On a line of its own: beside a long score it would run out of a phone's narrow column. */
+tr.unverified .points::after { content: "(не проверено)"; display: block; font-size: .7em; font-weight: normal; }
 </style>
 </head>
 <body>
