@@ -291,7 +291,7 @@ std::vector<ScoreRow> PgScoreStore::Best(std::int64_t since, int limit, bool ver
   const std::string only = verifiedOnly ? "1" : "0";
   Result r = Retrying([&](pg_conn* c, bool) {
     return Run(c,
-               "SELECT name, country, score, time, replay FROM scores WHERE time >= $1 AND ($3 = 0 OR replay = 1) "
+               "SELECT name, country, score, time, replay, id FROM scores WHERE time >= $1 AND ($3 = 0 OR replay = 1) "
                "ORDER BY score DESC, time, id LIMIT $2",
                {&from, &count, &only});
   });
@@ -299,10 +299,26 @@ std::vector<ScoreRow> PgScoreStore::Best(std::int64_t since, int limit, bool ver
   const int n = PQntuples(r.get());
   rows.reserve(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) {
+    const bool verified = ToInt64(r.get(), i, 4) == kReplayVerified;
     rows.push_back({Value(r.get(), i, 0), Value(r.get(), i, 1), static_cast<std::int32_t>(ToInt64(r.get(), i, 2)),
-                    ToInt64(r.get(), i, 3), ToInt64(r.get(), i, 4) == kReplayVerified});
+                    ToInt64(r.get(), i, 3), verified, verified ? ToInt64(r.get(), i, 5) : 0});
   }
   return rows;
+}
+
+std::optional<std::string> PgScoreStore::Recording(std::int64_t id) {
+  const std::string key = std::to_string(id);
+  const char* values[] = {key.c_str()};
+  // Asked for in binary: the recording's bytes as they are, not bytea's hex text of twice the size.
+  Result r = Retrying([&](pg_conn* c, bool) {
+    Result res(PQexecParams(
+        c, "SELECT recording FROM scores WHERE id = $1::bigint AND replay = 1 AND recording IS NOT NULL", 1, nullptr,
+        values, nullptr, nullptr, 1));
+    if (!res || PQresultStatus(res.get()) != PGRES_TUPLES_OK) throw StoreError(Message(c));
+    return res;
+  });
+  if (PQntuples(r.get()) != 1) return std::nullopt;
+  return Value(r.get(), 0, 0);
 }
 
 std::optional<ReplayClaim> PgScoreStore::Claim(const std::string& token) {

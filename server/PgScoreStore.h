@@ -38,6 +38,7 @@ class PgScoreStore final : public ScoreStore {
 
   AddResult Add(const Submission& submission) override;
   std::vector<ScoreRow> Best(std::int64_t since, int limit, bool verifiedOnly = false) override;
+  std::optional<std::string> Recording(std::int64_t id) override;
   std::optional<ReplayClaim> Claim(const std::string& token) override;
   bool KeepReplay(const std::string& token, const ReplayVerdict& verdict) override;
   std::int64_t Count() override;

@@ -48,6 +48,9 @@ constexpr const char* kHead = R"html(<!DOCTYPE html>
   .points { display: block; font-weight: bold; font-variant-numeric: tabular-nums; white-space: nowrap; }
   .when { display: block; color: #6b7a5a; font-size: .75rem; white-space: nowrap; }
   tr:nth-child(1) td.rank, tr:nth-child(1) .name { color: #b8860b; font-weight: bold; }
+  a.watch { display: inline-block; margin-top: 3px; padding: 1px 9px; border-radius: 10px; font-size: .75rem;
+            background: var(--line); color: #1d3b12; text-decoration: none; }
+  a.watch::before { content: "\25B6\FE0E  "; font-size: .8em; }
   .empty { color: #6b7a5a; font-style: italic; padding: 12px 6px; }
   @media (max-width: 420px) {
     h1 { font-size: 1.9rem; }
@@ -58,7 +61,8 @@ constexpr const char* kHead = R"html(<!DOCTYPE html>
   }
   footer { text-align: center; color: #1d3b12; font-size: .8rem; padding-bottom: 24px; }
 tr.unverified td { opacity: .6; }
-tr.unverified .points::after { content: " (не проверено)"; font-size: .7em; }
+/* On a line of its own: beside a long score it would run out of a phone's narrow column. */
+tr.unverified .points::after { content: "(не проверено)"; display: block; font-size: .7em; font-weight: normal; }
 </style>
 </head>
 <body>
@@ -91,7 +95,8 @@ std::string ShownName(std::string_view name) {
   return "—";
 }
 
-void Section(std::string& html, const char* title, const std::vector<ScoreRow>& rows) {
+// playLink: each verified entry links to its game played back in the web build.
+void Section(std::string& html, const char* title, const std::vector<ScoreRow>& rows, bool playLink) {
   html += "<section>\n<h2>";
   html += title;
   html += "</h2>\n";
@@ -105,8 +110,11 @@ void Section(std::string& html, const char* title, const std::vector<ScoreRow>& 
   for (const ScoreRow& r : rows) {
     html += r.verified ? "<tr>" : "<tr class=\"unverified\" title=\"не проверено\">";
     html += "<td class=\"rank\">" + std::to_string(++rank) + "</td><td class=\"who\"><span class=\"name\">" +
-            ShownName(r.name) + "</span><span class=\"country\">" + HtmlEscape(r.country) +
-            "</span></td><td class=\"score\"><span class=\"points\">" + std::to_string(r.score) +
+            ShownName(r.name) + "</span><span class=\"country\">" + HtmlEscape(r.country) + "</span>";
+    if (playLink && r.verified && r.id != 0) {
+      html += "<a class=\"watch\" href=\"/play/?watch=" + std::to_string(r.id) + "\">Смотреть</a>";
+    }
+    html += "</td><td class=\"score\"><span class=\"points\">" + std::to_string(r.score) +
             "</span><span class=\"when\">" + Date(r.time) + "</span></td></tr>\n";
   }
   html += "</tbody>\n</table>\n</section>\n";
@@ -119,8 +127,8 @@ std::string RecordsPageHtml(const std::vector<ScoreRow>& week, const std::vector
   std::string html = kHead;
   if (playLink) html += kPlayLink;
   html += kHeadEnd;
-  Section(html, "Лучшие за неделю", week);
-  Section(html, "Лучшие за всё время", allTime);
+  Section(html, "Лучшие за неделю", week, playLink);
+  Section(html, "Лучшие за всё время", allTime, playLink);
   html += "</main>\n<footer>Обновлено " + Date(now) + " (UTC)</footer>\n</body>\n</html>\n";
   return html;
 }
@@ -129,8 +137,10 @@ std::string ScoresJson(const std::vector<ScoreRow>& rows) {
   nlohmann::json list = nlohmann::json::array();
   int rank = 0;
   for (const ScoreRow& r : rows) {
-    list.push_back({{"rank", ++rank}, {"name", r.name}, {"country", r.country}, {"score", r.score}, {"time", r.time},
-                    {"verified", r.verified}});
+    nlohmann::json row = {{"rank", ++rank}, {"name", r.name}, {"country", r.country},
+                          {"score", r.score}, {"time", r.time}, {"verified", r.verified}};
+    if (r.id != 0) row["id"] = r.id;
+    list.push_back(std::move(row));
   }
   // Stored texts are valid UTF-8; replace rather than throw should one ever not be.
   return list.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);

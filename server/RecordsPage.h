@@ -11,11 +11,11 @@
 namespace gw::scores {
 
 // A complete UTF-8 HTML page with the week's and the all-time best; `now` dates the page. playLink: the server
-// serves the game's web build too, and the page links to it.
+// serves the game's web build too, and the page links to it and to each verified entry's game played back there.
 std::string RecordsPageHtml(const std::vector<ScoreRow>& week, const std::vector<ScoreRow>& allTime,
                             std::int64_t now, bool playLink = false);
 
-// [{"rank":1,"name":…,"country":…,"score":…,"time":…}, …]
+// [{"rank":1,"name":…,"country":…,"score":…,"time":…,"verified":…,"id":…}, …]; "id" only on verified rows.
 std::string ScoresJson(const std::vector<ScoreRow>& rows);
 
 }  // namespace gw::scores

@@ -114,6 +114,7 @@ Reply ScoreService::Handle(const HttpRequest& request) {
   const bool all = query->Value("all") == "1";
   if (path == "/") return StoreWork([this, all] { return Page(all); });
   if (path == "/api/scores") return Api(*query);
+  if (path == "/api/recording") return Recording(*query);
   if (path == "/metrics") {
     HttpResponse res = Text(metrics_.Text());
     res.contentType = "text/plain; version=0.0.4; charset=utf-8";
@@ -288,6 +289,27 @@ Reply ScoreService::Api(const Query& query) {
       res.contentType = "application/json";
       return res;
     });
+  });
+}
+
+Reply ScoreService::Recording(const Query& query) {
+  // Digits only: from_chars alone would take a minus sign.
+  const std::string text = query.Value("id");
+  std::int64_t id = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), id);
+  if (text.empty() || text.front() < '0' || text.front() > '9' || ec != std::errc() ||
+      end != text.data() + text.size()) {
+    return Refusal(400, "bad_id", "id must be an entry's number\n");
+  }
+  return StoreWork([this, id] {
+    std::optional<std::string> recording = store_.Recording(id);
+    if (!recording) return Refusal(404, "no_recording", "no verified entry has this id\n");
+    HttpResponse res = Text(std::move(*recording));
+    res.contentType = "application/octet-stream";
+    // A verified entry's recording is kept as it came and never replaced.
+    res.headers.emplace_back("Cache-Control", "public, max-age=31536000, immutable");
+    res.headers.emplace_back("X-Content-Type-Options", "nosniff");
+    return res;
   });
 }
 

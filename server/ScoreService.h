@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The score server's answers: the two requests of a submission and the recorded game that may follow them,
-// the records page and its JSON twin, and the operator's /metrics and /healthz. Whatever reads or writes the store is handed back as work for the store's
-// own threads; everything else is answered at once.
+// the records page and its JSON twin, the verified entries' recorded games, and the operator's /metrics and
+// /healthz. Whatever reads or writes the store is handed back as work for the store's own threads; everything
+// else is answered at once.
 
 #include <cstdint>
 #include <functional>
@@ -48,6 +49,7 @@ class ScoreService final : public HttpHandler {
   HttpResponse Refused(const std::string& address, std::int64_t now, HttpResponse refusal);
   HttpResponse Page(bool all);
   Reply Api(const Query& query);
+  Reply Recording(const Query& query);
   HttpResponse Health();
   std::int64_t Now() const;
 

@@ -30,6 +30,7 @@ struct ScoreRow {
   std::int32_t score = 0;
   std::int64_t time = 0;
   bool verified = false;  // its recorded game was replayed here and ended as claimed
+  std::int64_t id = 0;    // the entry's key, by which its recording is asked for; 0 unless verified
 };
 
 // What a replay is checked against: the entry a token stored, and whether a replay was kept for it already.
@@ -63,6 +64,9 @@ class ScoreStore {
   // The best `limit` rows with a time of `since` or later: highest score first, earlier first among equals;
   // only verified ones when asked.
   virtual std::vector<ScoreRow> Best(std::int64_t since, int limit, bool verifiedOnly = false) = 0;
+  // The recording kept with a verified entry, as it was sent (compressed); none for an entry that is not verified
+  // or does not exist.
+  virtual std::optional<std::string> Recording(std::int64_t id) = 0;
   // The entry the token stored, if any.
   virtual std::optional<ReplayClaim> Claim(const std::string& token) = 0;
   // Keeps the verdict with the token's entry unless one is kept already (then false): one replay an entry.

@@ -147,8 +147,10 @@ SqliteScoreStore::SqliteScoreStore(const std::string& path) : writer_((GuardPriv
   insert_ = Prepare(writer_.get(),
                     "INSERT INTO scores (name, country, score, time, token, address) VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
   best_ = Prepare(reader_.get(),
-                  "SELECT name, country, score, time, replay FROM scores WHERE time >= ?1 AND (?3 = 0 OR replay = 1) "
-                  "ORDER BY score DESC, time, id LIMIT ?2");
+                  "SELECT name, country, score, time, replay, id FROM scores "
+                  "WHERE time >= ?1 AND (?3 = 0 OR replay = 1) ORDER BY score DESC, time, id LIMIT ?2");
+  recording_ = Prepare(reader_.get(),
+                       "SELECT recording FROM scores WHERE id = ?1 AND replay = 1 AND recording IS NOT NULL");
   claim_ = Prepare(writer_.get(), "SELECT name, country, score, replay FROM scores WHERE token = ?1");
   keepReplay_ = Prepare(writer_.get(),
                         "UPDATE scores SET replay = ?2, level = ?3, recording = ?4 WHERE token = ?1 AND replay = 0");
@@ -161,6 +163,7 @@ SqliteScoreStore::~SqliteScoreStore() {
   std::scoped_lock lock(writeLock_, readLock_);
   insert_.reset();
   best_.reset();
+  recording_.reset();
   claim_.reset();
   keepReplay_.reset();
   count_.reset();
@@ -214,11 +217,24 @@ std::vector<ScoreRow> SqliteScoreStore::Best(std::int64_t since, int limit, bool
   std::vector<ScoreRow> rows;
   int rc;
   while ((rc = run.Step()) == SQLITE_ROW) {
+    const bool verified = sqlite3_column_int(best_.get(), 4) == kReplayVerified;
     rows.push_back({run.Column(0), run.Column(1), sqlite3_column_int(best_.get(), 2),
-                    sqlite3_column_int64(best_.get(), 3), sqlite3_column_int(best_.get(), 4) == kReplayVerified});
+                    sqlite3_column_int64(best_.get(), 3), verified,
+                    verified ? sqlite3_column_int64(best_.get(), 5) : 0});
   }
   Check(rc, reader_.get(), "read the scores");
   return rows;
+}
+
+std::optional<std::string> SqliteScoreStore::Recording(std::int64_t id) {
+  std::lock_guard lock(readLock_);
+  Run run(recording_.get());
+  run.Int(1, id);
+  const int rc = run.Step();
+  if (rc == SQLITE_DONE) return std::nullopt;
+  Check(rc, reader_.get(), "read a recording");
+  const auto* p = static_cast<const char*>(sqlite3_column_blob(recording_.get(), 0));
+  return std::string(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(recording_.get(), 0)));
 }
 
 std::optional<ReplayClaim> SqliteScoreStore::Claim(const std::string& token) {

@@ -24,6 +24,7 @@ class SqliteScoreStore final : public ScoreStore {
 
   AddResult Add(const Submission& submission) override;
   std::vector<ScoreRow> Best(std::int64_t since, int limit, bool verifiedOnly = false) override;
+  std::optional<std::string> Recording(std::int64_t id) override;
   std::optional<ReplayClaim> Claim(const std::string& token) override;
   bool KeepReplay(const std::string& token, const ReplayVerdict& verdict) override;
 
@@ -54,6 +55,7 @@ class SqliteScoreStore final : public ScoreStore {
   std::mutex readLock_;
   Db reader_;
   Stmt best_;
+  Stmt recording_;
   Stmt claim_;
   Stmt keepReplay_;
   Stmt count_;

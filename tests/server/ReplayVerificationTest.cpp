@@ -1,19 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Scores the server has seen played: real games of the headless program, sent as the game sends them, are
 // replayed by the real server and marked verified; a recording altered in what matters, a score one higher or
-// another name stays unverified, with the reason in the access log and the counters.
+// another name stays unverified, with the reason in the access log and the counters. A verified entry's
+// recording is served back, over either store, for the web build to play.
 
 #include <gtest/gtest.h>
+#include <httplib.h>
 
 #include <algorithm>
+#include <fstream>
+#include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
 
+#include "PgScoreStore.h"
 #include "game/Recording.h"
+#include "game/RecordingFile.h"
 #include "net/HttpClient.h"
 #include "net/ScoreCodec.h"
 #include "net/ScoreExchange.h"
 #include "net/ScoreProtocol.h"
 #include "net/ScoreRecord.h"
+#include "support/Headless.h"
+#include "support/PostgresServer.h"
 #include "support/ScoreServerRunner.h"
 #include "support/ScriptedPlayer.h"
 
@@ -59,9 +68,19 @@ bool VerifiedRow(ScoreStore& store, const std::string& name, std::int32_t score)
   return std::any_of(rows.begin(), rows.end(), [&](const ScoreRow& r) { return r.name == name && r.score == score; });
 }
 
+// Each real game is played once for all the tests that send it.
+const test::PlayedGame& Catcher() {
+  static const test::PlayedGame game = PlayScripted({Style::Catcher, 21, "Catcher"});
+  return game;
+}
+const test::PlayedGame& Waiter() {
+  static const test::PlayedGame game = PlayScripted({Style::Waiter, 22, "Waiter"});
+  return game;
+}
+
 TEST(ReplayVerification, RealGamesAreVerifiedAndAlteredOnesRefusedWithAReason) {
-  const test::PlayedGame catcher = PlayScripted({Style::Catcher, 21, "Catcher"});
-  const test::PlayedGame waiter = PlayScripted({Style::Waiter, 22, "Waiter"});
+  const test::PlayedGame& catcher = Catcher();
+  const test::PlayedGame& waiter = Waiter();
   ASSERT_GT(catcher.score, 0);
   test::ScoreServerRunner server;
   net::HttpClient http;
@@ -124,6 +143,99 @@ TEST(ReplayVerification, BodiesAreBoundedAndOnlyAReplayMayHaveOne) {
   EXPECT_NE(metrics.find("body_too_large"), std::string::npos);
   EXPECT_EQ(server.Store().Best(0, 10, true).size(), 0u);
 }
+
+// The real server over each store: SQLite in a folder of its own, or a fresh database of the test's PostgreSQL.
+class RecordingsServed : public testing::TestWithParam<std::string> {
+ protected:
+  std::unique_ptr<test::ScoreServerRunner> Server(ServiceSettings settings) {
+    if (GetParam() == "Postgres") {
+      return std::make_unique<test::ScoreServerRunner>(
+          std::make_unique<PgScoreStore>(PgSettings{test::FreshPostgresDatabase()}), std::move(settings));
+    }
+    return std::make_unique<test::ScoreServerRunner>(std::move(settings));
+  }
+};
+
+std::size_t Occurrences(const std::string& text, const std::string& part) {
+  std::size_t n = 0;
+  for (std::size_t at = 0; (at = text.find(part, at)) != std::string::npos; at += part.size()) ++n;
+  return n;
+}
+
+TEST_P(RecordingsServed, AVerifiedEntrysRecordingComesBackAsKeptAndNoOtherEntrysDoes) {
+  const test::PlayedGame& catcher = Catcher();
+  const test::PlayedGame& waiter = Waiter();
+  ServiceSettings settings;
+  settings.playLink = true;
+  auto server = Server(settings);
+  net::HttpClient http;
+  const net::ServerAddress address{"127.0.0.1", server->Port()};
+  // Verified; refused (another name); stored, its game never sent.
+  ASSERT_EQ(net::ExchangeScore(http, address, RecordOf(catcher, catcher.score, "Catcher"), Stored(catcher.recording)),
+            net::ExchangeResult::Sent);
+  ASSERT_EQ(net::ExchangeScore(http, address, RecordOf(waiter, waiter.score, "Other"), Stored(waiter.recording)),
+            net::ExchangeResult::Sent);
+  Sender(server->Port()).Submit(RecordOf(waiter, waiter.score, "Pending"));
+
+  httplib::Client client("127.0.0.1", server->Port());
+  const auto verified = nlohmann::json::parse(client.Get("/api/scores")->body);
+  ASSERT_EQ(verified.size(), 1u);
+  const std::int64_t id = verified[0].at("id");
+  const auto every = nlohmann::json::parse(client.Get("/api/scores?all=1")->body);
+  ASSERT_EQ(every.size(), 3u);
+  for (const auto& row : every) {
+    EXPECT_EQ(row.contains("id"), row.at("verified").get<bool>()) << row.dump();
+    if (row.contains("id")) {
+      EXPECT_EQ(row.at("id"), id);
+    }
+  }
+
+  // The entries' keys and some beyond them: only the verified one has a recording to give.
+  for (std::int64_t n = 0; n <= 8; ++n) {
+    const auto res = client.Get("/api/recording?id=" + std::to_string(n));
+    ASSERT_TRUE(res);
+    if (n != id) {
+      EXPECT_EQ(res->status, 404) << n;
+      continue;
+    }
+    EXPECT_EQ(res->status, 200);
+    EXPECT_EQ(res->body, Stored(catcher.recording));
+    EXPECT_EQ(res->get_header_value("Content-Type"), "application/octet-stream");
+    EXPECT_NE(res->get_header_value("Cache-Control").find("max-age=31536000"), std::string::npos);
+    EXPECT_FALSE(res->has_header("Access-Control-Allow-Origin")) << "for the server's own pages only";
+    // What the game's --watch reads from a file.
+    test::TempFolder folder;
+    std::ofstream(folder.Path() / "game.gwr", std::ios::binary) << res->body;
+    const game::WatchableGame watched = game::ReadRecordingFile(folder.Path() / "game.gwr");
+    EXPECT_EQ(watched.recording.name, "Catcher");
+    EXPECT_EQ(watched.outcome.score, catcher.score);
+  }
+  for (const char* bad : {"", "?id=", "?id=x", "?id=-1", "?id=%2D1", "?id=+1", "?id=%2B1", "?id=%201", "?id=1%20",
+                          "?id=1x", "?id=1.0", "?id=0x1", "?id=9223372036854775808", "?id=99999999999999999999999"}) {
+    const auto res = client.Get(std::string("/api/recording") + bad);
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 400) << bad;
+  }
+  EXPECT_EQ(client.Get("/api/recording?id=9223372036854775807")->status, 404);
+  const std::string metrics = server->Metrics().Text();
+  EXPECT_NE(metrics.find("reason=\"no_recording\"} 9"), std::string::npos) << metrics;
+  EXPECT_NE(metrics.find("reason=\"bad_id\"} 14"), std::string::npos) << metrics;
+  const std::vector<std::string> log = server->LogLines();
+  EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string& l) {
+    return l.find("GET /api/recording?id=x 400 bad_id ") != std::string::npos;
+  }));
+
+  // The records page links the verified entry, in the week's and in the all-time table, and no other.
+  const std::string link = "href=\"/play/?watch=" + std::to_string(id) + "\"";
+  for (const char* page : {"/", "/?all=1"}) {
+    const std::string html = client.Get(page)->body;
+    EXPECT_EQ(Occurrences(html, link), 2u) << page;
+    EXPECT_EQ(Occurrences(html, "?watch="), 2u) << page;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Stores, RecordingsServed, testing::Values("Sqlite", "Postgres"),
+                         [](const testing::TestParamInfo<std::string>& p) { return p.param; });
 
 }  // namespace
 }  // namespace gw::scores

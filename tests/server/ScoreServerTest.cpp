@@ -271,6 +271,18 @@ TEST(RecordsPage, ANameOfNothingButSpacesShowsAsADash) {
   EXPECT_NE(html.find("<span class=\"name\"> A\xC2\xA0</span>"), std::string::npos) << "a real name is kept as it is";
 }
 
+TEST(RecordsPage, LinksEachVerifiedEntrysGameOnlyWhenItServesTheGame) {
+  const std::vector<ScoreRow> rows{{"A", "R", 30, kStart, true, 7}, {"B", "R", 20, kStart, false, 0},
+                                   {"C", "R", 10, kStart, true, 12}};
+  const std::string with = RecordsPageHtml(rows, {}, kStart, true);
+  EXPECT_NE(with.find(R"(<a class="watch" href="/play/?watch=7">Смотреть</a>)"), std::string::npos) << with;
+  EXPECT_NE(with.find(R"(href="/play/?watch=12")"), std::string::npos);
+  // The unverified row between them has none.
+  EXPECT_EQ(with.find("?watch=", with.find("?watch=7") + 1), with.find("?watch=12"));
+  EXPECT_EQ(with.find("?watch=", with.find("?watch=12") + 1), std::string::npos);
+  EXPECT_EQ(RecordsPageHtml(rows, rows, kStart, false).find("?watch="), std::string::npos);
+}
+
 TEST(ScoreServer, AnOperatorSeesEveryRequestAndTheCounters) {
   std::atomic<std::int64_t> now{kStart};
   ScoreServerRunner server(AtClock(now));
@@ -313,6 +325,7 @@ TEST(ScoreServer, HealthIsThatOfTheStore) {
     std::vector<ScoreRow> Best(std::int64_t since, int limit, bool verifiedOnly) override {
       return real_.Best(since, limit, verifiedOnly);
     }
+    std::optional<std::string> Recording(std::int64_t id) override { return real_.Recording(id); }
     std::optional<ReplayClaim> Claim(const std::string& token) override { return real_.Claim(token); }
     bool KeepReplay(const std::string& token, const ReplayVerdict& v) override { return real_.KeepReplay(token, v); }
     std::int64_t Count() override { return real_.Count(); }

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -126,6 +127,30 @@ TEST_P(ScoreStoreContract, KeepsOneReplayAnEntryAndRanksVerifiedOnesWhenAsked) {
   // Kept across a reopen.
   store.reset();
   EXPECT_EQ(Open()->Best(0, 10, true).size(), 1u);
+}
+
+TEST_P(ScoreStoreContract, GivesTheRecordingOfAVerifiedEntryByItsIdOnly) {
+  auto store = Open();
+  for (const char* token : {"verified", "refused", "pending"}) {
+    ASSERT_EQ(store->Add(Entry(token, 10, 1, token)), AddResult::Stored);
+  }
+  const std::string recording("\x78\x9C\x00\xFF" "game", 8);  // binary, with a zero byte
+  ASSERT_TRUE(store->KeepReplay("verified", {true, 2, recording}));
+  ASSERT_TRUE(store->KeepReplay("refused", {false, 1, recording}));
+
+  std::int64_t id = 0;
+  for (const ScoreRow& r : store->Best(0, 10)) {
+    EXPECT_EQ(r.id != 0, r.verified) << r.name << ": an id on verified rows only";
+    if (r.verified) id = r.id;
+  }
+  ASSERT_NE(id, 0);
+  EXPECT_EQ(store->Best(0, 10, true).at(0).id, id);
+  EXPECT_EQ(store->Recording(id), recording);
+  // Every other key the table may hold, and none it can.
+  for (std::int64_t other : {std::int64_t{0}, std::int64_t{-1}, id + 1, id + 2, id + 3, id - 1, id - 2,
+                             std::numeric_limits<std::int64_t>::max()}) {
+    if (other != id) EXPECT_FALSE(store->Recording(other)) << other;
+  }
 }
 
 TEST(SqliteScoreStore, ADatabaseFromBeforeReplaysIsMigratedWithItsScores) {
