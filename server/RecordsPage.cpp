@@ -18,6 +18,7 @@ constexpr const char* kHead = R"html(<!DOCTYPE html>
 <meta charset="utf-8">
 <meta name="viewport" content="width=device-width, initial-scale=1">
 <title>Grom Wumbler — таблица рекордов</title>
+<link rel="icon" href="data:,">
 <style>
   :root { --ink: #23351f; --leaf: #3f8a2e; --sun: #f3d400; --paper: #fbfbef; --line: #dfe5c8; }
   * { box-sizing: border-box; }

@@ -149,7 +149,9 @@ TEST_P(ScoreStoreContract, GivesTheRecordingOfAVerifiedEntryByItsIdOnly) {
   // Every other key the table may hold, and none it can.
   for (std::int64_t other : {std::int64_t{0}, std::int64_t{-1}, id + 1, id + 2, id + 3, id - 1, id - 2,
                              std::numeric_limits<std::int64_t>::max()}) {
-    if (other != id) EXPECT_FALSE(store->Recording(other)) << other;
+    if (other != id) {
+      EXPECT_FALSE(store->Recording(other)) << other;
+    }
   }
 }
 

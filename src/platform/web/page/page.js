@@ -46,8 +46,11 @@
     typing.value = kKeep;
     typing.setSelectionRange(1, 1);
   }
-  canvas.addEventListener('touchend', function () {
+  canvas.addEventListener('touchend', function (event) {
     if (!editing) return;
+    // No mouse events made up from the tap: their press would give the focus back to the picture, and the
+    // keyboard would go again at once.
+    event.preventDefault();
     resetTyping();
     typing.focus();
   });
