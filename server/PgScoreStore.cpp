@@ -70,14 +70,17 @@ std::string Message(pg_conn* c) {
 }
 
 // Runs one statement with its parameters as text; throws StoreError unless it succeeded.
-Result Run(pg_conn* c, const char* sql, std::initializer_list<const std::string*> params = {}) {
+// Results come as text unless asked for in binary (kBinaryResult).
+constexpr int kBinaryResult = 1;
+Result Run(pg_conn* c, const char* sql, std::initializer_list<const std::string*> params = {}, int resultFormat = 0) {
   std::vector<const char*> values;
   std::vector<int> lengths;
   for (const std::string* p : params) {
     values.push_back(p->data());
     lengths.push_back(static_cast<int>(p->size()));
   }
-  Result r(PQexecParams(c, sql, static_cast<int>(values.size()), nullptr, values.data(), lengths.data(), nullptr, 0));
+  Result r(PQexecParams(c, sql, static_cast<int>(values.size()), nullptr, values.data(), lengths.data(), nullptr,
+                        resultFormat));
   const ExecStatusType status = r ? PQresultStatus(r.get()) : PGRES_FATAL_ERROR;
   if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) throw StoreError(Message(c));
   return r;
@@ -308,14 +311,10 @@ std::vector<ScoreRow> PgScoreStore::Best(std::int64_t since, int limit, bool ver
 
 std::optional<std::string> PgScoreStore::Recording(std::int64_t id) {
   const std::string key = std::to_string(id);
-  const char* values[] = {key.c_str()};
   // Asked for in binary: the recording's bytes as they are, not bytea's hex text of twice the size.
   Result r = Retrying([&](pg_conn* c, bool) {
-    Result res(PQexecParams(
-        c, "SELECT recording FROM scores WHERE id = $1::bigint AND replay = 1 AND recording IS NOT NULL", 1, nullptr,
-        values, nullptr, nullptr, 1));
-    if (!res || PQresultStatus(res.get()) != PGRES_TUPLES_OK) throw StoreError(Message(c));
-    return res;
+    return Run(c, "SELECT recording FROM scores WHERE id = $1::bigint AND replay = 1 AND recording IS NOT NULL",
+               {&key}, kBinaryResult);
   });
   if (PQntuples(r.get()) != 1) return std::nullopt;
   return Value(r.get(), 0, 0);
