@@ -57,16 +57,11 @@ void UsePageOrigin() {
   ::setenv(gw::net::kScoreServerVariable, host.get(), 1);
 }
 
-// Whether the page could open its storage (the shell script leaves the folder out when the browser refuses).
-bool StorageWorks() {
+// The page tells the game by folders (pre.js): the save folder is there only when the browser keeps storage,
+// the watch folder only when the page was opened to watch a recorded game (whatever came of its download).
+bool FolderExists(const char* folder) {
   std::error_code ec;
-  return std::filesystem::is_directory(kSaveFolder, ec);
-}
-
-// Whether the page was opened to watch a recorded game (it made the folder, whatever came of the download).
-bool Watching() {
-  std::error_code ec;
-  return std::filesystem::is_directory(kWatchFolder, ec);
+  return std::filesystem::is_directory(folder, ec);
 }
 
 // The whole game for the page's lifetime, in the order it is made: the game to play, or a recorded one to watch.
@@ -74,21 +69,22 @@ struct WebGame {
   WebGame() : font(gw::gfx::GameFont::Load()), saves(std::filesystem::path(kSaveFolder) / gw::store::kConfigFileName) {
     program.Config.file = std::filesystem::path(kSaveFolder) / gw::store::kConfigFileName;
     // Without storage no save can last: the table screen tells the player so.
-    program.Config.writable = StorageWorks();
+    program.Config.writable = FolderExists(kSaveFolder);
     UsePageOrigin();
     const gw::app::Services services{clock, window, shell, decoder, sound, *font};
-    if (Watching()) {
+    if (FolderExists(kWatchFolder)) {
       // Throws RecordingError when the page could not fetch it or it is not a whole game.
       watched = std::make_unique<gw::game::WatchableGame>(gw::game::ReadRecordingFile(kWatchFile));
       // The player's settings (music, sound) as they are; nothing is written while watching.
       gw::store::FileCalls files;
       const gw::store::TOptions options = gw::store::ReadSettingsOnly(program.Config.file, kSaveFolder, files);
       watch = std::make_unique<gw::app::WatchForm>(services, watched->recording, options);
-      window.Attach(*watch);
+      shown = watch.get();
     } else {
       form = std::make_unique<gw::app::MainForm>(services, program);
-      window.Attach(*form);
+      shown = form.get();
     }
+    window.Attach(*shown);
   }
 
   // One call of the browser's: the queued input, then every frame due by the tick.
@@ -102,7 +98,7 @@ struct WebGame {
     int drawn = 0;
     for (const std::uint64_t ms : schedule.FramesDue(clock.UptimeMs())) {
       clock.SetFrameTime(ms);
-      if (watch ? watch->OnIdle() : form->OnIdle()) ++drawn;
+      if (shown->OnIdle()) ++drawn;
       if (clock.TakeSleep()) {
         schedule.Restart(clock.UptimeMs());
         break;
@@ -133,6 +129,7 @@ struct WebGame {
   std::unique_ptr<gw::app::MainForm> form;
   std::unique_ptr<gw::game::WatchableGame> watched;
   std::unique_ptr<gw::app::WatchForm> watch;
+  gw::platform::WindowEvents* shown = nullptr;  // whichever of the two the page runs
 };
 
 void Turn(void* game) { static_cast<WebGame*>(game)->Turn(); }
