@@ -32,8 +32,14 @@ struct HttpResponse {
 // Work that blocks on the database, run on the database's own threads.
 using StoreWork = std::function<HttpResponse()>;
 
+// Work that replays a recorded game: seconds of CPU at worst, so it runs on a pool of its own with a bounded queue
+// and never takes a thread that the other requests are answered on. A full queue is answered 503 with Retry-After.
+struct VerifyWork {
+  std::function<HttpResponse()> work;
+};
+
 // A reply at once, or the work that will make it.
-using Reply = std::variant<HttpResponse, StoreWork>;
+using Reply = std::variant<HttpResponse, StoreWork, VerifyWork>;
 
 class HttpHandler {
  public:

@@ -54,6 +54,14 @@ ALTER TABLE scores ADD COLUMN recording bytea;
 CREATE INDEX scores_verified_by_score ON scores (score DESC, time) WHERE replay = 1;
 )sql";
 
+// Version 4: the game ticket an entry's replay used up (each only once) and why a replay was refused; a refused
+// recording is no longer kept.
+constexpr const char* kSchemaV4 = R"sql(
+ALTER TABLE scores ADD COLUMN ticket text UNIQUE;
+ALTER TABLE scores ADD COLUMN replay_reason text;
+UPDATE scores SET recording = NULL WHERE replay = 2;
+)sql";
+
 constexpr int kReplayVerified = 1, kReplayRefused = 2;
 
 constexpr std::int64_t kHour = 3600;
@@ -247,6 +255,7 @@ void PgScoreStore::Migrate(pg_conn* c) const {
     if (version < 1) RunScript(c, kSchemaV1);
     if (version < 2) RunScript(c, kSchemaV2);
     if (version < 3) RunScript(c, kSchemaV3);
+    if (version < 4) RunScript(c, kSchemaV4);
     if (version < kSchemaVersion) {
       const std::string now = std::to_string(kSchemaVersion);
       Run(c, "DELETE FROM schema_version");
@@ -329,23 +338,28 @@ std::optional<ReplayClaim> PgScoreStore::Claim(const std::string& token) {
                      ToInt64(r.get(), 0, 3) != 0};
 }
 
-bool PgScoreStore::KeepReplay(const std::string& token, const ReplayVerdict& verdict) {
+KeepResult PgScoreStore::KeepReplay(const std::string& token, const ReplayVerdict& verdict) {
   const std::string replay = std::to_string(verdict.verified ? kReplayVerified : kReplayRefused);
   const std::string level = std::to_string(verdict.level);
-  // The recording goes as one binary parameter: no text form of 256 KiB to build and parse.
-  const char* values[] = {token.data(), replay.data(), level.data(), verdict.recording.data()};
-  const int lengths[] = {static_cast<int>(token.size()), static_cast<int>(replay.size()),
-                         static_cast<int>(level.size()), static_cast<int>(verdict.recording.size())};
-  const int formats[] = {0, 0, 0, 1};
+  // The recording goes as one binary parameter: no text form of it to build and parse. What is not there is NULL.
+  const auto orNull = [](const std::string& v) { return v.empty() ? nullptr : v.data(); };
+  const char* values[] = {token.data(), replay.data(), level.data(), orNull(verdict.recording), orNull(verdict.ticket),
+                          orNull(verdict.reason)};
+  const int lengths[] = {static_cast<int>(token.size()),   static_cast<int>(replay.size()),
+                         static_cast<int>(level.size()),   static_cast<int>(verdict.recording.size()),
+                         static_cast<int>(verdict.ticket.size()), static_cast<int>(verdict.reason.size())};
+  const int formats[] = {0, 0, 0, 1, 0, 0};
   // Sent again after a lost connection, an update that did commit finds the entry decided and answers "not
   // kept": the entry keeps the first verdict, which is the same one.
   return Retrying([&](pg_conn* c, bool) {
     Result r(PQexecParams(c,
-                          "UPDATE scores SET replay = $2::smallint, level = $3::integer, recording = $4::bytea "
-                          "WHERE token = $1 AND replay = 0",
-                          4, nullptr, values, lengths, formats, 0));
+                          "UPDATE scores SET replay = $2::smallint, level = $3::integer, recording = $4::bytea, "
+                          "ticket = $5, replay_reason = $6 WHERE token = $1 AND replay = 0",
+                          6, nullptr, values, lengths, formats, 0));
+    const char* state = r ? PQresultErrorField(r.get(), PG_DIAG_SQLSTATE) : nullptr;
+    if (state && std::string_view(state) == "23505") return KeepResult::TicketUsed;  // unique_violation
     if (!r || PQresultStatus(r.get()) != PGRES_COMMAND_OK) throw StoreError(Message(c));
-    return std::string_view(PQcmdTuples(r.get())) == "1";
+    return std::string_view(PQcmdTuples(r.get())) == "1" ? KeepResult::Kept : KeepResult::Decided;
   });
 }
 

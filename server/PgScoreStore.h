@@ -40,14 +40,14 @@ class PgScoreStore final : public ScoreStore {
   std::vector<ScoreRow> Best(std::int64_t since, int limit, bool verifiedOnly = false) override;
   std::optional<std::string> Recording(std::int64_t id) override;
   std::optional<ReplayClaim> Claim(const std::string& token) override;
-  bool KeepReplay(const std::string& token, const ReplayVerdict& verdict) override;
+  KeepResult KeepReplay(const std::string& token, const ReplayVerdict& verdict) override;
   std::int64_t Count() override;
   void Ping() override;
   std::string Secret() override;
   std::unique_ptr<HourlyBudget> SharedBudget(const std::string& kind, int perHour) override;
 
   // The schema version this server writes.
-  static constexpr int kSchemaVersion = 3;
+  static constexpr int kSchemaVersion = 4;
 
  private:
   struct ConnDeleter {

@@ -10,6 +10,7 @@
 #include "game/Replay.h"
 #include "ScoreCeiling.h"
 #include "TextConversion.h"
+#include "net/GameTicket.h"
 #include "net/ScoreCodec.h"
 #include "net/ScoreProtocol.h"
 #include "net/ScoreRecord.h"
@@ -24,6 +25,13 @@ constexpr std::size_t kMaxCountryBytes = 255;
 constexpr int kPageRows = 100;
 constexpr std::int64_t kWeek = 7 * 24 * 3600;
 constexpr std::string_view kSessionCookie = "gwsid";
+// What a game may run beyond the time since its ticket was dealt: the ticket's round trip and a clock's tick.
+constexpr std::int64_t kPlaySlackSeconds = 5;
+constexpr std::uint32_t kFramesPerSecond = 64;
+// The records page: its own inline style, nothing else, and no framing by other sites.
+constexpr const char* kPagePolicy =
+    "default-src 'none'; style-src 'unsafe-inline'; img-src data:; base-uri 'none'; form-action 'none'; "
+    "frame-ancestors 'none'";
 
 // The value of the session cookie, or empty.
 std::string_view SessionOf(std::string_view cookies) {
@@ -69,6 +77,7 @@ ScoreService::ScoreService(ScoreStore& store, Metrics& metrics, ServiceSettings 
       secret_(store.Secret()),
       tokens_(secret_),
       sessions_(secret_),
+      tickets_(secret_),
       submissions_(store.SharedBudget("submissions", settings_.submissionsPerHour)),
       refusals_(store.SharedBudget("refusals", settings_.submissionsPerHour)),
       replays_(store.SharedBudget("replays", settings_.submissionsPerHour)),
@@ -98,19 +107,21 @@ std::int64_t ScoreService::Now() const {
 }
 
 Reply ScoreService::Handle(const HttpRequest& request) {
-  if (request.method == "POST") {
-    const auto query = Query::Parse(request.target);
-    if (query && query->Path() == net::kReplayPath) return Replay(request, *query);
-  }
-  if (request.method != "GET") {
-    HttpResponse res = Refusal(405, "method", "only GET is served\n");
-    res.headers.emplace_back("Allow", "GET");
+  const auto query = Query::Parse(request.target);
+  const bool replayPath = query && query->Path() == net::kReplayPath;
+  if (replayPath && request.method == "POST") return Replay(request, *query);
+  if (request.method != "GET" || replayPath) {
+    HttpResponse res = Refusal(405, "method", "method not served here\n");
+    res.headers.emplace_back("Allow", replayPath ? "POST" : "GET");
     return res;
   }
-  const auto query = Query::Parse(request.target);
   if (!query) return Refusal(400, "bad_target", "malformed request target\n");
   const std::string& path = query->Path();
   if (path == net::kScoreScript) return Script(request, *query);
+  if (path == net::kTicketPath) {
+    if (query->Value("prg") != net::kScoreProgram) return Refusal(400, "unknown_program", "unknown program\n");
+    return Ticket(request);
+  }
   const bool all = query->Value("all") == "1";
   if (path == "/") return StoreWork([this, all] { return Page(all); });
   if (path == "/api/scores") return Api(*query);
@@ -139,16 +150,28 @@ Reply ScoreService::Script(const HttpRequest& request, const Query& query) {
   return Refusal(400, "unknown_request", "unknown request\n");
 }
 
-HttpResponse ScoreService::Version(const HttpRequest& request) {
+std::string ScoreService::SessionFor(const HttpRequest& request, HttpResponse& res) const {
   std::string session(SessionOf(request.cookie));
-  HttpResponse res;
   if (!sessions_.Ours(session)) {
     session = sessions_.Issue();
     res.headers.emplace_back("Set-Cookie", std::string(kSessionCookie) + "=" + session + "; Path=/; HttpOnly; SameSite=Lax");
   }
+  return session;
+}
+
+HttpResponse ScoreService::Version(const HttpRequest& request) {
+  HttpResponse res;
+  const std::string session = SessionFor(request, res);
   // Six fields; the game echoes the fifth, the one-time token.
   res.body = "GromWumbler|1.0|ok|0|" + tokens_.Issue(session, Now()) + "|end";
   return res;
+}
+
+HttpResponse ScoreService::Ticket(const HttpRequest& request) {
+  HttpResponse res;
+  const std::string session = SessionFor(request, res);
+  res.body = net::TicketAnswer(tickets_.Issue(session, Now()));
+  return NoCache(std::move(res));
 }
 
 HttpResponse ScoreService::Refused(const std::string& address, std::int64_t now, HttpResponse refusal) {
@@ -219,43 +242,75 @@ Reply ScoreService::Replay(const HttpRequest& request, const Query& query) {
   if (request.body.size() > game::kMaxRecordingBytes) return refuse(413, "replay_too_large", "recording too large\n");
   const std::string token = query.Value("token");
   if (auto refusal = TokenRefusal(request, token, now)) return Refused(address, now, std::move(*refusal));
-  // A replay costs the store threads some milliseconds: each address has its hour's share, as for submissions.
+  // A replay costs some CPU: each address has its hour's share, as for submissions.
   if (!replays_->Allow(address, now)) return Refusal(429, "replay_budget", "too many replays from this address\n");
-  return StoreWork([this, token, recording = request.body] { return Verify(token, recording); });
+  return VerifyWork{[this, token, session = std::string(SessionOf(request.cookie)), recording = request.body, now] {
+    return Verify(token, session, recording, now);
+  }};
 }
 
-HttpResponse ScoreService::Verify(const std::string& token, const std::string& recording) {
+HttpResponse ScoreService::Decide(const std::string& token, ReplayVerdict verdict, HttpResponse refusal) {
+  verdict.reason = verdict.verified ? std::string() : refusal.refusal;
+  if (!verdict.verified) verdict.recording.clear();
+  KeepResult kept = store_.KeepReplay(token, verdict);
+  if (kept == KeepResult::TicketUsed) {
+    // Another entry's game used this ticket: this entry is refused for it, and keeps no ticket.
+    refusal = Refusal(409, "ticket_used", "this game ticket was used before\n");
+    verdict = {false, verdict.level, {}, {}, refusal.refusal};
+    kept = store_.KeepReplay(token, verdict);
+  }
+  if (kept == KeepResult::Decided) return Refusal(409, "replay_again", "this score's game was sent before\n");
+  if (!verdict.verified) return refusal;
+  metrics_.Verified();
+  return Text("verified\n");
+}
+
+HttpResponse ScoreService::Verify(const std::string& token, const std::string& session, const std::string& stored,
+                                  std::int64_t now) {
   const std::optional<ReplayClaim> claim = store_.Claim(token);
   if (!claim) return Refusal(404, "replay_no_entry", "no score was stored with this token\n");
   if (claim->replayed) return Refusal(409, "replay_again", "this score's game was sent before\n");
-  ReplayVerdict verdict{false, 0, recording};
-  const char* code = nullptr;
-  const char* text = nullptr;
+  ReplayVerdict verdict;
+  game::Recording recording;
   try {
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(recording.data());
-    const game::Recording r = game::DecodeRecording({bytes, recording.size()});
-    const game::ReplayOutcome out = game::ReplayGame(r);
+    recording = game::DecodeRecording({reinterpret_cast<const std::uint8_t*>(stored.data()), stored.size()});
+  } catch (const game::OldFormRecording&) {
+    return Decide(token, verdict, Refusal(422, "replay_old_form", "a recording of the old form, which chose its own luck\n"));
+  } catch (const game::RecordingError&) {
+    return Decide(token, verdict, Refusal(422, "replay_invalid", "the recording is not a game this server can play\n"));
+  }
+  const CheckedTicket ticket = tickets_.Check(recording.ticket, session, now);
+  switch (ticket.check) {
+    case TicketCheck::Valid: break;
+    case TicketCheck::Unknown:
+      return Decide(token, verdict, Refusal(403, "ticket_unknown", "the game ticket was not dealt here\n"));
+    case TicketCheck::OtherSession:
+      return Decide(token, verdict, Refusal(403, "ticket_other_session", "the game ticket was dealt to another session\n"));
+    case TicketCheck::Expired:
+      return Decide(token, verdict, Refusal(403, "ticket_expired", "the game ticket has expired\n"));
+  }
+  // No faster than real time: checked before the replay, so its frames are bounded by the ticket's age.
+  if (recording.frames / kFramesPerSecond > now - ticket.issued + kPlaySlackSeconds) {
+    verdict.ticket = recording.ticket;
+    return Decide(token, verdict, Refusal(422, "replay_too_fast", "the game is longer than the time since its ticket\n"));
+  }
+  // The seed is the one dealt, whatever the recording carries.
+  recording.seed = ticket.seed;
+  verdict.ticket = recording.ticket;
+  try {
+    const game::ReplayOutcome out = game::ReplayGame(recording);
     verdict.level = out.level;
-    const auto name = Cp1251ToUtf8(r.name);
-    const auto country = Cp1251ToUtf8(r.country);
     if (out.score != claim->score) {
-      code = "replay_score";
-      text = "the game ends with another score\n";
-    } else if (!name || !country || *name != claim->name || *country != claim->country) {
-      code = "replay_name";
-      text = "the game was entered under another name or country\n";
-    } else {
-      verdict.verified = true;
+      return Decide(token, verdict, Refusal(422, "replay_score", "the game ends with another score\n"));
     }
   } catch (const game::RecordingError&) {
-    code = "replay_invalid";
-    text = "the recording is not a game this server can play\n";
+    return Decide(token, verdict, Refusal(422, "replay_invalid", "the recording is not a game this server can play\n"));
   }
-  // One verdict an entry, kept whichever it is: a refused entry cannot be tried again with another recording.
-  if (!store_.KeepReplay(token, verdict)) return Refusal(409, "replay_again", "this score's game was sent before\n");
-  if (!verdict.verified) return Refusal(422, code, text);
-  metrics_.Verified();
-  return Text("verified\n");
+  verdict.verified = true;
+  // Kept with its seed: the ticket is used up, and anyone may now watch the game as it was played.
+  const std::vector<std::uint8_t> watchable = game::EncodeRecording(recording);
+  verdict.recording.assign(watchable.begin(), watchable.end());
+  return Decide(token, verdict, {});
 }
 
 HttpResponse ScoreService::Page(bool all) {
@@ -265,6 +320,8 @@ HttpResponse ScoreService::Page(bool all) {
                                                     store_.Best(std::numeric_limits<std::int64_t>::min(), kPageRows, !all),
                                                     now, settings_.playLink)));
     res.contentType = "text/html; charset=utf-8";
+    res.headers.emplace_back("Content-Security-Policy", kPagePolicy);
+    res.headers.emplace_back("X-Content-Type-Options", "nosniff");
     return res;
   });
 }

@@ -19,6 +19,7 @@
 #include "RateLimiter.h"
 #include "ScoreStore.h"
 #include "Sessions.h"
+#include "Tickets.h"
 #include "Tokens.h"
 
 namespace gw::scores {
@@ -40,12 +41,20 @@ class ScoreService final : public HttpHandler {
  private:
   Reply Script(const HttpRequest& request, const Query& query);
   HttpResponse Version(const HttpRequest& request);
+  HttpResponse Ticket(const HttpRequest& request);
+  // The request's session when it is one of ours; else a new one, with the cookie that gives it to the client.
+  std::string SessionFor(const HttpRequest& request, HttpResponse& res) const;
   Reply Submit(const HttpRequest& request, const Query& query);
   Reply Replay(const HttpRequest& request, const Query& query);
   // Why the request's session may not use the token; nothing when it may.
   std::optional<HttpResponse> TokenRefusal(const HttpRequest& request, const std::string& token,
                                            std::int64_t now) const;
-  HttpResponse Verify(const std::string& token, const std::string& recording);
+  // Everything but the replay itself is checked before it runs: a game's frames must fit in the time since its
+  // ticket was dealt, which bounds the replay's CPU too.
+  HttpResponse Verify(const std::string& token, const std::string& session, const std::string& recording,
+                      std::int64_t now);
+  // Keeps the verdict (its reason, never a refused recording's bytes) and answers with it.
+  HttpResponse Decide(const std::string& token, ReplayVerdict verdict, HttpResponse refusal);
   HttpResponse Refused(const std::string& address, std::int64_t now, HttpResponse refusal);
   HttpResponse Page(bool all);
   Reply Api(const Query& query);
@@ -59,6 +68,7 @@ class ScoreService final : public HttpHandler {
   std::string secret_;
   TokenSigner tokens_;
   SessionSigner sessions_;
+  TicketSigner tickets_;
   // Separate budgets, so that garbage from an address never spends what its honest players may send. Kept in the
   // store when it is shared by several servers; then counting blocks, and submissions are checked on its threads.
   std::unique_ptr<HourlyBudget> submissions_;

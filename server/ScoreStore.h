@@ -41,14 +41,23 @@ struct ReplayClaim {
   bool replayed = false;
 };
 
-// A replay's verdict, kept with the entry together with the recording (as sent: compressed).
+// A replay's verdict, kept with the entry: a verified one with its recording (with the seed, so anyone can watch
+// it), a refused one with its reason alone.
 struct ReplayVerdict {
   bool verified = false;
   std::int32_t level = 0;  // the level the replayed game ended on
-  std::string recording;
+  std::string recording;   // empty when refused
+  std::string ticket;      // the game ticket it used up; empty when none was used
+  std::string reason;      // why it was refused; empty when verified
 };
 
 enum class AddResult { Stored, TokenUsed };
+
+enum class KeepResult {
+  Kept,
+  Decided,     // the entry has its verdict already: one replay an entry
+  TicketUsed,  // another entry's replay used the ticket: nothing was kept
+};
 
 class StoreError : public std::runtime_error {
  public:
@@ -69,8 +78,8 @@ class ScoreStore {
   virtual std::optional<std::string> Recording(std::int64_t id) = 0;
   // The entry the token stored, if any.
   virtual std::optional<ReplayClaim> Claim(const std::string& token) = 0;
-  // Keeps the verdict with the token's entry unless one is kept already (then false): one replay an entry.
-  virtual bool KeepReplay(const std::string& token, const ReplayVerdict& verdict) = 0;
+  // Keeps the verdict with the token's entry unless one is kept already, or its ticket was used before.
+  virtual KeepResult KeepReplay(const std::string& token, const ReplayVerdict& verdict) = 0;
   virtual std::int64_t Count() = 0;
   // Throws StoreError unless the store answers a small query now.
   virtual void Ping() = 0;

@@ -40,6 +40,16 @@ CREATE INDEX scores_verified_by_score ON scores (score DESC, time) WHERE replay 
 PRAGMA user_version = 1;
 )sql";
 
+// Version 2: the game ticket an entry's replay used up (each only once) and why a replay was refused; a refused
+// recording is no longer kept.
+constexpr const char* kSchemaV2 = R"sql(
+ALTER TABLE scores ADD COLUMN ticket TEXT;
+ALTER TABLE scores ADD COLUMN replay_reason TEXT;
+CREATE UNIQUE INDEX scores_by_ticket ON scores (ticket);
+UPDATE scores SET recording = NULL WHERE replay = 2;
+PRAGMA user_version = 2;
+)sql";
+
 constexpr int kReplayVerified = 1, kReplayRefused = 2;
 
 void Check(int rc, sqlite3* db, const char* what) {
@@ -72,6 +82,11 @@ class Run {
     Check(sqlite3_bind_text(s_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT), nullptr, "bind");
   }
   void Int(int i, std::int64_t v) { Check(sqlite3_bind_int64(s_, i, v), nullptr, "bind"); }
+  // Empty binds NULL: what is not there, as the unique ticket index needs.
+  void TextOrNull(int i, const std::string& v) {
+    Check(v.empty() ? sqlite3_bind_null(s_, i) : sqlite3_bind_text(s_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT),
+          nullptr, "bind");
+  }
   void Blob(int i, const std::string& v) {
     Check(sqlite3_bind_blob64(s_, i, v.data(), v.size(), SQLITE_TRANSIENT), nullptr, "bind");
   }
@@ -153,7 +168,8 @@ SqliteScoreStore::SqliteScoreStore(const std::string& path) : writer_((GuardPriv
                        "SELECT recording FROM scores WHERE id = ?1 AND replay = 1 AND recording IS NOT NULL");
   claim_ = Prepare(writer_.get(), "SELECT name, country, score, replay FROM scores WHERE token = ?1");
   keepReplay_ = Prepare(writer_.get(),
-                        "UPDATE scores SET replay = ?2, level = ?3, recording = ?4 WHERE token = ?1 AND replay = 0");
+                        "UPDATE scores SET replay = ?2, level = ?3, recording = ?4, ticket = ?5, replay_reason = ?6 "
+                        "WHERE token = ?1 AND replay = 0");
   count_ = Prepare(reader_.get(), "SELECT count(*) FROM scores");
   ping_ = Prepare(reader_.get(), "SELECT count(*) FROM settings");
 }
@@ -201,6 +217,7 @@ void SqliteScoreStore::Migrate() {
                        std::to_string(kSchemaVersion) + "; update the server");
     }
     if (version < 1) Exec(writer_.get(), kSchemaV1);
+    if (version < 2) Exec(writer_.get(), kSchemaV2);
     Exec(writer_.get(), "COMMIT");
   } catch (...) {
     sqlite3_exec(writer_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
@@ -248,15 +265,25 @@ std::optional<ReplayClaim> SqliteScoreStore::Claim(const std::string& token) {
                      sqlite3_column_int(claim_.get(), 3) != 0};
 }
 
-bool SqliteScoreStore::KeepReplay(const std::string& token, const ReplayVerdict& verdict) {
+KeepResult SqliteScoreStore::KeepReplay(const std::string& token, const ReplayVerdict& verdict) {
   std::lock_guard lock(writeLock_);
   Run run(keepReplay_.get());
   run.Text(1, token);
   run.Int(2, verdict.verified ? kReplayVerified : kReplayRefused);
   run.Int(3, verdict.level);
-  run.Blob(4, verdict.recording);
-  Check(run.Step(), writer_.get(), "keep a replay");
-  return sqlite3_changes(writer_.get()) == 1;
+  if (verdict.recording.empty()) {
+    Check(sqlite3_bind_null(keepReplay_.get(), 4), nullptr, "bind");
+  } else {
+    run.Blob(4, verdict.recording);
+  }
+  run.TextOrNull(5, verdict.ticket);
+  run.TextOrNull(6, verdict.reason);
+  const int rc = run.Step();
+  if (rc == SQLITE_CONSTRAINT_UNIQUE || sqlite3_extended_errcode(writer_.get()) == SQLITE_CONSTRAINT_UNIQUE) {
+    return KeepResult::TicketUsed;
+  }
+  Check(rc, writer_.get(), "keep a replay");
+  return sqlite3_changes(writer_.get()) == 1 ? KeepResult::Kept : KeepResult::Decided;
 }
 
 std::int64_t SqliteScoreStore::Count() {

@@ -26,10 +26,10 @@ class SqliteScoreStore final : public ScoreStore {
   std::vector<ScoreRow> Best(std::int64_t since, int limit, bool verifiedOnly = false) override;
   std::optional<std::string> Recording(std::int64_t id) override;
   std::optional<ReplayClaim> Claim(const std::string& token) override;
-  bool KeepReplay(const std::string& token, const ReplayVerdict& verdict) override;
+  KeepResult KeepReplay(const std::string& token, const ReplayVerdict& verdict) override;
 
   // The schema's version in SQLite's user_version: 1 adds the replays.
-  static constexpr int kSchemaVersion = 1;
+  static constexpr int kSchemaVersion = 2;
   std::int64_t Count() override;
   void Ping() override;
   std::string Secret() override;

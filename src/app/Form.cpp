@@ -22,7 +22,7 @@ MainForm::~MainForm() {
 ui::UiContext MainForm::Ui() const { return {p_.Images, s_.sound, s_.font, p_.Mouse, s_.clock}; }
 
 game::GameHost MainForm::GameHostFor() {
-  return {p_.Images, s_.font, s_.sound, s_.clock, s_.window, p_.Rng, p_.HiScores, p_.Options, p_.ScreenState, nullptr};
+  return {p_.Images, s_.font, s_.sound, s_.clock, s_.window, p_.Rng, p_.HiScores, p_.Options, p_.ScreenState};
 }
 
 void MainForm::FormCreate() {

@@ -15,6 +15,7 @@
 #include "gfx/Display.h"
 #include "gfx/Font.h"
 #include "net/HttpClient.h"
+#include "net/ScoreExchange.h"
 #include "net/ServerAddress.h"
 #include "platform/Clock.h"
 #include "platform/ImageDecoder.h"
@@ -116,6 +117,9 @@ class MainForm final : public platform::WindowEvents {
   void PadPress(platform::PadId pad, platform::PadButton button);
   void StartNewGame();
   void WriteSettings();
+  // The new game's ticket: asked for as it starts, dealt to it when the answer comes before its first draw.
+  void AskTicket();
+  void DealTicket();
 
   Services s_;
   Program& p_;
@@ -125,6 +129,11 @@ class MainForm final : public platform::WindowEvents {
   std::optional<net::ServerAddress> scoreServer_ = net::ConfiguredScoreServer();
   // Made at the first submission; keeps the server's cookies for the rest of the run.
   std::unique_ptr<net::HttpClient> http_;
+  // http_ is asking for a ticket in the background. Whichever game is on when it comes takes it, if that game's
+  // luck is still undecided: a ticket no game has used is as good for the next one.
+  bool ticketAsked_ = false;
+  // A recorded game the server was too busy for: sent before the next score.
+  std::optional<net::PendingReplay> pendingReplay_;
   PadDirections padDirections_;
   // The controller that gave the player's last input; none when it was the keyboard or the mouse.
   std::optional<platform::PadId> lastPad_;

@@ -146,6 +146,7 @@ void MainForm::DrawScreen(gfx::Surface& dst) {
     case screen::kInGame:
       DrawGuarded(dst, images.Screen(22));
       if (p_.Game) {
+        DealTicket();
         p_.Game->DoFrame(dst);
         if (p_.ScreenState == screen::kNameEntry) OpenNameEntry();
         const bool eyeKeys = s_.window.IsLetterKeyDown('Z') && s_.window.IsLetterKeyDown('Y') &&
@@ -206,6 +207,8 @@ void MainForm::DrawScreen(gfx::Surface& dst) {
       if (c.YesNoButtons) c.YesNoButtons->Draw(dst, ui);
       DrawDialogText(dst, 230, 252, 24, 16, "Отправить результат на", gfx::kYellow);
       DrawDialogText(dst, 246, 282, 24, 16, "страницу рекордов?", gfx::kYellow);
+      // A game the server did not deal in time played on luck it cannot check: the entry will say so.
+      if (p_.Game && !p_.Game->Dealt()) DrawDialogText(dst, 262, 318, 20, 12, "Результат без проверки", gfx::kRed);
       DrawGameStatus(dst);
       break;
     case screen::kQuitGameConfirm:

@@ -12,6 +12,7 @@ void MainForm::StartNewGame() {
   s_.sound.PlayEffect(audio::kLevel);
   p_.Game.reset();
   p_.Game = std::make_unique<game::TGame>(GameHostFor());
+  AskTicket();
 }
 
 void MainForm::DoMenuAction() {

@@ -44,16 +44,24 @@ void MainForm::SubmitScore() {
   record.key = GW_SCORE_KEY[0];
   record.country = p_.Options.Country;
 
+  // Only a game the server dealt can be verified there; it knows the seed, so the recording does not carry it.
   game::Recording recording;
-  const game::RecordingWriter* recorded = p_.Game ? p_.Game->Recorded() : nullptr;
-  if (recorded && !recorded->Overflowed()) recording = recorded->Take(record.name, record.country);
+  if (p_.Game && p_.Game->Dealt() && !p_.Game->Recorded().Overflowed()) {
+    recording = p_.Game->TakeRecording();
+    recording.seed.reset();
+  }
 
   // The transfer runs on a worker so the window stays alive; the game itself stands still meanwhile.
   auto exchange = std::async(kExchangeLaunch, [this, record, recording = std::move(recording)]() {
     try {
       if (!http_) http_ = std::make_unique<net::HttpClient>();
+      if (pendingReplay_ && net::SendReplay(*http_, *pendingReplay_)) pendingReplay_.reset();
       const std::string stored = recording.frames > 0 ? StoredRecording(recording) : std::string();
-      return net::ExchangeScore(*http_, scoreServer_.value(), record, stored);
+      std::optional<net::PendingReplay> busy;
+      const net::ExchangeResult result = net::ExchangeScore(*http_, scoreServer_.value(), record, stored, &busy);
+      // One kept at a time: the newer game is the one the player is waiting to see.
+      if (busy) pendingReplay_ = std::move(busy);
+      return result;
     } catch (const std::exception&) {
       return net::ExchangeResult::Unreachable;
     }

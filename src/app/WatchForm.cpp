@@ -28,7 +28,7 @@ WatchForm::WatchForm(Services services, const game::Recording& recording, const 
   s_.sound.PlayEffect(audio::kLevel);
   driver_ = std::make_unique<game::ReplayDriver>(
       recording, game::GameHost{images_, s_.font, s_.sound, s_.clock, gameWindow_, unusedRandom_, noTable_, options_,
-                                screenState_, nullptr});
+                                screenState_});
   lastFrameEnd_ = s_.clock.TickCount();
 }
 

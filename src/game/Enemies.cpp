@@ -84,11 +84,11 @@ void TEnemyEngine::DoFrame(gfx::Surface* dst, TGame& game) {
     return;
   }
   // A random wait of up to half a second since the last attempt.
-  if (game.RandomAtLeast(500, NowTick - SpawnTick)) return;
+  if (game.Random(500) >= NowTick - SpawnTick) return;
   SpawnTick = game.Now();
   for (auto& slot : Slots) {
     if (slot) continue;
-    if (game.RandomIs(100, 1)) {
+    if (game.Random(100) == 1) {
       slot = std::make_unique<TEnemy>(game.ChooseKind(), game);
       return;
     }

@@ -44,17 +44,33 @@ void TScoresUp::DoFrame(gfx::Surface* dst, gfx::GameFont& font) {
   --Y;
 }
 
-TGame::TGame(GameHost host)
-    : host_(host),
-      live_(host.input ? nullptr : std::make_unique<LivePlay>(host.clock, host.random)),
-      input_(host.input ? host.input : live_.get()) {
+TGame::TGame(GameHost host) : host_(host) {
   host_.window.ShowCursor(false);
   Enemies.Moving = true;
   PhaseStart = Now();
 }
 
+bool TGame::Deal(const Ticket& ticket) {
+  if (luck_) return false;
+  dealt_ = ticket;
+  return true;
+}
+
+void TGame::Reseed() {
+  if (!luck_) {
+    // No ticket by now: the game's own luck, from the high-resolution counter as the program's generator always was.
+    seed_ = dealt_ ? dealt_->seed : host_.clock.PerformanceCounter();
+    luck_.emplace(*seed_);
+  }
+  host_.random.Reseed(luck_->Next());
+}
+
+Recording TGame::TakeRecording() const {
+  return recorded_.Take(dealt_ ? dealt_->id : std::string(), seed_);
+}
+
 void TGame::Fire() {
-  input_->Fired();
+  recorded_.Put(Mark::Fire);
   Eye.Held = true;
   Up.TongueOut = true;
   Up.Extending = true;
@@ -62,7 +78,7 @@ void TGame::Fire() {
 }
 
 void TGame::Quit() {
-  input_->Quit();
+  recorded_.Put(Mark::Quit);
   PhaseStart = Now();
   Phase = GameOver;
 }
@@ -78,7 +94,7 @@ std::uint8_t TGame::ChooseKind() {
     } while (!InPool(level, kind));
   }
   // The dangerous, the freezing and the stunning kinds come only by this rare chance.
-  if (RandomIs(50, 0) && level != 0) kind = Random(4);
+  if (Random(50) == 0 && level != 0) kind = Random(4);
   return static_cast<std::uint8_t>(kind);
 }
 
@@ -192,8 +208,7 @@ void TGame::EndLevel() {
 }
 
 void TGame::Frame(gfx::Surface* dst) {
-  input_->FrameStarts();
-  ++frames_;
+  recorded_.Frame();
   // The hidden cursor is held in the middle, so a click always lands on the game.
   if (host_.window.IsActive()) host_.window.WarpMouse(400, 300);
   switch (Phase) {

@@ -7,12 +7,14 @@
 #include <memory>
 #include <string_view>
 
-#include "game/Random.h"
+#include <optional>
+
 #include "audio/Sound.h"
 #include "game/Creature.h"
 #include "game/Enemies.h"
-#include "game/LivePlay.h"
-#include "game/PlayInput.h"
+#include "game/Luck.h"
+#include "game/Random.h"
+#include "game/Recording.h"
 #include "gfx/Font.h"
 #include "gfx/ImageTables.h"
 #include "platform/Clock.h"
@@ -33,8 +35,6 @@ struct GameHost {
   const store::HiScoreTable& hiScores;
   const store::TOptions& options;
   std::int32_t& screenState;
-  // Where play's outside comes from; none for live play, which reads the clock and the generator and records.
-  PlayInput* input = nullptr;
 };
 
 enum Phase : std::uint8_t { LevelIntro = 0, Playing = 1, LevelEnd = 2, GameOver = 3 };
@@ -61,9 +61,16 @@ class TGame {
   // Hides the cursor; the first level's intro starts now.
   explicit TGame(GameHost host);
 
+  // The seed the score server dealt for this game. Taken only before the game's first draw (its luck is not
+  // decided before then); true when taken. A game that has none by then plays on its own luck.
+  bool Deal(const Ticket& ticket);
+  // The ticket dealt to the game in time; none for a game on its own luck.
+  const std::optional<Ticket>& Dealt() const { return dealt_; }
+
   void DoFrame(gfx::Surface& dst) { Frame(&dst); }
   // The same frame, played to the same end, with nothing drawn: what checking a recorded game needs.
   void PlayFrame() { Frame(nullptr); }
+  // The player fires (recorded as a mark of this frame).
   void Fire();
   // The player quits from the quit question: the game-over screen starts now.
   void Quit();
@@ -73,16 +80,16 @@ class TGame {
 
   // For the game's parts.
   const gfx::ImageTables& Images() const { return host_.images; }
-  std::uint32_t Now() const { return input_->Tick(); }
-  void Reseed() { input_->Reseed(); }
-  std::uint32_t Random(std::uint32_t n) { return input_->Draw(n); }
-  // Random(n) >= bound and Random(n) == value, for draws that play asks only that of.
-  bool RandomAtLeast(std::uint32_t n, std::uint32_t bound) { return input_->DrawAtLeast(n, bound); }
-  bool RandomIs(std::uint32_t n, std::uint32_t value) { return input_->DrawIs(n, value); }
+  // The time of play: the frames run so far, as the clock's 1/64 s steps.
+  std::uint32_t Now() const { return PlayTick(recorded_.Frames()); }
+  // The generator's next seed from the game's stream; the first reseed decides the game's luck.
+  void Reseed();
+  std::uint32_t Random(std::uint32_t n) { return host_.random.Below(n); }
 
-  // What live play recorded so far; none in a replay.
-  const RecordingWriter* Recorded() const { return live_ ? &live_->Recorded() : nullptr; }
-  std::uint32_t Frames() const { return frames_; }
+  // The player's marks so far, and the whole game as a recording of them.
+  const RecordingWriter& Recorded() const { return recorded_; }
+  Recording TakeRecording() const;
+  std::uint32_t Frames() const { return recorded_.Frames(); }
 
   std::int32_t LevelFrames = 0;
   std::uint8_t Level = 1;
@@ -110,9 +117,10 @@ class TGame {
   void DrawTotal(gfx::Surface& dst);
 
   GameHost host_;
-  std::unique_ptr<LivePlay> live_;
-  PlayInput* input_;
-  std::uint32_t frames_ = 0;
+  RecordingWriter recorded_;
+  std::optional<Ticket> dealt_;
+  std::optional<std::uint64_t> seed_;  // set at the first reseed, dealt or the game's own
+  std::optional<LuckStream> luck_;
 };
 
 }  // namespace gw::game

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// A recorded game: what play took from outside, and the name and country it was entered under: the number of
-// frames, the player's fire and quit marks by frame, and the ticks and draws in the order play read them.
-// Stored as a version byte and a zlib stream of variable-length numbers.
+// A recorded game: the ticket of the seed it was dealt, the number of frames, and the player's fire and quit marks
+// by frame. Nothing else decides play (see game/Luck.h), so nothing else is kept: no draws, no clock, no name.
+// Stored as a version byte and variable-length numbers, a few hundred bytes for a game of five levels.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -12,20 +13,29 @@
 
 namespace gw::game {
 
-inline constexpr std::uint8_t kRecordingVersion = 1;
-// Bounds on what a recording may be: stored, inflated, and in frames. A frame is at least 6 ms long, so the
-// frame bound is some 14 hours of play, far beyond any game the levels' pace allows in practice.
-inline constexpr std::size_t kMaxRecordingBytes = 256 * 1024;
-inline constexpr std::size_t kMaxRecordedEventBytes = 32u << 20;
+inline constexpr std::uint8_t kRecordingVersion = 2;
+// The first form carried every draw and tick of its game, so the sender chose its luck and its clock.
+inline constexpr std::uint8_t kOldRecordingVersion = 1;
+// Bounds on what a recording may be: stored, and in frames. A frame is 1/64 s, so the frame bound is some 34 hours
+// of play, far beyond any game the levels' pace allows in practice; at most one shot a frame, and a shot takes
+// dozens of frames, so the byte bound holds any real game.
+inline constexpr std::size_t kMaxRecordingBytes = 64 * 1024;
 inline constexpr std::uint32_t kMaxRecordedFrames = 8'000'000;
+inline constexpr std::size_t kMaxTicketBytes = 128;
 
 class RecordingError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
 
-// What happens between frames.
-enum class Mark : std::uint8_t { Frame = 0, Fire = 1, Quit = 2 };
+// A recording of the first form: readable as such, never playable.
+class OldFormRecording : public RecordingError {
+ public:
+  using RecordingError::RecordingError;
+};
+
+// What the player does between frames.
+enum class Mark : std::uint8_t { Fire = 1, Quit = 2 };
 
 struct TimedMark {
   std::uint32_t frame;  // the frames played before it
@@ -34,53 +44,34 @@ struct TimedMark {
 };
 
 struct Recording {
-  std::string name;     // Windows-1251, as entered
-  std::string country;  // Windows-1251
+  std::string ticket;  // the score server's id of the dealt seed; empty for a game on its own luck
+  // The seed itself: known to the server from the ticket, and kept in the recordings it shows so that anyone can
+  // watch them; a seed that comes with a recording sent for verifying is never used.
+  std::optional<std::uint64_t> seed;
   std::uint32_t frames = 0;
   std::vector<TimedMark> marks;
-  std::vector<std::uint8_t> values;
+  bool operator==(const Recording&) const = default;
 };
 
-// Appends events as play goes; ticks are kept as differences from the tick read before.
+// Appends marks as play goes.
 class RecordingWriter {
  public:
+  void Frame();
   void Put(Mark mark);
-  void PutTick(std::uint32_t tick);
-  void PutValue(std::uint32_t value);
 
-  // The recording so far, under a name and a country.
-  Recording Take(std::string name, std::string country) const;
+  Recording Take(std::string ticket, std::optional<std::uint64_t> seed) const;
   std::uint32_t Frames() const { return frames_; }
   // Past the bounds a recording stops growing and is no longer worth sending.
   bool Overflowed() const { return overflowed_; }
 
  private:
-  void PutNumber(std::uint32_t n);
-
   std::vector<TimedMark> marks_;
-  std::vector<std::uint8_t> values_;
-  std::uint32_t lastTick_ = 0;
   std::uint32_t frames_ = 0;
   bool overflowed_ = false;
 };
 
-// Reads ticks and draws back in the order they were written; throws RecordingError past the end or on a
-// malformed number.
-class RecordingReader {
- public:
-  explicit RecordingReader(std::span<const std::uint8_t> values) : values_(values) {}
-
-  std::uint32_t Tick();
-  std::uint32_t Value();
-  bool AtEnd() const { return at_ == values_.size(); }
-
- private:
-  std::span<const std::uint8_t> values_;
-  std::size_t at_ = 0;
-  std::uint32_t lastTick_ = 0;
-};
-
-// The stored form; Decode throws RecordingError naming what is wrong (version, size, damage).
+// The stored form; Decode throws RecordingError naming what is wrong (version, size, damage), OldFormRecording for
+// a recording of the first form.
 std::vector<std::uint8_t> EncodeRecording(const Recording& recording);
 Recording DecodeRecording(std::span<const std::uint8_t> stored);
 

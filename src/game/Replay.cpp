@@ -41,7 +41,7 @@ class NoWindow final : public platform::Window {
   void ShowError(const std::string&) override {}
 };
 
-// Never read: the recording gives the ticks.
+// Never read: the recording's seed decides the luck, and the frames are the time.
 class NoClock final : public platform::Clock {
  public:
   std::uint32_t TickCount() override { return 0; }
@@ -51,37 +51,12 @@ class NoClock final : public platform::Clock {
 
 }  // namespace
 
-bool ReplayInput::Bit() {
-  const std::uint32_t bit = reader_.Value();
-  if (bit > 1) throw RecordingError("the recording holds a draw no play could make");
-  return bit == 1;
-}
-
-std::uint32_t ReplayInput::Draw(std::uint32_t n) {
-  const std::uint32_t value = reader_.Value();
-  if (value >= n && !(n == 0 && value == 0)) throw RecordingError("the recording holds a draw no play could make");
-  return value;
-}
-
-bool ReplayInput::DrawAtLeast(std::uint32_t n, std::uint32_t bound) {
-  const bool atLeast = Bit();
-  if (atLeast ? bound >= n && bound != 0 : bound == 0) {
-    throw RecordingError("the recording holds a draw no play could make");
-  }
-  return atLeast;
-}
-
-bool ReplayInput::DrawIs(std::uint32_t n, std::uint32_t value) {
-  const bool is = Bit();
-  if (is && value >= n) throw RecordingError("the recording holds a draw no play could make");
-  return is;
-}
-
 ReplayDriver::ReplayDriver(const Recording& recording, GameHost host)
-    : recording_(recording), input_(recording), screenState_(host.screenState) {
-  host.input = &input_;
+    : recording_(recording), screenState_(host.screenState) {
+  if (!recording.seed) throw RecordingError("the recording carries no seed to play it by");
   screenState_ = kInGameState;
   game_ = std::make_unique<TGame>(host);
+  game_->Deal({recording.ticket, *recording.seed});
 }
 
 ReplayDriver::~ReplayDriver() = default;
@@ -109,7 +84,6 @@ bool ReplayDriver::Step(gfx::Surface* dst) {
 
 void ReplayDriver::CheckFinished() {
   if (mark_ != recording_.marks.size()) throw RecordingError("the recording has marks after its last frame");
-  if (!input_.Reader().AtEnd()) throw RecordingError("the recording holds more than its game used");
   if (!Ended()) throw RecordingError("the recording stops before the game ends");
 }
 
@@ -125,7 +99,7 @@ ReplayOutcome ReplayGame(const Recording& recording) {
   store::HiScoreTable table{};
   const store::TOptions options{};
   std::int32_t screenState = kInGameState;
-  ReplayDriver driver(recording, {images, font, sound, clock, window, random, table, options, screenState, nullptr});
+  ReplayDriver driver(recording, {images, font, sound, clock, window, random, table, options, screenState});
   // Nothing is shown, so nothing is drawn: the outcome is the same, at a fraction of the cost.
   while (driver.Step(nullptr)) {
   }

@@ -4,6 +4,7 @@
 #include <curl/curl.h>
 #include <strings.h>
 
+#include <future>
 #include <string_view>
 
 #include "platform/Deleter.h"
@@ -73,6 +74,13 @@ std::string HostHeaderValue(const std::string& url) {
 struct HttpClient::Impl {
   HttpLimits limits;
   EasyPtr easy;
+  // The request started in the background; declared after the handle it uses, so it ends first.
+  std::future<std::string> pending;
+
+  // The one handle serves one request at a time: whatever runs in the background is over before the next.
+  void Settle() {
+    if (pending.valid()) pending.wait();
+  }
 };
 
 HttpClient::HttpClient(HttpLimits limits) : impl_(std::make_unique<Impl>()) {
@@ -96,9 +104,29 @@ HttpClient::HttpClient(HttpLimits limits) : impl_(std::make_unique<Impl>()) {
 
 HttpClient::~HttpClient() = default;
 
-std::string HttpClient::HttpGet(const std::string& url) { return Perform(url, nullptr); }
+std::string HttpClient::HttpGet(const std::string& url) {
+  impl_->Settle();
+  return Perform(url, nullptr);
+}
 
-std::string HttpClient::HttpPost(const std::string& url, const std::string& body) { return Perform(url, &body); }
+std::string HttpClient::HttpPost(const std::string& url, const std::string& body) {
+  impl_->Settle();
+  return Perform(url, &body);
+}
+
+void HttpClient::StartGet(const std::string& url) {
+  impl_->Settle();
+  impl_->pending = std::async(std::launch::async, [this, url] { return Perform(url, nullptr); });
+}
+
+bool HttpClient::Finished() {
+  return !impl_->pending.valid() || impl_->pending.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
+
+std::string HttpClient::Answer() {
+  if (!impl_->pending.valid()) throw HttpError("no request was started");
+  return impl_->pending.get();
+}
 
 std::string HttpClient::Perform(const std::string& url, const std::string* body) {
   CURL* h = impl_->easy.get();
@@ -136,7 +164,7 @@ std::string HttpClient::Perform(const std::string& url, const std::string* body)
   if (result != CURLE_OK) throw HttpError(curl_easy_strerror(result));
   long status = 0;
   curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
-  if (status < 200 || status > 299) throw HttpError("status " + std::to_string(status));
+  if (status < 200 || status > 299) throw HttpError("status " + std::to_string(status), static_cast<int>(status));
   if (reply.hasLocation) throw HttpError("redirect");
   return std::move(reply.body);
 }

@@ -19,7 +19,12 @@ struct HttpLimits {
 
 class HttpError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit HttpError(const std::string& what, int status = 0) : std::runtime_error(what), status_(status) {}
+  // The reply's status when one came and was not a success; 0 when none came.
+  int Status() const { return status_; }
+
+ private:
+  int status_;
 };
 
 // The Host header's value for a URL: the host, with ":" and the port only when the port is not 80.
@@ -38,6 +43,12 @@ class HttpClient {
   std::string HttpGet(const std::string& url);
   // POSTs bytes as application/octet-stream on the same terms.
   std::string HttpPost(const std::string& url, const std::string& body);
+
+  // A GET that goes on while the caller does other things, one at a time: Finished says whether its answer has
+  // come, and Answer gives it as HttpGet would (once). A request made meanwhile waits for it first.
+  void StartGet(const std::string& url);
+  bool Finished();
+  std::string Answer();
 
  private:
   std::string Perform(const std::string& url, const std::string* body);

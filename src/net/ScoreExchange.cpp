@@ -22,8 +22,24 @@ std::string FifthField(std::string_view reply) {
   return std::string(field);
 }
 
+namespace {
+
+// The answers that say "not now" rather than "no": the server's queue of replays is full, or it is not reached.
+bool Busy(const HttpError& e) { return e.Status() == 0 || e.Status() == 503 || e.Status() == 429; }
+
+}  // namespace
+
+bool SendReplay(HttpClient& http, const PendingReplay& replay) {
+  try {
+    http.HttpPost(replay.url, replay.recording);
+  } catch (const HttpError& e) {
+    return !Busy(e);
+  }
+  return true;
+}
+
 ExchangeResult ExchangeScore(HttpClient& http, const ServerAddress& server, ScoreRecord record,
-                             const std::string& recording) {
+                             const std::string& recording, std::optional<PendingReplay>* busy) {
   std::string first;
   try {
     first = http.HttpGet(server.Url(kVersionQuery));
@@ -41,11 +57,9 @@ ExchangeResult ExchangeScore(HttpClient& http, const ServerAddress& server, Scor
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
   });
   if (!recording.empty() && plainToken) {
-    try {
-      http.HttpPost(server.Url(std::string(kReplayQuery) + record.p), recording);
-    } catch (const HttpError&) {
-      // Refused or lost: the score stands, unverified.
-    }
+    PendingReplay replay{server.Url(std::string(kReplayQuery) + record.p), recording};
+    // Refused: the score stands, unverified. Busy: sent again later, when the caller keeps it.
+    if (!SendReplay(http, replay) && busy) *busy = std::move(replay);
   }
   return ExchangeResult::Sent;
 }

@@ -8,11 +8,15 @@ namespace gw::net {
 
 inline constexpr std::string_view kScoreProgram = "GromWumbler";
 inline constexpr std::string_view kScoreScript = "/cgi/version.pl";
+// As a new game starts: the seed of its luck, dealt by the server and known to it by a ticket id.
+inline constexpr std::string_view kTicketPath = "/ticket";
+inline constexpr std::string_view kTicketQuery = "/ticket?prg=GromWumbler";
 // First request: its reply carries the one-time field that the record echoes back.
 inline constexpr std::string_view kVersionQuery = "/cgi/version.pl?version&prg=GromWumbler";
 // Second request: the encoded record follows.
 inline constexpr std::string_view kSubmitQuery = "/cgi/version.pl?hs&prg=GromWumbler&inf=";
-// After the second request: the recorded game, POSTed with the record's one-time field after "token=".
+// After the second request: the recorded game (its ticket and the player's marks), POSTed with the record's one-time
+// field after "token=".
 inline constexpr std::string_view kReplayPath = "/replay";
 inline constexpr std::string_view kReplayQuery = "/replay?token=";
 // The records page, opened in the player's browser.

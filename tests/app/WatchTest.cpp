@@ -87,7 +87,7 @@ TEST(Watch, ShowsTheCommittedGameToItsLastFrameOneFrameATickStepAndChangesNoFile
   EXPECT_EQ(drawn, watched.recording.frames);
   EXPECT_EQ(window.presents, static_cast<int>(drawn));
   EXPECT_TRUE(window.closed);
-  EXPECT_EQ(form.Game().Score, 2780);
+  EXPECT_EQ(form.Game().Score, 3860);
   EXPECT_EQ(form.Game().Level, 6);
   EXPECT_EQ(form.Game().Phase, game::GameOver);
   // The last frame shown is the game-over screen with the total in yellow on its line under the caption.
@@ -144,9 +144,10 @@ TEST(Watch, FilesThatAreNoWholeGameOfThisVersionAreRefusedWithTheirReason) {
   std::vector<std::uint8_t> otherVersion = good;
   otherVersion[0] = game::kRecordingVersion + 1;
   std::vector<std::uint8_t> damaged = good;
-  for (std::size_t i = 40; i < 60; ++i) damaged[i] ^= 0x5A;
+  damaged[1] = 0xFF;  // the ticket's length
+  const std::vector<std::uint8_t> oldForm{game::kOldRecordingVersion, 0x78, 0xDA, 0x03, 0x00};
   const std::vector<std::uint8_t> cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(good.size() / 2));
-  // A sound stored form that stops a frame early, with the answers of that frame left over.
+  // A sound stored form that stops a frame before its game's end.
   game::Recording shorter = game::DecodeRecording(good);
   --shorter.frames;
   const std::vector<std::uint8_t> unfinished = game::EncodeRecording(shorter);
@@ -164,7 +165,8 @@ TEST(Watch, FilesThatAreNoWholeGameOfThisVersionAreRefusedWithTheirReason) {
       {"other-version.gwr", &otherVersion, "version"},
       {"damaged.gwr", &damaged, "damaged"},
       {"cut.gwr", &cut, "damaged"},
-      {"unfinished.gwr", &unfinished, "more than its game used"},
+      {"unfinished.gwr", &unfinished, "stops before the game ends"},
+      {"old-form.gwr", &oldForm, "old form"},
       {"huge.gwr", &huge, "too large"},
   };
   for (const auto& c : cases) {

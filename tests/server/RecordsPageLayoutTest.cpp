@@ -70,7 +70,7 @@ TEST(RecordsPageLayout, TheLongestEntriesAndTheirLinksFitAPhonesWidth) {
     ASSERT_EQ(server.Store().Add({std::string(32, 'W'), country, kHighestScore, now, token, "::1"}),
               AddResult::Stored);
     if (replay != 0) {
-      ASSERT_TRUE(server.Store().KeepReplay(token, {replay == 1, 1, "r"}));
+      ASSERT_EQ(server.Store().KeepReplay(token, {replay == 1, 1, replay == 1 ? "r" : "", token, ""}), KeepResult::Kept);
     }
   }
   httplib::Client client("127.0.0.1", server.Port());

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Scores the server has seen played: real games of the headless program, sent as the game sends them, are
-// replayed by the real server and marked verified; a recording altered in what matters, a score one higher or
-// another name stays unverified, with the reason in the access log and the counters. A verified entry's
+// Scores the server has seen played: real games of the headless program, played on the luck the server dealt and
+// sent as the game sends them, are replayed by the real server and marked verified; every forgery (other luck, a
+// stolen or duplicated recording, another session's ticket, a game faster than real time, another score, the old
+// form) stays unverified, with its own reason in the access log, the counters and the entry. A verified entry's
 // recording is served back, over either store, for the web build to play.
 
 #include <gtest/gtest.h>
@@ -26,6 +27,13 @@
 #include "support/ScoreServerRunner.h"
 #include "support/ScriptedPlayer.h"
 
+#include <sqlite3.h>
+
+#include <atomic>
+#include <functional>
+
+#include "net/GameTicket.h"
+
 namespace gw::scores {
 namespace {
 
@@ -37,13 +45,43 @@ std::string Stored(const game::Recording& r) {
   return {bytes.begin(), bytes.end()};
 }
 
-net::ScoreRecord RecordOf(const test::PlayedGame& g, std::int32_t score, const std::string& name) {
-  return {name, score, 'G', "", g.recording.country};
-}
+net::ScoreRecord RecordOf(std::int32_t score, const std::string& name) { return {name, score, 'G', "", "Moldova"}; }
 
-// The game's three requests one by one, so that the replay can be sent again; its status (0 when refused).
+// The server's clock, moved on by the test as the games it deals are played.
+struct ServerClock {
+  std::atomic<std::int64_t> now{1'800'000'000};
+  ServiceSettings Settings() {
+    ServiceSettings settings;
+    settings.now = [this] { return now.load(); };
+    return settings;
+  }
+  // As long as a game of that many frames takes at 64 frames a second.
+  void Play(const test::PlayedGame& g) { now += g.frames / 64 + 1; }
+};
+
+// One player's session: a ticket as a new game starts, then the game's three requests one by one, so that a replay
+// can be sent again or another recording sent in its place.
 struct Sender {
   explicit Sender(std::uint16_t port) : address{"127.0.0.1", port} {}
+
+  game::Ticket Ticket() { return net::ParseTicketAnswer(http.HttpGet(address.Url(net::kTicketQuery))).value(); }
+  // A game played on a ticket of this session.
+  test::PlayedGame Play(test::Script script) {
+    const game::Ticket ticket = Ticket();
+    script.ticket = ticket.id;
+    script.seed = ticket.seed;
+    return test::PlayScripted(script);
+  }
+  // Status of the replay's answer, the score stored first.
+  int Send(const std::string& name, std::int32_t score, const std::string& recording) {
+    const std::string token = Submit(RecordOf(score, name));
+    try {
+      http.HttpPost(address.Url(std::string(net::kReplayQuery) + token), recording);
+      return 200;
+    } catch (const net::HttpError& e) {
+      return e.Status();
+    }
+  }
 
   std::string Submit(net::ScoreRecord record) {
     record.p = net::FifthField(http.HttpGet(address.Url(net::kVersionQuery)));
@@ -68,73 +106,143 @@ bool VerifiedRow(ScoreStore& store, const std::string& name, std::int32_t score)
   return std::any_of(rows.begin(), rows.end(), [&](const ScoreRow& r) { return r.name == name && r.score == score; });
 }
 
-// Each real game is played once for all the tests that send it.
-const test::PlayedGame& Catcher() {
-  static const test::PlayedGame game = PlayScripted({Style::Catcher, 21, "Catcher"});
-  return game;
-}
-const test::PlayedGame& Waiter() {
-  static const test::PlayedGame game = PlayScripted({Style::Waiter, 22, "Waiter"});
-  return game;
+// The recording as the game sends it: the ticket and the marks, no seed.
+std::string Sent(game::Recording r) {
+  r.seed.reset();
+  return Stored(r);
 }
 
-TEST(ReplayVerification, RealGamesAreVerifiedAndAlteredOnesRefusedWithAReason) {
-  const test::PlayedGame& catcher = Catcher();
-  const test::PlayedGame& waiter = Waiter();
-  ASSERT_GT(catcher.score, 0);
+// What the store kept with an entry of the SQLite store: the replay's reason, and whether any recording.
+std::pair<std::string, bool> KeptVerdict(const std::filesystem::path& db, const std::string& name) {
+  sqlite3* raw = nullptr;
+  EXPECT_EQ(sqlite3_open_v2(db.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+  const std::unique_ptr<sqlite3, decltype(&sqlite3_close)> handle(raw, &sqlite3_close);
+  sqlite3_stmt* statement = nullptr;
+  sqlite3_prepare_v2(raw, "SELECT replay_reason, recording IS NOT NULL FROM scores WHERE name = ?1", -1, &statement, nullptr);
+  const std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)> query(statement, &sqlite3_finalize);
+  sqlite3_bind_text(statement, 1, name.c_str(), -1, SQLITE_TRANSIENT);
+  if (sqlite3_step(statement) != SQLITE_ROW) return {"no entry", false};
+  const auto* reason = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+  return {reason ? reason : "", sqlite3_column_int(statement, 1) != 0};
+}
+
+TEST(ReplayVerification, ARealGameOnItsTicketIsVerifiedAndEveryForgeryRefusedWithItsReason) {
+  ServerClock clock;
+  test::ScoreServerRunner server(clock.Settings());
+  Sender player(server.Port());
+  Sender thief(server.Port());
+
+  // A real game on its ticket, played in real time: verified under the name it is sent with.
+  const test::PlayedGame real = player.Play({Style::Catcher, 0, "", "", 0, 3});
+  ASSERT_GT(real.score, 0);
+  ASSERT_GE(real.level, 2);
+  clock.Play(real);
+  ASSERT_EQ(player.Send("Real", real.score, Sent(real.recording)), 200);
+  EXPECT_TRUE(VerifiedRow(server.Store(), "Real", real.score));
+  // What a thief finds on the records page.
+  httplib::Client client("127.0.0.1", server.Port());
+  const auto rows = nlohmann::json::parse(client.Get("/api/scores")->body);
+  ASSERT_EQ(rows.size(), 1u);
+  const std::string published = client.Get("/api/recording?id=" + std::to_string(rows[0].at("id").get<std::int64_t>()))->body;
+
+  // Short games for the rest: quit a few seconds into the first level, with some points eaten or lost.
+  const test::Script quick{Style::Catcher, 0, "", "", 900};
+  struct Forgery {
+    const char* name;
+    std::function<std::pair<std::int32_t, std::string>()> make;  // the claim and the recording sent
+    int status;
+    const char* reason;
+  };
+  const std::vector<Forgery> forgeries = {
+      {"OtherLuck", [&] {
+         test::PlayedGame g = player.Play(quick);
+         test::Script same = quick;
+         same.ticket = g.recording.ticket;
+         same.seed = g.recording.seed.value() + 1;  // the presses of a game on luck it chose
+         const test::PlayedGame chosen = test::PlayScripted(same);
+         clock.Play(chosen);
+         return std::make_pair(chosen.score, Sent(chosen.recording));
+       }, 422, "replay_score"},
+      {"Stolen", [&] { return std::make_pair(real.score, published); }, 403, "ticket_other_session"},
+      {"StolenRenamed", [&] { return std::make_pair(real.score, published); }, 403, "ticket_other_session"},
+      {"Duplicate", [&] { return std::make_pair(real.score, Sent(real.recording)); }, 409, "ticket_used"},
+      {"OthersTicket", [&] {
+         const game::Ticket theirs = thief.Ticket();
+         test::Script onTheirs = quick;
+         onTheirs.ticket = theirs.id;
+         onTheirs.seed = theirs.seed;
+         const test::PlayedGame g = test::PlayScripted(onTheirs);
+         clock.Play(g);
+         return std::make_pair(g.score, Sent(g.recording));
+       }, 403, "ticket_other_session"},
+      {"UnknownTicket", [&] {
+         test::PlayedGame g = player.Play(quick);
+         clock.Play(g);
+         g.recording.ticket.replace(30, 4, g.recording.ticket.substr(30, 4) == "0000" ? "1111" : "0000");
+         return std::make_pair(g.score, Sent(g.recording));
+       }, 403, "ticket_unknown"},
+      {"FasterThanRealTime", [&] {
+         const test::PlayedGame g = player.Play(quick);
+         clock.now += 5;  // the game took some 15 s
+         return std::make_pair(g.score, Sent(g.recording));
+       }, 422, "replay_too_fast"},
+      {"OffByOne", [&] {
+         const test::PlayedGame g = player.Play(quick);
+         clock.Play(g);
+         return std::make_pair(g.score + 1, Sent(g.recording));
+       }, 422, "replay_score"},
+      {"OldForm", [&] {
+         return std::make_pair(std::int32_t{10}, std::string{'\x01', '\x78', '\xDA', '\x03', '\x00'});
+       }, 422, "replay_old_form"},
+  };
+  for (const Forgery& f : forgeries) {
+    SCOPED_TRACE(f.name);
+    const auto [claim, recording] = f.make();
+    // The thief sends what was stolen; the player everything else.
+    Sender& sender = std::string_view(f.name).starts_with("Stolen") ? thief : player;
+    EXPECT_EQ(sender.Send(f.name, claim, recording), f.status);
+    EXPECT_FALSE(VerifiedRow(server.Store(), f.name, claim));
+    const auto [reason, recordingKept] = KeptVerdict(server.DbPath(), f.name);
+    EXPECT_EQ(reason, f.reason);
+    EXPECT_FALSE(recordingKept) << "a refused recording's bytes are not kept";
+    const std::vector<std::string> log = server.LogLines();
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [&](const std::string& l) {
+      return l.find("POST /replay?token=") != std::string::npos &&
+             l.find(" " + std::to_string(f.status) + " " + f.reason + " ") != std::string::npos;
+    })) << f.reason;
+    EXPECT_NE(server.Metrics().Text().find(std::string("reason=\"") + f.reason + "\""), std::string::npos);
+  }
+  EXPECT_EQ(server.Store().Best(0, 100, true).size(), 1u);
+  EXPECT_NE(server.Metrics().Text().find("gromwumbler_replays_verified_total 1"), std::string::npos);
+  // The verified entry keeps its recording, with the dealt seed in it for watching.
+  EXPECT_TRUE(KeptVerdict(server.DbPath(), "Real").second);
+  EXPECT_EQ(published, Stored(real.recording));
+}
+
+TEST(ReplayVerification, ATicketComesWithTheSessionAndOtherMethodsAreRefused) {
   test::ScoreServerRunner server;
-  net::HttpClient http;
-  const net::ServerAddress address{"127.0.0.1", server.Port()};
+  httplib::Client client("127.0.0.1", server.Port());
+  const auto first = client.Get(std::string(net::kTicketQuery));
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->status, 200);
+  EXPECT_NE(first->get_header_value("Set-Cookie").find("gwsid="), std::string::npos);
+  EXPECT_EQ(first->get_header_value("Cache-Control"), "no-cache");
+  const auto ticket = net::ParseTicketAnswer(first->body);
+  ASSERT_TRUE(ticket);
+  // Every ticket is new luck.
+  EXPECT_NE(net::ParseTicketAnswer(client.Get(std::string(net::kTicketQuery))->body)->seed, ticket->seed);
+  EXPECT_EQ(client.Get("/ticket?prg=Other")->status, 400);
+  const auto put = client.Put(std::string(net::kReplayQuery) + "x", "x", "application/octet-stream");
+  ASSERT_TRUE(put);
+  EXPECT_EQ(put->status, 405);
+  EXPECT_EQ(put->get_header_value("Allow"), "POST");
 
-  // As the game sends them.
-  for (const test::PlayedGame* g : {&catcher, &waiter}) {
-    ASSERT_EQ(net::ExchangeScore(http, address, RecordOf(*g, g->score, g->recording.name), Stored(g->recording)),
-              net::ExchangeResult::Sent);
-    EXPECT_TRUE(VerifiedRow(server.Store(), g->recording.name, g->score)) << g->recording.name;
-  }
-
-  // One fire a frame later; a score one higher; another name: stored, but not verified.
-  game::Recording moved = catcher.recording;
-  moved.marks[moved.marks.size() / 2].frame += 1;
-  ASSERT_EQ(net::ExchangeScore(http, address, RecordOf(catcher, catcher.score, "Moved"),
-                               Stored({"Moved", moved.country, moved.frames, moved.marks, moved.values})),
-            net::ExchangeResult::Sent);
-  ASSERT_EQ(net::ExchangeScore(http, address, RecordOf(catcher, catcher.score + 1, "Catcher"), Stored(catcher.recording)),
-            net::ExchangeResult::Sent);
-  ASSERT_EQ(net::ExchangeScore(http, address, RecordOf(waiter, waiter.score, "Other"), Stored(waiter.recording)),
-            net::ExchangeResult::Sent);
-  EXPECT_FALSE(VerifiedRow(server.Store(), "Moved", catcher.score));
-  EXPECT_FALSE(VerifiedRow(server.Store(), "Catcher", catcher.score + 1));
-  EXPECT_FALSE(VerifiedRow(server.Store(), "Other", waiter.score));
-  EXPECT_EQ(server.Store().Best(0, 100, true).size(), 2u);
-  EXPECT_EQ(server.Store().Best(0, 100, false).size(), 5u);
-
-  // A replay for a token that stored nothing, and a second replay of a verified entry.
-  Sender sender(server.Port());
-  EXPECT_FALSE(sender.Replay(net::FifthField(sender.http.HttpGet(address.Url(net::kVersionQuery))),
-                             Stored(waiter.recording)));
-  const std::string token = sender.Submit(RecordOf(waiter, waiter.score, "Again"));
-  game::Recording again = waiter.recording;
-  again.name = "Again";
-  EXPECT_TRUE(sender.Replay(token, Stored(again)));
-  EXPECT_FALSE(sender.Replay(token, Stored(again)));
-  EXPECT_TRUE(VerifiedRow(server.Store(), "Again", waiter.score));
-
-  const std::string metrics = server.Metrics().Text();
-  for (const char* reason : {"replay_invalid\"", "replay_score\"", "replay_name\"", "replay_no_entry\"", "replay_again\""}) {
-    EXPECT_NE(metrics.find(reason), std::string::npos) << reason;
-  }
-  EXPECT_NE(metrics.find("gromwumbler_replays_verified_total 3"), std::string::npos);
-  const std::vector<std::string> log = server.LogLines();
-  EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string& l) {
-    return l.find("POST /replay?token=") != std::string::npos && l.find(" 422 replay_score ") != std::string::npos;
-  }));
 }
 
 TEST(ReplayVerification, BodiesAreBoundedAndOnlyAReplayMayHaveOne) {
   test::ScoreServerRunner server;
   Sender sender(server.Port());
-  const std::string token = sender.Submit({"Big", 10, 'G', "", ""});
+  const std::string token = sender.Submit(RecordOf(10, "Big"));
   EXPECT_FALSE(sender.Replay(token, std::string(game::kMaxRecordingBytes + 1, 'x')));
   EXPECT_FALSE(sender.Replay(token, "not a recording"));
   EXPECT_FALSE(sender.Replay(token, "not a recording")) << "one replay an entry, refused or not";
@@ -163,19 +271,19 @@ std::size_t Occurrences(const std::string& text, const std::string& part) {
 }
 
 TEST_P(RecordingsServed, AVerifiedEntrysRecordingComesBackAsKeptAndNoOtherEntrysDoes) {
-  const test::PlayedGame& catcher = Catcher();
-  const test::PlayedGame& waiter = Waiter();
-  ServiceSettings settings;
+  ServerClock clock;
+  ServiceSettings settings = clock.Settings();
   settings.playLink = true;
   auto server = Server(settings);
-  net::HttpClient http;
-  const net::ServerAddress address{"127.0.0.1", server->Port()};
-  // Verified; refused (another name); stored, its game never sent.
-  ASSERT_EQ(net::ExchangeScore(http, address, RecordOf(catcher, catcher.score, "Catcher"), Stored(catcher.recording)),
-            net::ExchangeResult::Sent);
-  ASSERT_EQ(net::ExchangeScore(http, address, RecordOf(waiter, waiter.score, "Other"), Stored(waiter.recording)),
-            net::ExchangeResult::Sent);
-  Sender(server->Port()).Submit(RecordOf(waiter, waiter.score, "Pending"));
+  Sender player(server->Port());
+  // Verified; refused (a score one higher); stored, its game never sent.
+  const test::PlayedGame catcher = player.Play({Style::Catcher, 0, "", "", 2000});
+  const test::PlayedGame waiter = player.Play({Style::Waiter});
+  clock.Play(catcher);
+  clock.Play(waiter);
+  ASSERT_EQ(player.Send("Catcher", catcher.score, Sent(catcher.recording)), 200);
+  ASSERT_EQ(player.Send("Other", waiter.score + 1, Sent(waiter.recording)), 422);
+  player.Submit(RecordOf(waiter.score, "Pending"));
 
   httplib::Client client("127.0.0.1", server->Port());
   const auto verified = nlohmann::json::parse(client.Get("/api/scores")->body);
@@ -207,7 +315,6 @@ TEST_P(RecordingsServed, AVerifiedEntrysRecordingComesBackAsKeptAndNoOtherEntrys
     test::TempFolder folder;
     std::ofstream(folder.Path() / "game.gwr", std::ios::binary) << res->body;
     const game::WatchableGame watched = game::ReadRecordingFile(folder.Path() / "game.gwr");
-    EXPECT_EQ(watched.recording.name, "Catcher");
     EXPECT_EQ(watched.outcome.score, catcher.score);
   }
   for (const char* bad : {"", "?id=", "?id=x", "?id=-1", "?id=%2D1", "?id=+1", "?id=%2B1", "?id=%201", "?id=1%20",

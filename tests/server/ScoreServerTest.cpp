@@ -327,7 +327,7 @@ TEST(ScoreServer, HealthIsThatOfTheStore) {
     }
     std::optional<std::string> Recording(std::int64_t id) override { return real_.Recording(id); }
     std::optional<ReplayClaim> Claim(const std::string& token) override { return real_.Claim(token); }
-    bool KeepReplay(const std::string& token, const ReplayVerdict& v) override { return real_.KeepReplay(token, v); }
+    KeepResult KeepReplay(const std::string& token, const ReplayVerdict& v) override { return real_.KeepReplay(token, v); }
     std::int64_t Count() override { return real_.Count(); }
     void Ping() override {
       if (down) throw StoreError("gone");

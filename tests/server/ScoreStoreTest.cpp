@@ -111,10 +111,15 @@ TEST_P(ScoreStoreContract, KeepsOneReplayAnEntryAndRanksVerifiedOnesWhenAsked) {
   EXPECT_FALSE(claim->replayed);
 
   const std::string recording("\x01\x00\xFF" "bytes", 8);  // binary, with a zero byte
-  EXPECT_TRUE(store->KeepReplay("t1", {true, 4, recording}));
-  EXPECT_FALSE(store->KeepReplay("t1", {true, 4, recording})) << "one replay an entry";
-  EXPECT_TRUE(store->KeepReplay("t2", {false, 1, recording}));
-  EXPECT_FALSE(store->KeepReplay("none", {true, 1, recording}));
+  EXPECT_EQ(store->KeepReplay("t1", {true, 4, recording, "ticket-a", ""}), KeepResult::Kept);
+  EXPECT_EQ(store->KeepReplay("t1", {true, 4, recording, "ticket-b", ""}), KeepResult::Decided) << "one replay an entry";
+  // A ticket is used once, whoever's entry tries it again; refusals that used none share the empty one.
+  ASSERT_EQ(store->Add(Entry("Анна", 200, 1010, "t3")), AddResult::Stored);
+  EXPECT_EQ(store->KeepReplay("t3", {true, 4, recording, "ticket-a", ""}), KeepResult::TicketUsed);
+  EXPECT_FALSE(store->Claim("t3")->replayed) << "nothing kept";
+  EXPECT_EQ(store->KeepReplay("t3", {false, 0, {}, {}, "ticket_used"}), KeepResult::Kept);
+  EXPECT_EQ(store->KeepReplay("t2", {false, 1, {}, {}, "replay_score"}), KeepResult::Kept);
+  EXPECT_EQ(store->KeepReplay("none", {true, 1, recording, "ticket-c", ""}), KeepResult::Decided);
   EXPECT_TRUE(store->Claim("t2")->replayed);
 
   const auto verified = store->Best(0, 10, true);
@@ -122,7 +127,7 @@ TEST_P(ScoreStoreContract, KeepsOneReplayAnEntryAndRanksVerifiedOnesWhenAsked) {
   EXPECT_EQ(verified[0].name, "Иван");
   EXPECT_TRUE(verified[0].verified);
   const auto all = store->Best(0, 10);
-  ASSERT_EQ(all.size(), 2u);
+  ASSERT_EQ(all.size(), 3u);
   EXPECT_FALSE(all[0].verified);
   // Kept across a reopen.
   store.reset();
@@ -135,8 +140,8 @@ TEST_P(ScoreStoreContract, GivesTheRecordingOfAVerifiedEntryByItsIdOnly) {
     ASSERT_EQ(store->Add(Entry(token, 10, 1, token)), AddResult::Stored);
   }
   const std::string recording("\x78\x9C\x00\xFF" "game", 8);  // binary, with a zero byte
-  ASSERT_TRUE(store->KeepReplay("verified", {true, 2, recording}));
-  ASSERT_TRUE(store->KeepReplay("refused", {false, 1, recording}));
+  ASSERT_EQ(store->KeepReplay("verified", {true, 2, recording, "t", ""}), KeepResult::Kept);
+  ASSERT_EQ(store->KeepReplay("refused", {false, 1, {}, {}, "replay_score"}), KeepResult::Kept);
 
   std::int64_t id = 0;
   for (const ScoreRow& r : store->Best(0, 10)) {
@@ -174,7 +179,7 @@ TEST(SqliteScoreStore, ADatabaseFromBeforeReplaysIsMigratedWithItsScores) {
   SqliteScoreStore store("scores.db");
   ASSERT_EQ(store.Best(0, 10).size(), 1u);
   EXPECT_FALSE(store.Best(0, 10)[0].verified);
-  EXPECT_TRUE(store.KeepReplay("x", {true, 1, "r"}));
+  EXPECT_EQ(store.KeepReplay("x", {true, 1, "r", "t", ""}), KeepResult::Kept);
   EXPECT_EQ(store.Best(0, 10, true).size(), 1u);
 }
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/ScriptedPlayer.h"
 
-#include <random>
 #include <stdexcept>
 
 #include "game/EnemyKinds.h"
@@ -13,7 +12,6 @@ namespace gw::test {
 
 namespace {
 
-constexpr std::uint32_t kFrameMs = 6;
 constexpr std::uint32_t kMostFrames = 2'000'000;
 constexpr int kTongueStep = 15, kLongest = 380;
 
@@ -46,19 +44,13 @@ bool WorthFiring(const game::TGame& g) {
 PlayedGame PlayScripted(const Script& script) {
   HeadlessGame h;
   h.program.ScreenState = 2;
-  std::uint64_t uptime = 40'000;
-  std::mt19937 jitter(script.seed);
-  h.clock.tick = platform::QuantiseTick(uptime);
-  h.clock.counter = 0x5EED0000ull + script.seed;
   h.program.Game = std::make_unique<game::TGame>(h.form->GameHostFor());
   game::TGame& g = *h.program.Game;
+  g.Deal({script.ticket, script.seed});
   gfx::Surface screen(800, 600);
   std::uint32_t playFrames = 0;
   for (std::uint32_t frame = 0; h.program.ScreenState == 2; ++frame) {
     if (frame >= kMostFrames) throw std::runtime_error("the scripted game does not end");
-    uptime += kFrameMs;
-    h.clock.tick = platform::QuantiseTick(uptime);
-    h.clock.counter += kFrameMs * 1'000'000 + jitter() % 400'000;
     if (g.Phase == game::Playing) ++playFrames;
     const bool quit = (script.quitAtFrame != 0 && playFrames == script.quitAtFrame) ||
                       (script.quitOnLevel != 0 && g.Level == script.quitOnLevel);
@@ -67,7 +59,7 @@ PlayedGame PlayScripted(const Script& script) {
     g.DoFrame(screen);
   }
   PlayedGame played;
-  played.recording = g.Recorded()->Take(script.name, script.country);
+  played.recording = g.TakeRecording();
   played.score = g.Score;
   played.level = g.Level;
   played.frames = g.Frames();

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Whole games of the headless program played by a script, recorded as the game records them: a player that
-// aims at creatures with good points and fires when the tongue would meet one, and a player that only waits.
-// Time passes as on a real machine: a frame every 6 ms, the tick in 1/64 s steps, the counter in nanoseconds
-// with some jitter.
+// Whole games of the headless program played by a script on a dealt seed, recorded as the game records them: a
+// player that aims at creatures with good points and fires when the tongue would meet one, and a player that only
+// waits.
 
 #include <cstdint>
 #include <string>
@@ -23,13 +22,14 @@ struct PlayedGame {
 
 struct Script {
   Style style = Style::Catcher;
-  std::uint32_t seed = 1;  // of the counter's jitter
-  std::string name = "Player";
+  std::uint64_t seed = 1;  // the game's dealt seed
+  std::string name = "Player";  // what the score is entered under
   std::string country = "Moldova";
   // When set, the player quits from the quit question at this frame of the first level's play.
   std::uint32_t quitAtFrame = 0;
   // When set, the player quits at the first frame of play of this level.
   std::uint8_t quitOnLevel = 0;
+  std::string ticket = "scripted";  // the id the seed is dealt under
 };
 
 PlayedGame PlayScripted(const Script& script);

@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Sends one score the way the game does (its HTTP client and exchange, the server from GROMWUMBLER_SCORE_SERVER),
-// so a test can check on the server's side that a score from this build arrives and is stored.
+// Asks for a game ticket and sends one score the way the game does (its HTTP client and exchange, the server from
+// GROMWUMBLER_SCORE_SERVER), so a test can check on the server's side that a score from this build arrives and is
+// stored, and that this build is dealt its luck.
 //   gw_send_score NAME SCORE      exit 0 when both requests succeeded
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <string>
 
+#include "net/GameTicket.h"
 #include "net/ScoreExchange.h"
+#include "net/ScoreProtocol.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {
@@ -24,6 +27,10 @@ int main(int argc, char** argv) {
     const auto server = gw::net::ConfiguredScoreServer();
     if (!server) {
       std::fputs("gw_send_score: no score server (GROMWUMBLER_SCORE_SERVER)\n", stderr);
+      return 1;
+    }
+    if (!gw::net::ParseTicketAnswer(http.HttpGet(server->Url(gw::net::kTicketQuery)))) {
+      std::fputs("gw_send_score: the server's game ticket cannot be read\n", stderr);
       return 1;
     }
     const auto result = gw::net::ExchangeScore(http, *server, record);
