@@ -44,7 +44,7 @@ using Reply = std::variant<HttpResponse, StoreWork, VerifyWork>;
 class HttpHandler {
  public:
   virtual ~HttpHandler() = default;
-  // Called on a network thread: must not block.
+  // Called on a network thread: must not block. The request is gone once it returns: work takes copies.
   virtual Reply Handle(const HttpRequest& request) = 0;
 };
 

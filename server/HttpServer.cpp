@@ -2,6 +2,7 @@
 #include "HttpServer.h"
 
 #include "ClientAddress.h"
+#include "PageAllocator.h"
 
 #include <sys/socket.h>
 
@@ -33,6 +34,8 @@ namespace {
 
 constexpr std::size_t kReadChunk = 4096;
 constexpr auto kAcceptRetry = std::chrono::milliseconds(50);
+// When a client told to come back may: a replay is over within a second or two, and so is an upload.
+constexpr char kRetryAfter[] = "2";
 
 // The system's longest listen queue: a burst of new connections waits there instead of meeting SYN retries.
 int SystemBacklog() {
@@ -50,12 +53,32 @@ std::string AddressOf(const tcp::endpoint& endpoint) {
   return address.to_string();
 }
 
-HttpResponse HeadRefusal(const beast::error_code& ec, HeadProblem problem) {
-  switch (problem) {
+// Replays or uploads enough for now: the client may try again shortly.
+HttpResponse Busy(std::string code, std::string text) {
+  HttpResponse res = Refusal(503, std::move(code), std::move(text));
+  res.headers.emplace_back("Retry-After", kRetryAfter);
+  return res;
+}
+
+HttpResponse NotAllowed(const RequestHead& head) {
+  HttpResponse res = Refusal(405, "method", "method not allowed here\n");
+  res.headers.emplace_back("Allow", std::string(head.MethodsAllowed()));
+  return res;
+}
+
+HttpResponse HeadRefusal(const beast::error_code& ec, const RequestHead& head, UploadBudget::Refusal upload) {
+  switch (head.Problem()) {
     case HeadProblem::TooManyFields: return Refusal(431, "headers_too_large", "too many header fields\n");
     case HeadProblem::TargetTooLong: return Refusal(414, "target_too_long", "request target too long\n");
+    case HeadProblem::MethodNotAllowed: return NotAllowed(head);
     case HeadProblem::HasBody: return Refusal(413, "body", "no request body is accepted\n");
+    case HeadProblem::LengthRequired: return Refusal(411, "length_required", "the body's length must be sent first\n");
     case HeadProblem::BodyTooLarge: return Refusal(413, "body_too_large", "request body too large\n");
+    case HeadProblem::BodyRefused:
+      if (upload == UploadBudget::Refusal::Address) {
+        return Busy("address_uploads", "too many uploads from this address at once\n");
+      }
+      return Busy("body_budget", "the server holds too many uploads; try again shortly\n");
     case HeadProblem::None: break;
   }
   if (ec == http::error::header_limit || ec == http::error::buffer_overflow) {
@@ -63,6 +86,18 @@ HttpResponse HeadRefusal(const beast::error_code& ec, HeadProblem problem) {
   }
   if (ec == http::error::body_limit) return Refusal(413, "body", "no request body is accepted\n");
   return Refusal(400, "bad_request", "malformed request\n");
+}
+
+// Empties a string and gives back its memory, which clear() keeps.
+void Free(std::string& text) { std::string().swap(text); }
+
+// The limits with the replay pool's size and queue worked out from the machine.
+TransportLimits Settled(TransportLimits limits) {
+  if (limits.verifyThreads <= 0) {
+    limits.verifyThreads = static_cast<int>(std::max(1U, std::thread::hardware_concurrency()));
+  }
+  if (limits.verifyQueue == 0) limits.verifyQueue = 4 * static_cast<std::size_t>(limits.verifyThreads);
+  return limits;
 }
 
 }  // namespace
@@ -90,8 +125,8 @@ class HttpServer::Connection : public std::enable_shared_from_this<Connection> {
   void Stop() {
     asio::dispatch(socket_.get_executor(), [self = shared_from_this()] {
       self->stopping_ = true;
-      // One at the store gets its answer first; everything else is waiting for the client and ends now.
-      if (!self->atStore_) self->Close();
+      // One at the store or a replay gets its answer first; everything else is waiting for the client and ends now.
+      if (!self->atWork_) self->Close();
     });
   }
 
@@ -130,6 +165,8 @@ class HttpServer::Connection : public std::enable_shared_from_this<Connection> {
   void AwaitRequest() {
     if (stopping_) return Close();
     if (buffer_.size() > 0) return ReadRequest();  // the next request came with the last one
+    // A long head grew the buffer: what waits for the next request holds no more than one read's worth.
+    if (buffer_.capacity() > kReadChunk) buffer_.shrink_to_fit();
     Deadline(Limits().idle);
     socket_.async_read_some(buffer_.prepare(kReadChunk), [self = shared_from_this()](beast::error_code ec, std::size_t n) {
       if (ec) return self->Close();
@@ -141,7 +178,8 @@ class HttpServer::Connection : public std::enable_shared_from_this<Connection> {
   // The request's deadline runs from its first byte, however slowly the rest comes.
   void ReadRequest() {
     started_ = Clock::now();
-    head_.emplace(Limits().head);
+    upload_ = UploadBudget::Refusal::None;
+    head_.emplace(Limits().head, [this](std::size_t length) { return TakeUpload(length); });
     Deadline(Limits().request);
     http::async_read(socket_, buffer_, *head_,
                      [self = shared_from_this()](beast::error_code ec, std::size_t) { self->OnHead(ec); });
@@ -161,38 +199,68 @@ class HttpServer::Connection : public std::enable_shared_from_this<Connection> {
         return Close();
       }
       request_ = {head_->Method(), head_->Target(), {}, address_, {}};
-      return Answer(HeadRefusal(ec, head_->Problem()), false);
+      return Answer(HeadRefusal(ec, *head_, upload_), false);
     }
     request_ = {head_->Method(), head_->Target(), head_->Cookie(),
                 ClientAddress(address_, head_->ForwardedFor(), Limits().trustedProxies), head_->TakeBody()};
     request_.acceptEncoding = head_->AcceptEncoding();
     request_.ifNoneMatch = head_->IfNoneMatch();
     const bool keepAlive = head_->keep_alive();
+    if (!head_->MethodAllowed()) return Answer(NotAllowed(*head_), keepAlive);
     Reply reply = server_.handler_.Handle(request_);
+    // The handler's work has its own copy of what it needs; the body's share of the budget stays until the answer.
+    Free(request_.body);
     if (auto* res = std::get_if<HttpResponse>(&reply)) return Answer(std::move(*res), keepAlive);
-    atStore_ = true;
-    asio::post(server_.store_, [self = shared_from_this(), work = std::move(std::get<StoreWork>(reply)), keepAlive] {
+    if (auto* replay = std::get_if<VerifyWork>(&reply)) {
+      if (!server_.TakeReplay()) {
+        return Answer(Busy("verify_busy", "too many games are being replayed; try again shortly\n"), keepAlive);
+      }
+      return Offload(server_.verify_, std::move(replay->work), keepAlive, true);
+    }
+    Offload(server_.store_, std::move(std::get<StoreWork>(reply)), keepAlive, false);
+  }
+
+  // Runs the work on the pool and answers with what it makes, back on the connection's own thread.
+  void Offload(asio::thread_pool& pool, std::function<HttpResponse()> work, bool keepAlive, bool replay) {
+    atWork_ = true;
+    asio::post(pool, [self = shared_from_this(), work = std::move(work), keepAlive, replay]() mutable {
+      HttpServer& server = self->server_;
       HttpResponse res;
-      if (self->server_.stopping_) {
-        // Queued but not begun when the stop came: it never reached the store.
+      if (server.stopping_) {
+        // Queued but not begun when the stop came: it never reached the store or the replay.
         res = Refusal(503, "stopping", "the server is stopping\n");
       } else {
         try {
           res = work();
         } catch (const std::exception& e) {
-          if (self->server_.log_) self->server_.log_(std::string("store error: ") + e.what() + "\n");
-          res = Refusal(503, "store_error", "the score store is not available\n");
+          if (server.log_) server.log_(std::string(replay ? "replay error: " : "store error: ") + e.what() + "\n");
+          res = replay ? Refusal(503, "replay_error", "the game cannot be replayed now\n")
+                       : Refusal(503, "store_error", "the score store is not available\n");
         }
       }
+      // What the work held (a recorded game) goes before its place is given back.
+      work = nullptr;
+      if (replay) server.GiveReplay();
       asio::post(self->socket_.get_executor(), [self, res = std::move(res), keepAlive]() mutable {
-        self->atStore_ = false;
+        self->atWork_ = false;
         self->Answer(std::move(res), keepAlive);
       });
     });
   }
 
+  // Asked by the head's parser with a body's announced length: a share of the bodies the server holds at once.
+  bool TakeUpload(std::size_t length) {
+    const std::string client = ClientAddress(address_, head_->ForwardedFor(), Limits().trustedProxies);
+    upload_ = server_.uploads_.Take(client, length, lease_);
+    return upload_ == UploadBudget::Refusal::None;
+  }
+
   void Answer(HttpResponse res, bool keepAlive) {
     keepAlive = keepAlive && !stopping_;
+    // Answered: the body's bytes go back to the budget, and the request's memory with them.
+    lease_.Release();
+    Free(request_.body);
+    head_.reset();
     const auto took = Clock::now() - started_;
     server_.metrics_.Answered(res.status, res.refusal, took);
     server_.Log({std::chrono::system_clock::now(), request_.address, request_.method, request_.target, res.status,
@@ -203,6 +271,8 @@ class HttpServer::Connection : public std::enable_shared_from_this<Connection> {
     response_->body() = std::move(res.body);
     response_->keep_alive(keepAlive);
     response_->prepare_payload();
+    // A HEAD is answered as its GET would be, the length included, without the body.
+    if (request_.method == "HEAD") Free(response_->body());
     Deadline(Limits().write);
     http::async_write(socket_, *response_, [self = shared_from_this(), keepAlive](beast::error_code ec, std::size_t) {
       self->NoDeadline();
@@ -227,6 +297,7 @@ class HttpServer::Connection : public std::enable_shared_from_this<Connection> {
     ++timerGeneration_;
     armed_ = false;
     timer_.cancel();
+    lease_.Release();
     // The slot goes back as the socket closes, under the lock that the admitting thread peeks under.
     std::lock_guard guard(server_.lock_);
     server_.Uncount(this);
@@ -240,12 +311,14 @@ class HttpServer::Connection : public std::enable_shared_from_this<Connection> {
   tcp::socket socket_;
   asio::steady_timer timer_;
   std::string address_;
-  beast::flat_buffer buffer_;
+  beast::basic_flat_buffer<PageAllocator<char>> buffer_;
   std::optional<RequestHead> head_;
+  UploadBudget::Lease lease_;  // the body's share, from its announced length to its answer
+  UploadBudget::Refusal upload_ = UploadBudget::Refusal::None;  // why the body was refused, if it was
   HttpRequest request_;
   std::optional<http::response<http::string_body>> response_;
   Clock::time_point started_ = Clock::now();
-  bool atStore_ = false;
+  bool atWork_ = false;  // at the store or a replay
   bool stopping_ = false;
   bool expired_ = false;
   Clock::time_point deadlineAt_ = Clock::time_point::max();  // max: none
@@ -270,19 +343,22 @@ HttpServer::HttpServer(HttpHandler& handler, Metrics& metrics, LogSink log, Tran
     : handler_(handler),
       metrics_(metrics),
       log_(std::move(log)),
-      limits_(limits),
-      io_(IoContexts(limits.networkThreads)),
+      limits_(Settled(std::move(limits))),
+      uploads_(limits_.bodyBytesInFlight, limits_.uploadsPerAddress, metrics_),
+      io_(IoContexts(limits_.networkThreads)),
       strand_(asio::make_strand(*io_.front())),
       acceptor_(strand_),
       retry_(strand_),
       grace_(strand_),
-      store_(static_cast<std::size_t>(limits.storeThreads)) {
+      store_(static_cast<std::size_t>(limits_.storeThreads)),
+      verify_(static_cast<std::size_t>(limits_.verifyThreads)) {
   for (auto& io : io_) busy_.push_back(asio::make_work_guard(*io));
 }
 
 HttpServer::~HttpServer() {
   Stop();
   store_.join();
+  verify_.join();
   // The contexts go one by one from here, dropping the handlers they still hold; connections freed that way must
   // not reach for a context already gone.
   closing_ = true;
@@ -304,8 +380,9 @@ void HttpServer::Run() {
   for (std::size_t i = 1; i < io_.size(); ++i) threads.emplace_back([io = io_[i].get()] { io->run(); });
   io_.front()->run();
   for (std::thread& t : threads) t.join();
-  // What reached the store is finished before the store may close.
+  // What reached the store or a replay is finished before the store may close.
   store_.join();
+  verify_.join();
 }
 
 void HttpServer::Stop() {
@@ -389,6 +466,20 @@ void HttpServer::Turn(tcp::socket& socket, const std::string& address, const cha
   socket.close(ignored);
   metrics_.Refused(reason);
   Log({std::chrono::system_clock::now(), address, {}, {}, 503, reason, {}});
+}
+
+bool HttpServer::TakeReplay() {
+  std::size_t now = replays_.load();
+  do {
+    if (now >= limits_.verifyQueue) return false;
+  } while (!replays_.compare_exchange_weak(now, now + 1));
+  metrics_.ReplayTaken();
+  return true;
+}
+
+void HttpServer::GiveReplay() {
+  metrics_.ReplayGiven();
+  replays_.fetch_sub(1);
 }
 
 void HttpServer::Uncount(Connection* connection) {

@@ -37,6 +37,12 @@ std::string Metrics::Text() const {
   out += "# HELP gromwumbler_scores_open_connections Connections open now.\n";
   out += "# TYPE gromwumbler_scores_open_connections gauge\n";
   out += "gromwumbler_scores_open_connections " + std::to_string(open_.load()) + "\n";
+  out += "# HELP gromwumbler_scores_replays_in_hand Recorded games waiting for a replay thread or being replayed.\n";
+  out += "# TYPE gromwumbler_scores_replays_in_hand gauge\n";
+  out += "gromwumbler_scores_replays_in_hand " + std::to_string(replays_.load()) + "\n";
+  out += "# HELP gromwumbler_scores_body_bytes Bytes of request bodies held now, as their lengths announce.\n";
+  out += "# TYPE gromwumbler_scores_body_bytes gauge\n";
+  out += "gromwumbler_scores_body_bytes " + std::to_string(bodyBytes_.load()) + "\n";
   out += "# HELP gromwumbler_scores_stored_total Submissions stored.\n";
   out += "# TYPE gromwumbler_scores_stored_total counter\n";
   out += "gromwumbler_scores_stored_total " + std::to_string(stored_.load()) + "\n";

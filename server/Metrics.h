@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The server's counters, shown to Prometheus at /metrics: requests by status, stored submissions, verified replays, refusals by
-// reason, how long requests took, and the connections open now.
+// reason, how long requests took, the connections open now, the recorded games waiting for a replay or in one, and
+// the bytes of request bodies held.
 
 #include <array>
 #include <atomic>
@@ -23,8 +24,13 @@ class Metrics {
   void Verified() { verified_.fetch_add(1, std::memory_order_relaxed); }
   void Opened() { open_.fetch_add(1, std::memory_order_relaxed); }
   void Closed() { open_.fetch_sub(1, std::memory_order_relaxed); }
+  void ReplayTaken() { replays_.fetch_add(1, std::memory_order_relaxed); }
+  void ReplayGiven() { replays_.fetch_sub(1, std::memory_order_relaxed); }
+  void BodyBytes(std::int64_t change) { bodyBytes_.fetch_add(change, std::memory_order_relaxed); }
   std::int64_t OpenConnections() const { return open_.load(std::memory_order_relaxed); }
   std::int64_t VerifiedCount() const { return verified_.load(std::memory_order_relaxed); }
+  std::int64_t ReplaysInHand() const { return replays_.load(std::memory_order_relaxed); }
+  std::int64_t BodyBytesHeld() const { return bodyBytes_.load(std::memory_order_relaxed); }
 
   // The Prometheus text exposition format.
   std::string Text() const;
@@ -35,6 +41,8 @@ class Metrics {
   std::atomic<std::int64_t> open_{0};
   std::atomic<std::int64_t> stored_{0};
   std::atomic<std::int64_t> verified_{0};
+  std::atomic<std::int64_t> replays_{0};
+  std::atomic<std::int64_t> bodyBytes_{0};
   mutable std::mutex lock_;
   std::map<int, std::int64_t> byStatus_;
   std::map<std::string, std::int64_t> byRefusal_;

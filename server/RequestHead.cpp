@@ -5,13 +5,19 @@
 #include <boost/beast/http/error.hpp>
 
 #include <charconv>
+#include <utility>
+
+#include "Methods.h"
 
 namespace gw::scores {
 
 namespace http = boost::beast::http;
 
-RequestHead::RequestHead(const Limits& limits)
-    : maxFields_(limits.fields), maxTarget_(limits.targetBytes), maxBody_(limits.postBodyBytes) {
+RequestHead::RequestHead(const Limits& limits, BodyAdmission admit)
+    : maxFields_(limits.fields),
+      maxTarget_(limits.targetBytes),
+      maxBody_(limits.postBodyBytes),
+      admit_(std::move(admit)) {
   header_limit(static_cast<std::uint32_t>(limits.headBytes));
   body_limit(0);
 }
@@ -24,9 +30,18 @@ void RequestHead::on_request_impl(http::verb verb, string_view method, string_vi
   }
   method_.assign(method.data(), method.size());
   target_.assign(target.data(), target.size());
-  post_ = verb == http::verb::post;
+  methodAllowed_ = gw::scores::MethodAllowed(target_, method_);
+  post_ = methodAllowed_ && verb == http::verb::post;
   if (post_) body_limit(maxBody_);
 }
+
+std::string RequestHead::TakeBody() {
+  std::string body(body_.begin(), body_.end());
+  decltype(body_)().swap(body_);
+  return body;
+}
+
+std::string_view RequestHead::MethodsAllowed() const { return gw::scores::MethodsAllowed(target_); }
 
 void RequestHead::on_response_impl(int, string_view, int, error_code& ec) { ec = http::error::bad_version; }
 
@@ -36,7 +51,10 @@ void RequestHead::on_field_impl(http::field name, string_view nameText, string_v
     ec = http::error::header_limit;
     return;
   }
-  if (name == http::field::content_length && post_) {
+  if (name == http::field::content_length && !methodAllowed_) {
+    // The parser refuses the body by itself, once the head has ended; this names the reason.
+    problem_ = HeadProblem::MethodNotAllowed;
+  } else if (name == http::field::content_length && post_) {
     // The parser refuses a longer body by itself; this names the reason.
     std::uint64_t length = 0;
     const auto [end, err] = std::from_chars(value.data(), value.data() + value.size(), length);
@@ -57,18 +75,23 @@ void RequestHead::on_field_impl(http::field name, string_view nameText, string_v
 }
 
 void RequestHead::on_body_init_impl(const boost::optional<std::uint64_t>& length, error_code& ec) {
-  // A GET has no body, and a POST's length is announced: anything else is refused before a byte of it is read.
+  // A GET has no body, and a POST's length is announced and its bytes granted: anything else is refused before a
+  // byte of it is read.
   if (length && *length == 0) return;
-  if (post_ && length) {
-    if (*length > maxBody_) {
-      problem_ = HeadProblem::BodyTooLarge;
-      ec = http::error::body_limit;
-      return;
-    }
+  if (!methodAllowed_) {
+    problem_ = HeadProblem::MethodNotAllowed;
+  } else if (!post_) {
+    problem_ = HeadProblem::HasBody;
+  } else if (!length) {
+    problem_ = HeadProblem::LengthRequired;
+  } else if (*length > maxBody_) {
+    problem_ = HeadProblem::BodyTooLarge;
+  } else if (admit_ && !admit_(static_cast<std::size_t>(*length))) {
+    problem_ = HeadProblem::BodyRefused;
+  } else {
     body_.reserve(static_cast<std::size_t>(*length));
     return;
   }
-  problem_ = HeadProblem::HasBody;
   ec = http::error::body_limit;
 }
 
@@ -78,7 +101,7 @@ std::size_t RequestHead::on_body_impl(string_view body, error_code& ec) {
     ec = http::error::body_limit;
     return 0;
   }
-  body_.append(body.data(), body.size());
+  body_.insert(body_.end(), body.begin(), body.end());
   return body.size();
 }
 

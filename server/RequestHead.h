@@ -1,18 +1,33 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reads a request's head and keeps only what the service needs, so that a client's headers cost the server at
-// most their bounded bytes: no more than a fixed number of fields, no target longer than a limit, and no body but
-// a POST's, whose length is announced and bounded.
+// most their bounded bytes: no more than a fixed number of fields, no target longer than a limit, no method the
+// path is not served with, and no body but that of the one POST served, whose length is announced and bounded and
+// which the server must agree to hold before a byte of it is read.
 
 #include <boost/beast/http/basic_parser.hpp>
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
+
+#include "PageAllocator.h"
 
 namespace gw::scores {
 
 // Why a head was refused, so that the answer can say which limit it broke.
-enum class HeadProblem { None, TooManyFields, TargetTooLong, HasBody, BodyTooLarge };
+enum class HeadProblem {
+  None,
+  TooManyFields,
+  TargetTooLong,
+  MethodNotAllowed,
+  HasBody,
+  LengthRequired,  // a POST's body without its length announced (chunked)
+  BodyTooLarge,
+  BodyRefused,  // the body's holder said no (the server holds enough bodies now)
+};
 
 class RequestHead final : public boost::beast::http::basic_parser<true> {
  public:
@@ -20,10 +35,13 @@ class RequestHead final : public boost::beast::http::basic_parser<true> {
     std::size_t headBytes = 16 * 1024;  // request line and fields together
     std::size_t fields = 64;
     std::size_t targetBytes = 8 * 1024;
-    std::size_t postBodyBytes = 256 * 1024;  // a recorded game, the one body the service takes
+    std::size_t postBodyBytes = 64 * 1024;  // a recorded game, the one body the service takes (a few hundred bytes)
   };
 
-  explicit RequestHead(const Limits& limits);
+  // Asked with a body's announced length, within the limit, before a byte of it is read: true to take it.
+  using BodyAdmission = std::function<bool(std::size_t length)>;
+
+  explicit RequestHead(const Limits& limits, BodyAdmission admit = {});
 
   const std::string& Method() const { return method_; }
   const std::string& Target() const { return target_; }
@@ -33,8 +51,11 @@ class RequestHead final : public boost::beast::http::basic_parser<true> {
   // Every X-Forwarded-For header, joined with ", " (a proxy's word on who the client is; trusted or not elsewhere).
   const std::string& ForwardedFor() const { return forwardedFor_; }
   HeadProblem Problem() const { return problem_; }
+  // Whether the target's path is served with the method; an answer of 405 lists the methods that it is.
+  bool MethodAllowed() const { return methodAllowed_; }
+  std::string_view MethodsAllowed() const;
   // A POST's body, once the request is read whole.
-  std::string TakeBody() { return std::move(body_); }
+  std::string TakeBody();
 
  private:
   using error_code = boost::beast::error_code;
@@ -53,8 +74,10 @@ class RequestHead final : public boost::beast::http::basic_parser<true> {
   std::size_t maxFields_;
   std::size_t maxTarget_;
   std::size_t maxBody_;
-  bool post_ = false;
-  std::string body_;
+  BodyAdmission admit_;
+  bool methodAllowed_ = false;
+  bool post_ = false;  // the one POST served, whose body is read
+  std::vector<char, PageAllocator<char>> body_;  // of its announced length, held while it comes
   std::size_t fields_ = 0;
   std::string method_;
   std::string target_;

@@ -39,13 +39,18 @@ struct Options {
   int storeThreads = 4;
   int connections = 10000;
   int perAddress = 64;
+  int verifyThreads = 0;  // one per core
+  int verifyQueue = 0;    // four per replay thread
+  int bodyMemoryMib = 16;
+  int uploadsPerAddress = 4;
   std::string play;  // --play: the game's web build, served at /play/
 };
 
 constexpr const char* kUsage =
     "usage: gromwumbler-scores [--listen ADDR:PORT] [--db FILE|URI] [--pool N] [--key LETTER] [--max-per-hour N]\n"
     "                          [--threads N] [--max-connections N] [--max-per-address N] [--trusted-proxy ADDR]...\n"
-    "                          [--play DIR]\n"
+    "                          [--verify-threads N] [--verify-queue N] [--max-body-memory MIB]\n"
+    "                          [--max-uploads-per-address N] [--play DIR]\n"
     "  --listen           where to accept requests (default 127.0.0.1:8080)\n"
     "  --db               the SQLite file, made on the first start, readable by its owner only; or a PostgreSQL\n"
     "                     URI (postgresql://...) shared by several servers (default: $GROMWUMBLER_SCORES_DB,\n"
@@ -57,6 +62,12 @@ constexpr const char* kUsage =
     "  --max-connections  connections open at once (default 10000)\n"
     "  --max-per-address  connections open at once from one address (default 64)\n"
     "  --trusted-proxy    a reverse proxy's address whose X-Forwarded-For names the client (repeatable)\n"
+    "  --verify-threads   threads that replay recorded games (default 0: one for each core)\n"
+    "  --verify-queue     recorded games waiting or being replayed at once; more are answered 503\n"
+    "                     (default 0: four for each replay thread)\n"
+    "  --max-body-memory  MiB of request bodies held at once, from everyone (default 16)\n"
+    "  --max-uploads-per-address\n"
+    "                     requests with a body at once from one address (default 4)\n"
     "  --play             the game's web build (its play/ folder), served at /play/\n"
     "  -h, --help         show this and exit\n"
     "  -v, --version      show the version and exit\n";
@@ -72,7 +83,8 @@ bool ToInt(const std::string& text, int& value, int low, int high) {
 Parsed Parse(int argc, char** argv, Options& o, std::string& error) {
   static constexpr const char* kWithValue[] = {"--listen", "--db", "--key", "--max-per-hour", "--threads",
                                                "--max-connections", "--pool", "--trusted-proxy", "--max-per-address",
-                                               "--play"};
+                                               "--play", "--verify-threads", "--verify-queue", "--max-body-memory",
+                                               "--max-uploads-per-address"};
   for (int i = 1; i < argc; ++i) {
     const std::string flag = argv[i];
     if (flag == "--help" || flag == "-h") return Parsed::Help;
@@ -114,6 +126,14 @@ Parsed Parse(int argc, char** argv, Options& o, std::string& error) {
       o.play = value;
     } else if (flag == "--max-per-address") {
       ok = ToInt(value, o.perAddress, 1, 1000000);
+    } else if (flag == "--verify-threads") {
+      ok = ToInt(value, o.verifyThreads, 0, 256);
+    } else if (flag == "--verify-queue") {
+      ok = ToInt(value, o.verifyQueue, 0, 1000000);
+    } else if (flag == "--max-body-memory") {
+      ok = ToInt(value, o.bodyMemoryMib, 1, 65536);
+    } else if (flag == "--max-uploads-per-address") {
+      ok = ToInt(value, o.uploadsPerAddress, 1, 1000000);
     }
     if (!ok) {
       error = "bad value '" + value + "' for option '" + flag + "'";
@@ -182,6 +202,10 @@ int main(int argc, char** argv) {
     limits.connections = ConnectionsTheSystemAllows(static_cast<std::size_t>(options.connections));
     limits.connectionsPerAddress = static_cast<std::size_t>(options.perAddress);
     limits.trustedProxies = options.trustedProxies;
+    limits.verifyThreads = options.verifyThreads;
+    limits.verifyQueue = static_cast<std::size_t>(options.verifyQueue);
+    limits.bodyBytesInFlight = static_cast<std::size_t>(options.bodyMemoryMib) * 1024 * 1024;
+    limits.uploadsPerAddress = static_cast<std::size_t>(options.uploadsPerAddress);
     // With --play the game's page is served beside the scores.
     std::optional<gw::scores::PlayFiles> play;
     if (!options.play.empty()) play.emplace(options.play);
