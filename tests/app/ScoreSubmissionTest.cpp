@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "game/Game.h"
 #include "gfx/Draw.h"
 #include "net/ScoreProtocol.h"
 #include "net/ServerAddress.h"
@@ -70,7 +73,8 @@ TEST(ScoreSubmission, AnUnreachableServerAsksAgainUntilNo) {
 }
 
 // A server that answers with an error status: to the first request the game asks again and sends nothing
-// more; to the second, the record has gone out and the table follows.
+// more; to the second, the record has gone out and the table follows. The game asked for its ticket first, and
+// was refused it: it plays on its own luck, and no recording goes out.
 TEST(ScoreSubmission, AnErrorToTheFirstRequestAsksAgainAndToTheSecondShowsTheTable) {
   const std::string ok = "HTTP/1.1 200 OK\r\nContent-Length: 11\r\n\r\na|b|c|d|e|f";
   const std::string error = "HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\n\r\n";
@@ -80,21 +84,62 @@ TEST(ScoreSubmission, AnErrorToTheFirstRequestAsksAgainAndToTheSecondShowsTheTab
     std::int32_t state;
     std::size_t requests;
   } cases[] = {
-      {"first fails", {{error}}, screen::kRetryConfirm, 1},
-      {"second fails", {{ok}, {error}}, screen::kHiScores, 2},
+      {"first fails", {{error}, {error}}, screen::kRetryConfirm, 2},
+      {"second fails", {{error}, {ok}, {error}}, screen::kHiScores, 3},
   };
   for (const auto& c : cases) {
     test::LoopbackServer server(c.replies);
     AfterAGame g("127.0.0.1:" + std::to_string(server.Port()));
     g.Keys({Letter('D'), kReturn, kReturn});  // name, OK, ДА
     EXPECT_EQ(g.State(), c.state) << c.name;
+    EXPECT_FALSE(g.program.Game->Dealt());
     const std::vector<std::string> requests = server.Requests();
     ASSERT_EQ(requests.size(), c.requests) << c.name;
-    EXPECT_TRUE(requests[0].starts_with("GET " + std::string(net::kVersionQuery) + " HTTP/1.1\r\n")) << requests[0];
-    if (c.requests == 2) {
-      EXPECT_TRUE(requests[1].starts_with("GET " + std::string(net::kSubmitQuery))) << requests[1];
+    EXPECT_TRUE(requests[0].starts_with("GET " + std::string(net::kTicketQuery) + " HTTP/1.1\r\n")) << requests[0];
+    EXPECT_TRUE(requests[1].starts_with("GET " + std::string(net::kVersionQuery) + " HTTP/1.1\r\n")) << requests[1];
+    if (c.requests == 3) {
+      EXPECT_TRUE(requests[2].starts_with("GET " + std::string(net::kSubmitQuery))) << requests[2];
     }
   }
+}
+
+// A whole game as a player plays it against the real server: its ticket comes while the level's opening screen
+// stands, the player quits a little into the level and sends the score, and the server replays it: verified.
+TEST(ScoreSubmission, AGameTheServerDealtIsSentWithItsRecordingAndVerified) {
+  test::ScoreServerRunner server;
+  ServerVariable variable(server.HostPort());
+  test::HeadlessGame g;
+  g.program.HiScores[9].Score = -1;  // so that a game of no points still makes the table
+  g.program.ScreenState = screen::kMenu;
+  const auto frame = [&g] {
+    g.clock.tick += 16;
+    g.form->RunFrame();
+  };
+  g.form->FormKeyDown(kReturn, false);  // a new game
+  ASSERT_TRUE(g.program.Game);
+  // The answer comes over loopback in far less than the opening screen's two seconds.
+  for (int f = 0; f < 100 && !g.program.Game->Dealt(); ++f) {
+    frame();
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(20);
+    while (!g.program.Game->Dealt() && std::chrono::steady_clock::now() < until) {
+      std::this_thread::yield();
+      g.form->RunFrame();
+    }
+  }
+  ASSERT_TRUE(g.program.Game->Dealt()) << "no ticket while the level's opening screen stood";
+  while (g.program.Game->Phase != game::Playing) frame();
+  for (int f = 0; f < 100; ++f) frame();
+  g.form->FormKeyDown(kEscape, false);
+  ASSERT_EQ(g.program.ScreenState, screen::kQuitGameConfirm);
+  g.form->FormKeyDown(kReturn, false);  // ДА
+  for (int f = 0; f < 400 && g.program.ScreenState == screen::kInGame; ++f) frame();
+  ASSERT_EQ(g.program.ScreenState, screen::kNameEntry);
+  for (std::uint16_t k : {Letter('D'), kReturn, kReturn}) g.form->FormKeyDown(k, false);  // name, OK, ДА
+  EXPECT_EQ(g.program.ScreenState, screen::kHiScores);
+  const auto verified = server.Store().Best(0, 10, true);
+  ASSERT_EQ(verified.size(), 1u) << "the game was not verified";
+  EXPECT_EQ(verified[0].name, "В");
+  EXPECT_EQ(verified[0].score, g.program.Game->Score);
 }
 
 TEST(ScoreSubmission, ClosingTheWindowDuringTheWaitAsksToQuitAfterIt) {
