@@ -23,7 +23,8 @@ for dev in libsdl2-dev libsdl2-mixer-dev libfreetype-dev libxmp-dev zlib1g-dev; 
   source[$dev]=$pkg version[$dev]=$ver
 done
 
-emcc_version=$(emcc --version | head -n 1)
+# sed reads to the end: head would close the pipe on emcc while it still writes, and fail the build.
+emcc_version=$(emcc --version | sed -n 1p)
 key=$({ echo "$emcc_version"; for dev in "${!version[@]}"; do echo "$dev ${version[$dev]}"; done | sort
         cat "$0"; } | sha256sum | cut -c1-16)
 prefix=$cache/web-deps-$key
