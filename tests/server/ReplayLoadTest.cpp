@@ -14,14 +14,10 @@
 #include <thread>
 #include <vector>
 
-#include "game/Recording.h"
-#include "net/GameTicket.h"
 #include "net/HttpClient.h"
-#include "net/ScoreCodec.h"
 #include "net/ScoreExchange.h"
-#include "net/ScoreProtocol.h"
+#include "support/HeavyReplays.h"
 #include "support/ScoreServerRunner.h"
-#include "support/ScriptedPlayer.h"
 
 namespace gw::scores {
 namespace {
@@ -31,35 +27,6 @@ using Clock = std::chrono::steady_clock;
 // A request that waited behind replays would take seconds; an honest one over loopback takes milliseconds.
 constexpr auto kGenerous = std::chrono::milliseconds(1500);
 
-// One session, its cookie sent by hand so that many connections can speak for it at once.
-struct Session {
-  explicit Session(std::uint16_t port) : port(port) {
-    httplib::Client c("127.0.0.1", port);
-    const auto res = c.Get(std::string(net::kTicketQuery));
-    const std::string set = res->get_header_value("Set-Cookie");
-    cookie = set.substr(0, set.find(';'));
-    ticket = net::ParseTicketAnswer(res->body).value();
-  }
-  httplib::Headers Headers() const { return {{"Cookie", cookie}}; }
-  // Stores a claim and sends a recording for it; the replay's status.
-  int Send(std::int32_t score, const std::string& recording) const {
-    httplib::Client c("127.0.0.1", port);
-    c.set_read_timeout(60, 0);
-    const auto version = c.Get(std::string(net::kVersionQuery), Headers());
-    net::ScoreRecord record{"Heavy", score, 'G', "", ""};
-    record.p = net::FifthField(version->body);
-    c.Get(std::string(net::kSubmitQuery) + net::EncodeRecord(record), Headers());
-    const auto res = c.Post(std::string(net::kReplayQuery) + record.p, Headers(), recording, "application/octet-stream");
-    if (!res) return 0;
-    if (res->status == 503) EXPECT_FALSE(res->get_header_value("Retry-After").empty());
-    return res->status;
-  }
-
-  std::uint16_t port;
-  std::string cookie;
-  game::Ticket ticket;
-};
-
 TEST(ReplayLoad, NothingWaitsBehindTheLongestReplays) {
   std::atomic<std::int64_t> now{1'800'000'000};
   ServiceSettings settings;
@@ -68,14 +35,9 @@ TEST(ReplayLoad, NothingWaitsBehindTheLongestReplays) {
   TransportLimits limits;
   limits.uploadsPerAddress = 64;  // so that the replays' own queue is what turns the extra ones away
   test::ScoreServerRunner server(settings, limits);
-  const Session heavy(server.Port());
-  // Far into the levels: about a million frames, some five hours of play, all of it replayed for each copy.
-  const test::PlayedGame game =
-      test::PlayScripted({test::Style::Catcher, heavy.ticket.seed, "", "", 0, 40, heavy.ticket.id});
-  game::Recording sent = game.recording;
-  sent.seed.reset();
-  const std::vector<std::uint8_t> bytes = game::EncodeRecording(sent);
-  const std::string recording(bytes.begin(), bytes.end());
+  const test::HeavySession heavy(server.Port());
+  const test::PlayedGame& game = heavy.Game();
+  const std::string& recording = heavy.Recording();
   now += game.frames / 64 + 10;
   std::cout << "[ heavy ] " << game.frames << " frames, " << recording.size() << " bytes\n";
 
