@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Signing.h"
 
+#include <array>
+#include <charconv>
+
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
 #include <openssl/core_names.h>
@@ -116,6 +119,21 @@ bool IsHex(std::string_view text) { return text.find_first_not_of("0123456789abc
 
 bool SameSecret(std::string_view a, std::string_view b) {
   return a.size() == b.size() && CRYPTO_memcmp(a.data(), b.data(), a.size()) == 0;
+}
+
+std::string IssueStamp(std::int64_t now) {
+  std::array<char, 8> digits{};
+  const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), static_cast<std::uint32_t>(now), 16).ptr;
+  std::string stamp(digits.size() - static_cast<std::size_t>(end - digits.data()), '0');
+  stamp.append(digits.data(), end);
+  return stamp + RandomHex(8);
+}
+
+std::int64_t StampTime(std::string_view stamp, std::int64_t now) {
+  std::uint32_t low = 0;
+  std::from_chars(stamp.data(), stamp.data() + 8, low, 16);
+  // The time at or before now whose low 32 bits these are: a stamp from the future reads as very old.
+  return now - static_cast<std::uint32_t>(static_cast<std::uint32_t>(now) - low);
 }
 
 }  // namespace gw::scores

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Tickets.h"
 
-#include <array>
 #include <charconv>
 
 #include "Signing.h"
@@ -10,9 +9,7 @@ namespace gw::scores {
 
 namespace {
 
-constexpr std::size_t kTimeHex = 8;               // 32-bit issue time
-constexpr std::size_t kStampHex = kTimeHex + 16;  // and a 64-bit random part
-constexpr std::size_t kMacHex = 32;               // 128 bits of HMAC-SHA256, twice
+constexpr std::size_t kMacHex = 32;  // 128 bits of HMAC-SHA256, twice
 constexpr std::size_t kIdHex = kStampHex + 2 * kMacHex;
 
 // Each signature has a prefix of its own, so that none can stand for another or for a token's or a session's.
@@ -33,11 +30,7 @@ std::uint64_t TicketSigner::Seed(std::string_view stamp) const {
 }
 
 game::Ticket TicketSigner::Issue(std::string_view session, std::int64_t now) const {
-  std::array<char, kTimeHex> digits{};
-  const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), static_cast<std::uint32_t>(now), 16).ptr;
-  std::string stamp(kTimeHex - static_cast<std::size_t>(end - digits.data()), '0');
-  stamp.append(digits.data(), end);
-  stamp += RandomHex(8);
+  const std::string stamp = IssueStamp(now);
   return {stamp + Ours(key_, stamp) + ForSession(key_, stamp, session), Seed(stamp)};
 }
 
@@ -46,11 +39,7 @@ CheckedTicket TicketSigner::Check(std::string_view id, std::string_view session,
   if (id.size() != kIdHex || !IsHex(id)) return checked;
   const std::string_view stamp = id.substr(0, kStampHex);
   if (!SameSecret(Ours(key_, stamp), id.substr(kStampHex, kMacHex))) return checked;
-  std::uint32_t issued = 0;
-  std::from_chars(stamp.data(), stamp.data() + kTimeHex, issued, 16);
-  // The issue time's high bits are the ones now has: the stamp holds only the low 32.
-  checked.issued = (now & ~std::int64_t{0xFFFFFFFF}) | issued;
-  if (checked.issued > now) checked.issued -= std::int64_t{1} << 32;
+  checked.issued = StampTime(stamp, now);
   checked.seed = Seed(stamp);
   if (!SameSecret(ForSession(key_, stamp, session), id.substr(kStampHex + kMacHex))) {
     checked.check = TicketCheck::OtherSession;

@@ -261,6 +261,18 @@ TEST(TransportBounds, BodiesAreHeldOnlyWithinTheBudget) {
   EXPECT_TRUE(held(0));
 }
 
+// Four replays sent from four addresses, two of them begun and the other two queued; none when that fails.
+std::vector<std::unique_ptr<RawClient>> FourReplaysInHand(LocalServer& server) {
+  std::vector<std::unique_ptr<RawClient>> replays;
+  for (int i = 0; i < 4; ++i) {
+    replays.push_back(std::make_unique<RawClient>(server.Port(), 2 + i));
+    if (!replays.back()->Send(Upload(4) + "game")) return {};
+  }
+  if (!server.TheGate().AwaitArrivals(2)) return {};
+  if (!Eventually([&] { return server.TheMetrics().ReplaysInHand() == 4; })) return {};
+  return replays;
+}
+
 // Two replay threads and room for four: the fifth is turned away at once, the pages and the store's answers go on
 // meanwhile, and the four finish once let go.
 TEST(TransportBounds, ReplaysWaitOnTheirOwnThreadsAndABoundedQueue) {
@@ -268,13 +280,8 @@ TEST(TransportBounds, ReplaysWaitOnTheirOwnThreadsAndABoundedQueue) {
   limits.verifyThreads = 2;
   limits.verifyQueue = 4;
   LocalServer server(limits, false);
-  std::vector<std::unique_ptr<RawClient>> replays;
-  for (int i = 0; i < 4; ++i) {
-    replays.push_back(std::make_unique<RawClient>(server.Port(), 2 + i));
-    ASSERT_TRUE(replays.back()->Send(Upload(4) + "game"));
-  }
-  ASSERT_TRUE(server.TheGate().AwaitArrivals(2));
-  ASSERT_TRUE(Eventually([&] { return server.TheMetrics().ReplaysInHand() == 4; }));
+  const std::vector<std::unique_ptr<RawClient>> replays = FourReplaysInHand(server);
+  ASSERT_EQ(replays.size(), 4u);
 
   RawClient fifth(server.Port(), 6);
   ASSERT_TRUE(fifth.Send(Upload(4) + "game"));
@@ -300,13 +307,8 @@ TEST(TransportBounds, AStopFinishesTheReplaysBegunAndTurnsAwayTheQueued) {
   limits.verifyQueue = 4;
   limits.stopGrace = milliseconds(5000);
   LocalServer server(limits, false);
-  std::vector<std::unique_ptr<RawClient>> replays;
-  for (int i = 0; i < 4; ++i) {
-    replays.push_back(std::make_unique<RawClient>(server.Port(), 2 + i));
-    ASSERT_TRUE(replays.back()->Send(Upload(4) + "game"));
-  }
-  ASSERT_TRUE(server.TheGate().AwaitArrivals(2));
-  ASSERT_TRUE(Eventually([&] { return server.TheMetrics().ReplaysInHand() == 4; }));
+  const std::vector<std::unique_ptr<RawClient>> replays = FourReplaysInHand(server);
+  ASSERT_EQ(replays.size(), 4u);
   // Waiting for its first request: the stop closes it, so its closing shows that the stop has begun.
   RawClient idle(server.Port(), 9);
   ASSERT_TRUE(Eventually([&] { return server.TheMetrics().OpenConnections() == 5; }));
