@@ -142,6 +142,46 @@ TEST(ScoreSubmission, AGameTheServerDealtIsSentWithItsRecordingAndVerified) {
   EXPECT_EQ(verified[0].score, g.program.Game->Score);
 }
 
+// A server too busy to replay the game now (503, its replays' queue full): the recording is kept and goes out again
+// before the next score, first of that exchange's requests.
+TEST(ScoreSubmission, ARecordingTheServerWasTooBusyForIsSentAgainBeforeTheNextScore) {
+  const auto reply = [](const std::string& status, const std::string& body) {
+    return test::ScriptedReply{"HTTP/1.1 " + status + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body};
+  };
+  const std::string ticket = "abc123 00000000000000ff\n";
+  const test::ScriptedReply ok = reply("200 OK", "a|b|c|d|token1|f");
+  const test::ScriptedReply busy = reply("503 Service Unavailable", "");
+  test::LoopbackServer server({reply("200 OK", ticket), ok, reply("200 OK", "OK\n"), busy,  // the first game
+                               reply("200 OK", ticket), reply("200 OK", "verified\n"), ok, reply("200 OK", "OK\n"), busy});
+  AfterAGame g("127.0.0.1:" + std::to_string(server.Port()));
+  for (int game = 0; game < 2; ++game) {
+    if (game == 1) {
+      g.program.ScreenState = screen::kMenu;
+      g.program.Controls.MainMenu->ItemIndex = 0;
+      g.Keys({kReturn});  // a new game
+      ASSERT_FALSE(g.program.Game->Dealt());
+    }
+    g.program.ScreenState = screen::kInGame;
+    // The scripted server answers the ticket over loopback at once; bounded all the same.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!g.program.Game->Dealt() && std::chrono::steady_clock::now() < until) {
+      g.clock.tick += 16;
+      g.form->RunFrame();
+    }
+    ASSERT_TRUE(g.program.Game->Dealt());
+    g.program.ScreenState = screen::kNameEntry;
+    g.Keys({Letter('D'), kReturn, kReturn});  // name, OK, ДА
+    EXPECT_EQ(g.State(), screen::kHiScores);
+  }
+  const std::vector<std::string> requests = server.Requests();
+  ASSERT_EQ(requests.size(), 9u);
+  EXPECT_TRUE(requests[3].starts_with("POST " + std::string(net::kReplayQuery) + "token1 ")) << requests[3];
+  EXPECT_TRUE(requests[5].starts_with("POST " + std::string(net::kReplayQuery) + "token1 ")) << "sent again first";
+  // The scripted server reads heads only: the recording sent before is still ahead of this one.
+  EXPECT_NE(requests[6].find("GET " + std::string(net::kVersionQuery)), std::string::npos) << requests[6];
+  EXPECT_TRUE(requests[8].starts_with("POST " + std::string(net::kReplayQuery))) << requests[8];
+}
+
 TEST(ScoreSubmission, ClosingTheWindowDuringTheWaitAsksToQuitAfterIt) {
   test::ScoreServerRunner server;
   AfterAGame g(server.HostPort());
