@@ -57,6 +57,10 @@ bool TGame::Deal(const Ticket& ticket) {
 }
 
 void TGame::Reseed() {
+  if (host_.overrides.reseed) {
+    host_.random.Reseed(host_.overrides.reseed());
+    return;
+  }
   if (!luck_) {
     // No ticket by now: the game's own luck, from the high-resolution counter as the program's generator always was.
     seed_ = dealt_ ? dealt_->seed : host_.clock.PerformanceCounter();

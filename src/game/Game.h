@@ -4,6 +4,7 @@
 // the level clock and the score pop-up.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string_view>
 
@@ -24,6 +25,13 @@
 
 namespace gw::game {
 
+// What a rule's test may put in place of play's own time and luck, to set each rule's moment and each reseed's
+// value directly. Live play and replays leave both empty: time is the frame count and reseeds come from the seed.
+struct PlayOverrides {
+  std::function<std::uint32_t()> tick;
+  std::function<std::uint32_t()> reseed;
+};
+
 // What the game reaches outside itself.
 struct GameHost {
   const gfx::ImageTables& images;
@@ -35,6 +43,7 @@ struct GameHost {
   const store::HiScoreTable& hiScores;
   const store::TOptions& options;
   std::int32_t& screenState;
+  PlayOverrides overrides{};
 };
 
 enum Phase : std::uint8_t { LevelIntro = 0, Playing = 1, LevelEnd = 2, GameOver = 3 };
@@ -81,7 +90,7 @@ class TGame {
   // For the game's parts.
   const gfx::ImageTables& Images() const { return host_.images; }
   // The time of play: the frames run so far, as the clock's 1/64 s steps.
-  std::uint32_t Now() const { return PlayTick(recorded_.Frames()); }
+  std::uint32_t Now() const { return host_.overrides.tick ? host_.overrides.tick() : PlayTick(recorded_.Frames()); }
   // The generator's next seed from the game's stream; the first reseed decides the game's luck.
   void Reseed();
   std::uint32_t Random(std::uint32_t n) { return host_.random.Below(n); }

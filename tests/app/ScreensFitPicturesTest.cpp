@@ -360,6 +360,11 @@ TEST(PlayTexts, YellowReadsOnWhatLiesBehind) {
   g.program.HiScores.fill({"", 1'000'000});  // the lost game below does not enter the table
   g.clock.counter = test::QuietCounter();  // no flyer crosses the texts
   g.StartGame();
+  // The rules' time and luck from the test's clock, for the moments and the quiet field above.
+  game::GameHost host = g.form->GameHostFor();
+  host.overrides = test::ClockTimeAndLuck(g);
+  g.program.Game = std::make_unique<game::TGame>(host);
+  g.program.Game->Score = 12340;
   const std::vector<Pixel> playfield = Pixels(g.Screen(22));
   const Rect band{200, 280, 600, 440};
 

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A game driven frame by frame: the headless program's services around one TGame made directly, drawing into
-// a back buffer of its own. The test sets the tick and the high-resolution counter, which is the seed of every
-// reseed, so every random draw of a frame is known.
+// a back buffer of its own. The rules' time and every reseed's value are the test's: play's time is the headless
+// clock's tick and each reseed takes the high-resolution counter, so every moment and every random draw of a frame
+// is known. (Live play's own time and luck, the frame count and the dealt seed, are the recorded games' tests'.)
 
 #include <cstddef>
 #include <cstdint>
@@ -35,12 +36,19 @@ inline std::uint64_t QuietCounter() {
 inline std::uint32_t SpritePixel(int sprite, int x, int y) { return PatternPixel(sprite, x, y); }
 inline std::uint32_t ScreenPixel(int screen, int x, int y) { return PatternPixel(17 + screen, x, y); }
 
+// Play's time and reseeds from the headless clock: its tick, and its high-resolution counter at each reseed.
+inline game::PlayOverrides ClockTimeAndLuck(HeadlessGame& h) {
+  return {[&h] { return h.clock.tick; }, [&h] { return static_cast<std::uint32_t>(h.clock.counter); }};
+}
+
 class GameDriver {
  public:
   GameDriver() : GameDriver(StandardTestPack()) {}
   explicit GameDriver(const std::filesystem::path& pack) : g(pack) {
     g.program.ScreenState = 2;
-    g.program.Game = std::make_unique<game::TGame>(g.form->GameHostFor());
+    game::GameHost host = g.form->GameHostFor();
+    host.overrides = ClockTimeAndLuck(g);
+    g.program.Game = std::make_unique<game::TGame>(host);
   }
 
   game::TGame& Game() { return *g.program.Game; }
