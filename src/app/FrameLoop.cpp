@@ -208,7 +208,7 @@ void MainForm::DrawScreen(gfx::Surface& dst) {
       DrawDialogText(dst, 230, 252, 24, 16, "Отправить результат на", gfx::kYellow);
       DrawDialogText(dst, 246, 282, 24, 16, "страницу рекордов?", gfx::kYellow);
       // A game the server did not deal in time played on luck it cannot check: the entry will say so.
-      if (p_.Game && !p_.Game->Dealt()) DrawDialogText(dst, 262, 318, 20, 12, "Результат без проверки", gfx::kRed);
+      if (p_.Game && !p_.Game->Dealt()) DrawDialogText(dst, 282, 308, 20, 12, "Результат без проверки", gfx::kRed);
       DrawGameStatus(dst);
       break;
     case screen::kQuitGameConfirm:
