@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 #include "platform/Utf8Path.h"
 
@@ -29,20 +30,25 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes, FileCalls& calls) {
   return true;
 }
 
-// Writes, flushes and closes the new file; on failure it is removed again.
-bool WriteNewFile(const std::filesystem::path& temp, std::span<const std::uint8_t> bytes, std::string& error,
-                  FileCalls& calls) {
+// Writes, flushes and closes the new file; on failure it is removed again. `kept` holds the permissions of the
+// file it will replace, when there is one.
+bool WriteNewFile(const std::filesystem::path& temp, std::span<const std::uint8_t> bytes,
+                  const std::optional<mode_t>& kept, std::string& error, FileCalls& calls) {
   // Removed rather than truncated: a stale one may be read-only, or a link pointing elsewhere.
   const std::string tempName = CallName(temp);
   if (calls.Unlink(tempName.c_str()) != 0 && errno != ENOENT && errno != ENOTDIR) {
     error = Reason("remove the stale", temp);
     return false;
   }
-  const int fd = calls.Open(tempName.c_str(), FileCalls::kNewFile, 0666);
+  // Made with the kept bits from the start, so a private file is never readable by others for a moment.
+  const int fd = calls.Open(tempName.c_str(), FileCalls::kNewFile, kept.value_or(0666));
   if (fd < 0) {
     error = Reason("create", temp);
     return false;
   }
+  // The umask may have cut bits the player gave the old file. Only a nicety: a folder that keeps no
+  // permissions (a FAT stick) must not cost the save.
+  if (kept) calls.SetPermissions(fd, *kept);
   bool ok = WriteAll(fd, bytes, calls);
   if (!ok) error = Reason("write", temp);
   if (ok && calls.Sync(fd) != 0) {
@@ -64,7 +70,10 @@ bool ReplaceFileDurably(const std::filesystem::path& path, std::span<const std::
                         FileCalls& calls) {
   std::filesystem::path temp = path;
   temp += ".new";
-  if (!WriteNewFile(temp, bytes, error, calls)) return false;
+  mode_t mode = 0;
+  std::optional<mode_t> kept;
+  if (calls.PermissionsOf(CallName(path).c_str(), mode) == 0) kept = mode;
+  if (!WriteNewFile(temp, bytes, kept, error, calls)) return false;
   if (calls.Rename(CallName(temp).c_str(), CallName(path).c_str()) != 0) {
     error = Reason("rename " + temp.string() + " over", path);
     calls.Unlink(CallName(temp).c_str());

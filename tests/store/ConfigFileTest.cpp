@@ -270,6 +270,33 @@ TEST_F(ConfigOnDisk, AFailureAtAnyStepIsAFailedSave) {
   }
 }
 
+#ifndef _WIN32  // Windows keeps no permission bits: a save there always makes a file that may be written.
+// A player who made the table private keeps it private; bits the umask would cut stay too.
+TEST_F(ConfigOnDisk, ASaveKeepsTheOldFilesPermissionsAndANewFileGetsTheUsualOnes) {
+  const mode_t previousMask = ::umask(022);
+  struct Case {
+    mode_t before;
+    mode_t after;
+  };
+  // 0: no file yet.
+  const Case cases[] = {{0, 0644}, {0600, 0600}, {0664, 0664}, {0400, 0400}, {0640, 0640}};
+  for (const Case& c : cases) {
+    std::filesystem::remove(path);
+    if (c.before != 0) {
+      WriteBytes(path, Bytes{1, 2, 3});
+      ASSERT_EQ(::chmod(path.c_str(), c.before), 0);
+    }
+    std::string error;
+    ASSERT_TRUE(WriteConfigFile(path, InitialOptions(), DefaultTable(), error)) << error;
+    struct stat status {};
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, c.after) << std::oct << c.before;
+    EXPECT_EQ(FileBytes(path), EncodeConfig(InitialOptions(), DefaultTable())) << std::oct << c.before;
+  }
+  ::umask(previousMask);
+}
+#endif
+
 TEST_F(ConfigOnDisk, AStaleNewFileFromACrashDoesNoHarm) {
   // Left by a crash: longer than a save, read-only, or a link to another file.
   WriteBytes("Config.cfg.new", Bytes(2000, 0x55));

@@ -2,6 +2,7 @@
 #include "store/DurableFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace gw::store {
@@ -17,6 +18,13 @@ int FileCalls::Close(int fd) { return ::close(fd); }
 int FileCalls::Rename(const char* from, const char* to) { return ::rename(from, to); }
 int FileCalls::Unlink(const char* path) { return ::unlink(path); }
 int FileCalls::Access(const char* path, int mode) { return ::access(path, mode); }
+int FileCalls::PermissionsOf(const char* path, mode_t& mode) {
+  struct stat status {};
+  if (::stat(path, &status) != 0) return -1;
+  mode = status.st_mode & 0777;
+  return 0;
+}
+int FileCalls::SetPermissions(int fd, mode_t mode) { return ::fchmod(fd, mode); }
 int FileCalls::OpenToRead(const char* path) {
   return ::open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
 }

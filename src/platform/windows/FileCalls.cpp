@@ -121,6 +121,15 @@ int FileCalls::Access(const char* path, int) {
   return 0;
 }
 
+int FileCalls::PermissionsOf(const char*, mode_t&) {
+  // Windows has only the read-only attribute, and keeping it would make the next save's replacement fail:
+  // every save makes a file that may be written, as before.
+  errno = ENOSYS;
+  return -1;
+}
+
+int FileCalls::SetPermissions(int, mode_t) { return 0; }
+
 int FileCalls::OpenToRead(const char* path) {
   // The reparse point itself is opened, not what it names, so that a link is seen and refused.
   const HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
