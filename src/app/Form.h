@@ -8,11 +8,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/PadDirections.h"
 #include "app/Program.h"
 #include "audio/Sound.h"
 #include "gfx/Display.h"
+#include "gfx/Draw.h"
 #include "gfx/Font.h"
 #include "net/HttpClient.h"
 #include "net/ScoreExchange.h"
@@ -26,6 +28,13 @@ namespace gw::app {
 
 // The colour of a high-score table row's texts (row 0 the best).
 gfx::Pixel HiScoreRowColour(int row);
+
+// The table screen's warnings drawn straight on its cream picture: a dark red, which reads there.
+inline constexpr gfx::Pixel kTableWarningColour = gfx::Rgb(176, 0, 0);
+
+// The lines that tell of the damaged file met at start (UTF-8): where it is now, and where the table goes, or
+// that it goes nowhere when the saves fail.
+std::vector<std::string> DamagedFileNotice(const Program& program);
 
 struct Services {
   platform::Clock& clock;
@@ -107,7 +116,8 @@ class MainForm final : public platform::WindowEvents {
   void DrawDialogOver(gfx::Surface& dst, const gfx::Surface* background);
   void DrawDialogText(gfx::Surface& dst, int x, int y, int h, int w, const char* utf8, gfx::Pixel colour);
   void DrawGameStatus(gfx::Surface& dst);
-  // Beside the table: the damaged file met at start (its first showing), else that the scores are not kept.
+  // Beside the table: the damaged file met at start (its first showing), else that the scores are not kept, or
+  // that the new score stays on this computer.
   void DrawTableNotice(gfx::Surface& dst);
   void DrawHiScores(gfx::Surface& dst);
   void LoadAllImages();

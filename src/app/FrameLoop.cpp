@@ -46,6 +46,15 @@ void DrawWaitSign(gfx::Surface& dst, std::uint32_t tick) {
 
 }  // namespace
 
+std::vector<std::string> DamagedFileNotice(const Program& program) {
+  const bool leftInPlace = program.DamagedKeptAs == program.Config.file;
+  if (!leftInPlace) return {"Файл рекордов испорчен!", "Он сохранён как", program.DamagedKeptAs.filename().string()};
+  // The table was to go under another name beside it, and that write failed too.
+  if (program.SavesFail) return {"Файл рекордов испорчен!", "Он оставлен как есть,", "рекорды не сохраняются."};
+  return {"Файл рекордов испорчен!", "Он оставлен как есть,", "рекорды пишутся в",
+          program.ConfigFile.filename().string()};
+}
+
 // A deeper green than the game's own below the top row, so the names read on the table's darker rows too.
 gfx::Pixel HiScoreRowColour(int row) { return row == 0 ? gfx::Rgb(0, 208, 0) : gfx::Rgb(0, 112, 0); }
 
@@ -58,6 +67,7 @@ bool MainForm::RunFrame() {
   if (p_.ScreenState != screen::kHiScores) {
     if (p_.DamagedToldOnce) p_.DamagedKeptAs.clear();
     p_.NoOnlineRecordsAsked = false;
+    p_.ScoreKeptHereOnly = false;
   }
   DrawScreen(display_.BackBuffer());
   display_.PresentFrame();
@@ -83,18 +93,14 @@ void MainForm::DrawTableNotice(gfx::Surface& dst) {
   // Night blue under the red letters (5.3:1), rimmed in the answer plate's orange.
   constexpr gfx::Pixel kNoteFace = gfx::Rgb(24, 28, 64), kNoteRim = gfx::Rgb(255, 159, 28);
   if (p_.NoOnlineRecordsAsked) {
-    DrawDialogText(dst, kX, kY, 20, 10, "Рекордов в сети нет:", gfx::kRed);
-    DrawDialogText(dst, kX, kY + kLineGap, 20, 10, "сервер не выбран.", gfx::kRed);
+    DrawDialogText(dst, kX, kY, 20, 10, "Рекордов в сети нет:", kTableWarningColour);
+    DrawDialogText(dst, kX, kY + kLineGap, 20, 10, "сервер не выбран.", kTableWarningColour);
     return;
   }
   if (!p_.DamagedKeptAs.empty()) {
     // The table the player sees is not the one they had: say why, and where the old file is, once.
     p_.DamagedToldOnce = true;
-    const bool leftInPlace = p_.DamagedKeptAs == p_.Config.file;
-    std::vector<std::string> lines = {"Файл рекордов испорчен!",
-                                      leftInPlace ? "Он оставлен как есть," : "Он сохранён как"};
-    if (leftInPlace) lines.emplace_back("рекорды пишутся в");
-    lines.push_back((leftInPlace ? p_.ConfigFile : p_.DamagedKeptAs).filename().string());
+    const std::vector<std::string> lines = DamagedFileNotice(p_);
     const auto lineY = [](std::size_t i) { return kY + kLineGap * static_cast<int>(i); };
     // Three or four lines reach down over the trophy: they stand on a dark note of their own, so they read and
     // the picture behind does not show through the letters.
@@ -113,7 +119,15 @@ void MainForm::DrawTableNotice(gfx::Surface& dst) {
     return;
   }
   // Otherwise the table would look kept when it is lost at the end of the run.
-  if (p_.SavesFail) DrawDialogText(dst, kX, kY, 20, 10, "Рекорды не сохраняются!", gfx::kRed);
+  if (p_.SavesFail) {
+    DrawDialogText(dst, kX, kY, 20, 10, "Рекорды не сохраняются!", kTableWarningColour);
+    return;
+  }
+  // With no score server the player is never asked to send it, and might think it went online.
+  if (p_.ScoreKeptHereOnly) {
+    DrawDialogText(dst, kX, kY, 20, 10, "Рекорд сохранён только", kTableWarningColour);
+    DrawDialogText(dst, kX, kY + kLineGap, 20, 10, "на этом компьютере.", kTableWarningColour);
+  }
 }
 
 void MainForm::DrawGameStatus(gfx::Surface& dst) {

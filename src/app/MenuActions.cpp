@@ -130,8 +130,9 @@ void MainForm::DoMenuAction() {
       if (c.OkCancelButtons->Choice) {
         c.NameEdit->TakeLetter(Ui());
         AddHiScore();
-        // Nowhere to send it: straight to the table, as after "НЕТ".
+        // Nowhere to send it: straight to the table, as after "НЕТ", which says where the score stays.
         p_.ScreenState = scoreServer_ ? screen::kSendConfirm : screen::kHiScores;
+        p_.ScoreKeptHereOnly = !scoreServer_;
       } else {
         p_.ScreenState = screen::kMenu;
       }

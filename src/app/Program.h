@@ -44,6 +44,9 @@ struct Program {
   bool DamagedToldOnce = false;
   // The online records were asked for on the table screen, but the game knows no score server.
   bool NoOnlineRecordsAsked = false;
+  // A new high score went into the table with no score server to send it to: the table screen, just after,
+  // tells the player it is kept on this computer only.
+  bool ScoreKeptHereOnly = false;
   std::uint16_t DesktopWidth = 0;
   std::uint16_t DesktopHeight = 0;
   std::int32_t SplashColour = 0;

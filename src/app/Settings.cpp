@@ -13,7 +13,6 @@ namespace gw::app {
 void MainForm::LoadOptions() {
   p_.FirstCreate = false;
   store::ConfigStart start = store::LoadConfig(p_.Config);
-  if (!start.report.empty()) std::cerr << "Grom Wumbler: " << start.report << "\n";
   p_.ConfigFile = start.saveTo;
   p_.DamagedKeptAs = start.damagedKept;
   p_.SavesFail = !p_.Config.writable;
@@ -26,6 +25,14 @@ void MainForm::LoadOptions() {
     store::ResetHiScores(p_.HiScores);
   }
   if (start.saveNow) WriteSettings();
+  // Told after the first save, so that it never names as the table's home a file that could not be written.
+  if (!start.report.empty()) {
+    if (start.saveNow && p_.SavesFail) {
+      start.report += "; but " + p_.ConfigFile.string() +
+                      " cannot be written: the settings and high scores of this run are not kept";
+    }
+    std::cerr << "Grom Wumbler: " << start.report << "\n";
+  }
   ApplyOptions();
 }
 

@@ -212,13 +212,22 @@ TEST(NoScoreServer, TheScoreGoesStraightToTheTableAndTheRecordsButtonSaysThereAr
     g.clock.tick += 16;
     g.form->RunFrame();
     int red = 0;
-    for (const std::uint32_t pixel : g.window.lastFrame) red += pixel == gfx::kRed;
+    for (const std::uint32_t pixel : g.window.lastFrame) red += pixel == kTableWarningColour;
     return red;
   };
-  EXPECT_EQ(redPixels(), 0);
+  // The notice beside the table, where the two warnings below differ.
+  const auto notice = [&g] {
+    std::vector<std::uint32_t> area;
+    for (int y = 200; y < 260; ++y)
+      for (int x = 500; x < 800; ++x) area.push_back(g.window.lastFrame[static_cast<std::size_t>(y) * 800 + x]);
+    return area;
+  };
+  EXPECT_GT(redPixels(), 50) << "no word that the score stays on this computer";
+  const std::vector<std::uint32_t> keptHere = notice();
   g.Keys({kDown, kReturn});  // the online records
   EXPECT_TRUE(g.shell.opened.empty()) << g.shell.opened.back();
   EXPECT_GT(redPixels(), 50) << "no word that there are no online records";
+  EXPECT_NE(notice(), keptHere) << "the records button's notice is not shown";
   g.program.ScreenState = screen::kMenu;
   g.clock.tick += 16;
   g.form->RunFrame();

@@ -465,6 +465,33 @@ TEST(GreenTexts, TheTypedNameAndEveryTableRowRead) {
   }
 }
 
+// The table screen's warnings stand on its cream picture, beside the table: each reads at 4.5:1 at least and
+// ends inside the screen.
+TEST(TableNotices, EachWarningReadsOnThePictureBehindIt) {
+  RealScreens g;
+  g.program.ScreenState = screen::kHiScores;
+  ASSERT_TRUE(g.Frame());
+  const std::vector<Pixel> bare = g.window.lastFrame;
+  const Rect area{500, 180, kW, 300};
+  const std::pair<const char*, bool Program::*> notices[] = {{"saves fail", &Program::SavesFail},
+                                                             {"no server for the records", &Program::NoOnlineRecordsAsked},
+                                                             {"kept here only", &Program::ScoreKeptHereOnly}};
+  for (const auto& [name, flag] : notices) {
+    SCOPED_TRACE(name);
+    g.program.*flag = true;
+    ASSERT_TRUE(g.Frame());
+    const std::vector<Pixel> drawn = g.window.lastFrame;
+    g.program.*flag = false;
+    SaveShot(drawn, std::string("table_notice_") + name);
+    EXPECT_GE(TextContrast(drawn, bare, area, kTableWarningColour), 4.5);
+    int right = 0;
+    for (int y = area.top; y < area.bottom; ++y)
+      for (int x = area.left; x < kW; ++x)
+        if (drawn[static_cast<std::size_t>(y) * kW + static_cast<std::size_t>(x)] == kTableWarningColour) right = x;
+    EXPECT_LT(right, kW - 10) << "the notice runs off the screen";
+  }
+}
+
 // Share of the rectangle's pixels, kept 2 px clear of its edges, where `painted` differs from `bare` (both given
 // in screen coordinates through their top-left corners on the screen).
 double Covered(const gfx::Surface& painted, int px, int py, const gfx::Surface& bare, int bx, int by, const Rect& r) {

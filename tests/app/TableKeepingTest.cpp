@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "gfx/Draw.h"
+#include "net/ServerAddress.h"
 #include "store/ConfigFile.h"
 #include "store/ConfigPlace.h"
 #include "store/TableLock.h"
@@ -74,18 +76,25 @@ struct GameRun {
     program.ScreenState = screen::kNameEntry;
     form->FormKeyDown(Letter(letter), false);
     form->FormKeyDown(kReturn, false);
-    program.ScreenState = screen::kMenu;
+    LeaveTableScreen();
   }
   // The quit question answered "yes" saves.
   void Quit() { form->SaveOptions(); }
-  // Red pixels in the table screen's right half, where the notice goes.
+  // Red pixels in the table screen's right half, where the notice goes (light red on its own note, dark red on
+  // the picture).
   int RedOnTableScreen() {
     program.ScreenState = screen::kHiScores;
+    return RedOnThisFrame();
+  }
+  int RedOnThisFrame() {
     env.clock.tick += 16;
     form->RunFrame();
     int red = 0;
     for (int y = 156; y < 480; ++y)
-      for (int x = 500; x < 800; ++x) red += env.window.lastFrame[static_cast<std::size_t>(y * 800 + x)] == gfx::kRed;
+      for (int x = 500; x < 800; ++x) {
+        const gfx::Pixel p = env.window.lastFrame[static_cast<std::size_t>(y * 800 + x)];
+        red += p == gfx::kRed || p == kTableWarningColour;
+      }
     return red;
   }
   // One frame of the main menu: the table screen has been left.
@@ -220,6 +229,71 @@ TEST(DamagedFile, OneThatCannotBeMovedAsideIsNeverWrittenOver) {
   ASSERT_EQ(store::ReadConfigFile("Config.cfg", data, error), store::LoadStatus::Loaded);
   EXPECT_EQ(data.hiScores[0].Score, 5000);
 }
+
+// In a folder nothing can be written to, neither the damaged file's move nor the table's other name works: the
+// notice and the start-up message must not promise a file that is never made.
+TEST(DamagedFile, InAFolderThatCannotBeWrittenTheNoticeSaysTheScoresAreNotKept) {
+  test::HeadlessGame env;
+  const Bytes damaged = {0, 1, 1, 200, 7};
+  WriteBytes("Config.cfg", damaged);
+  WriteBytes("Config.cfg.damaged", {});
+  for (int n = 1; n < 1000; ++n) WriteBytes("Config.cfg.damaged." + std::to_string(n), {});
+  fs::create_directory("Config.cfg.saved.new");  // the table's other name cannot be written either
+  ReadOnlyFolders calls({env.folder.Path()});
+  const store::ConfigPlace place = store::ChooseConfigPlace("Config.cfg", {}, calls);
+  ASSERT_FALSE(place.writable);
+
+  ::testing::internal::CaptureStderr();
+  GameRun run(env, place);
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_THAT(said, ::testing::HasSubstr("left as it is"));
+  EXPECT_THAT(said, ::testing::HasSubstr("not kept"));
+  EXPECT_FALSE(fs::exists("Config.cfg.saved"));
+  EXPECT_THAT(DamagedFileNotice(run.program),
+              ::testing::ElementsAre("Файл рекордов испорчен!", "Он оставлен как есть,", "рекорды не сохраняются."));
+  EXPECT_GT(run.RedOnTableScreen(), 50);
+  EXPECT_EQ(FileBytes("Config.cfg"), damaged);
+
+  // Where the other name can be written, the notice names it.
+  fs::remove("Config.cfg.saved.new");
+  GameRun writable(env, Here());
+  EXPECT_TRUE(fs::exists("Config.cfg.saved"));
+  EXPECT_THAT(DamagedFileNotice(writable.program), ::testing::Contains("Config.cfg.saved"));
+  EXPECT_THAT(DamagedFileNotice(writable.program), ::testing::Not(::testing::Contains("рекорды не сохраняются.")));
+}
+
+#ifndef _WIN32  // the environment is set the POSIX way
+// With no score server, nothing else tells the player the new score went nowhere but this computer: the table
+// screen shown right after the name says so, and a later visit does not.
+TEST(NoScoreServer, TheTableAfterANewScoreSaysItIsKeptHereOnlyOnce) {
+  const char* before = std::getenv(net::kScoreServerVariable);
+  const std::string saved = before ? before : "";
+  setenv(net::kScoreServerVariable, "", 1);  // none, whatever the build's own
+  {
+    test::HeadlessGame env;
+    GameRun run(env, Here());
+    EXPECT_EQ(run.RedOnTableScreen(), 0) << "nothing to tell before a score";
+    run.LeaveTableScreen();
+    run.program.Controls.MainMenu->ItemIndex = 0;
+    run.form->FormKeyDown(kReturn, false);  // a new game
+    ASSERT_TRUE(run.program.Game);
+    run.program.Game->Score = 5000;
+    run.program.ScreenState = screen::kNameEntry;
+    run.form->FormKeyDown(Letter('A'), false);
+    run.form->FormKeyDown(kReturn, false);
+    ASSERT_EQ(run.program.ScreenState, screen::kHiScores);
+    EXPECT_GT(run.RedOnThisFrame(), 50) << "the first showing after the score";
+    EXPECT_GT(run.RedOnThisFrame(), 50) << "gone before the player left the screen";
+    run.LeaveTableScreen();
+    EXPECT_EQ(run.RedOnTableScreen(), 0) << "told again on a later visit";
+  }
+  if (before) {
+    setenv(net::kScoreServerVariable, saved.c_str(), 1);
+  } else {
+    unsetenv(net::kScoreServerVariable);
+  }
+}
+#endif
 
 // A Config.cfg that is a link, in a folder others can write, would hand the game any file the player can
 // read, and the next save would copy it out for all to see.
