@@ -29,7 +29,12 @@ GameFolder Portable() { return {fs::path(store::kConfigFileName), false}; }
 
 GameFolder Installed(const fs::path& data, const fs::path& playerFolder) {
   if (playerFolder.empty()) {
-    throw GameFolderError("no folder for the settings and high scores: neither XDG_DATA_HOME nor HOME is set");
+#ifdef _WIN32
+    throw NoPlayerFolderError("no folder for the settings and high scores: Windows names no application data folder");
+#else
+    throw NoPlayerFolderError("no folder for the settings and high scores: neither XDG_DATA_HOME nor HOME is set, "
+                              "and the password database names no home folder for this user");
+#endif
   }
   // A folder that cannot be made is no reason not to play: nothing can be saved then, and the table screen
   // says so.

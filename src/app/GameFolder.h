@@ -14,6 +14,13 @@ class GameFolderError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The installed game has nowhere to keep the player's settings: the system names no folder of theirs. Nothing
+// is wrong with the installation, so the player is told what is missing instead.
+class NoPlayerFolderError : public GameFolderError {
+ public:
+  using GameFolderError::GameFolderError;
+};
+
 // The player's own folder of an installed game, under $XDG_DATA_HOME (a relative value does not count, as the
 // XDG rules say), else under $HOME/.local/share; empty when neither is set. Either argument may be null.
 std::filesystem::path PlayerFolder(const char* xdgDataHome, const char* home);
@@ -29,7 +36,8 @@ struct GameFolder {
 // portable game), else the installed data folder beside it (kDataFromProgram), which keeps Config.cfg in
 // playerFolder, made here when missing (when it cannot be made, the game plays without saving). The folder the
 // game was started from counts only when it is one of these. Throws GameFolderError naming the folders looked
-// in when neither holds the pack, or when the player has no folder at all. Writes nothing else.
+// in when neither holds the pack, and NoPlayerFolderError when the player has no folder at all. Writes nothing
+// else.
 GameFolder EnterGameFolder(const std::filesystem::path& programFolder, const std::filesystem::path& playerFolder);
 
 }  // namespace gw::app

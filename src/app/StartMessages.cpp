@@ -22,10 +22,21 @@ std::string CannotWatchMessage(const std::filesystem::path& file) {
 
 std::string CannotRunMessage(const std::exception& reason) {
   std::string what;
+  if (dynamic_cast<const NoPlayerFolderError*>(&reason)) {
+    // The installation is whole: the player's own account lacks a home, which reinstalling would not mend.
+#ifdef _WIN32
+    return "Игру нельзя запустить.\nWindows не называет папку для настроек и рекордов игрока (APPDATA).\n"
+           "Подробности выведены в консоль.";
+#else
+    return "Игру нельзя запустить.\nНекуда сохранять настройки и рекорды: не заданы ни HOME, ни XDG_DATA_HOME,\n"
+           "а у пользователя нет домашней папки. Задайте HOME и запустите игру снова.\n"
+           "Подробности выведены в консоль.";
+#endif
+  }
   if (dynamic_cast<const gfx::PackError*>(&reason)) {
     what = std::string("Файл с картинками ") + gfx::kPackPath + " повреждён или не от этой игры.";
   } else if (dynamic_cast<const GameFolderError*>(&reason)) {
-    what = std::string("Не найдены файлы игры (") + gfx::kPackPath + ") или папка для её рекордов.";
+    what = std::string("Не найдены файлы игры (") + gfx::kPackPath + ").";
   } else if (dynamic_cast<const gfx::FontError*>(&reason)) {
     what = "Не найден шрифт для текстов игры.";
   } else {

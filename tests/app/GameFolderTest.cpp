@@ -3,12 +3,22 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include <pwd.h>
+#include <unistd.h>
+#endif
 
 #include "app/BuildInfo.h"
+#include "app/StartMessages.h"
+#include "platform/PlayerFolder.h"
 #include "store/ConfigPlace.h"
 #include "support/Headless.h"
 
@@ -135,8 +145,20 @@ TEST(GameFolder, StartedInsideTheInstalledDataFolderStaysTheInstalledGame) {
 TEST(GameFolder, InstalledWithoutAPlayersFolderRefusesAndWritesNothing) {
   Installation i;
   fs::current_path(i.elsewhere);
+#ifndef _WIN32
   EXPECT_EQ(RefusalOf(i.program, ""),
-            "no folder for the settings and high scores: neither XDG_DATA_HOME nor HOME is set");
+            "no folder for the settings and high scores: neither XDG_DATA_HOME nor HOME is set, and the password "
+            "database names no home folder for this user");
+#endif
+  // Nothing is wrong with the installation: the player is told what is missing, not to reinstall.
+  try {
+    EnterGameFolder(i.program, "");
+    ADD_FAILURE() << "entered without a player's folder";
+  } catch (const NoPlayerFolderError& e) {
+    const std::string told = CannotRunMessage(e);
+    EXPECT_EQ(told.find("Переустановите"), std::string::npos) << told;
+    EXPECT_NE(told.find("рекорд"), std::string::npos) << told;
+  }
   EXPECT_TRUE(fs::equivalent(fs::current_path(), i.elsewhere));
   EXPECT_FALSE(fs::exists(i.root.Path() / "home"));
 }
@@ -175,6 +197,33 @@ TEST(GameFolder, ThePlayersFolderFollowsXdgDataHomeElseHome) {
         << (c.xdg ? c.xdg : "(unset)") << " " << (c.home ? c.home : "(unset)");
   }
 }
+
+#ifndef _WIN32
+// Started with a bare environment (a service, `env -i`), the game still finds the user's home through the password
+// database.
+TEST(GameFolder, WithoutHomeOrXdgDataHomeThePlayersFolderIsUnderTheAccountsHome) {
+  struct Saved {
+    const char* name;
+    std::optional<std::string> value;
+  };
+  std::vector<Saved> saved;
+  for (const char* name : {"HOME", "XDG_DATA_HOME"}) {
+    const char* value = std::getenv(name);
+    saved.push_back({name, value ? std::optional<std::string>(value) : std::nullopt});
+    unsetenv(name);
+  }
+  const fs::path found = platform::PlayerFolder();
+  for (const Saved& s : saved) {
+    if (s.value) setenv(s.name, s.value->c_str(), 1);
+  }
+  const passwd* account = getpwuid(getuid());
+  if (account && account->pw_dir && *account->pw_dir) {
+    EXPECT_EQ(found, fs::path(account->pw_dir) / ".local" / "share" / "GromWumbler");
+  } else {
+    EXPECT_TRUE(found.empty()) << "a user the system does not know has no home: " << found;
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace gw::app
