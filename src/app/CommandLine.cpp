@@ -19,9 +19,17 @@ std::string Usage() {
          "Without options the game starts. It reads its pictures (Data/Data.pp) and songs (sound/1.xm,\n"
          "sound/2.xm) from the program's own folder when that holds the pictures (a portable game folder),\n"
          "else from the installed data folder (" +
-         kDataFromProgram + " beside the program's folder); never from the folder it is started in.\n"
+         kDataFromProgram + " beside the program's folder);\nnever from the folder it is started in.\n"
          "Settings and high scores are kept in Config.cfg: in the portable game folder itself, or for an\n"
-         "installed game in the player's own folder, $XDG_DATA_HOME/GromWumbler (~/.local/share/GromWumbler).\n";
+         "installed game in the player's own folder, $XDG_DATA_HOME/GromWumbler (~/.local/share/GromWumbler).\n"
+         "A portable game folder that cannot be written keeps it in the player's own folder too, starting from\n"
+         "the game folder's table; when that cannot be written either, nothing is saved and the high-score\n"
+         "screen says so.\n"
+         "A damaged Config.cfg is moved aside as Config.cfg.damaged (or Config.cfg.damaged.N) and the table\n"
+         "starts over; one that cannot be moved is left as it is, and the table is saved in Config.cfg.saved\n"
+         "beside it instead.\n"
+         "When the player quits, the http or https address in the game folder's Play.url, if there is one, is\n"
+         "opened in the browser.\n";
 }
 
 CommandLineAnswer Refused(const std::string& why) {

@@ -29,7 +29,10 @@ TEST(CommandLine, HelpAndVersionAnswerOnStdoutAndEndTheProgram) {
     EXPECT_TRUE(a.out.starts_with("Usage: gromwumbler [OPTION]\n")) << a.out;
     EXPECT_NE(a.out.find("--version"), std::string::npos) << a.out;
     EXPECT_NE(a.out.find("--watch FILE"), std::string::npos) << a.out;
-    EXPECT_NE(a.out.find("$XDG_DATA_HOME/GromWumbler"), std::string::npos) << a.out;
+    // Every file the game reads or writes beside its own.
+    for (const char* file : {"$XDG_DATA_HOME/GromWumbler", "Play.url", "Config.cfg.damaged", "Config.cfg.saved"}) {
+      EXPECT_NE(a.out.find(file), std::string::npos) << file;
+    }
     EXPECT_EQ(a.err, "");
   }
   for (std::string_view flag : {"--version", "-v"}) {
