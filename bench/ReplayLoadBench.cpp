@@ -2,7 +2,8 @@
 // Serving beside replays: 4 honest clients make whole exchanges (version and record) and read the records page
 // while 0, 8 or 64 copies of the longest game a ticket allows (some million frames) are in flight from one player.
 // items_per_second: the honest clients' exchanges a second; "page_p99_ms": the records page's 99th percentile;
-// "replays_answered": heavy replays that got their answer (verdict or 503) during the run.
+// "replays_answered": heavy replays that got their answer (verdict or 503, after which that sender waits its
+// Retry-After) during the run.
 
 #include <benchmark/benchmark.h>
 #include <httplib.h>
@@ -53,8 +54,12 @@ struct Loaded {
     for (int i = 0; i < inFlight; ++i) {
       senders.emplace_back([this] {
         while (!stop) {
-          heavy->Send(heavy->Game().score, heavy->Recording());
+          const int status = heavy->Send(heavy->Game().score, heavy->Recording());
           ++answered;
+          // Turned away, a player's game waits as it is told before it sends again.
+          if (status == 503) {
+            for (int tenth = 0; tenth < 20 && !stop; ++tenth) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+          }
         }
       });
     }

@@ -4,7 +4,9 @@
 #include "ClientAddress.h"
 #include "PageAllocator.h"
 
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <boost/asio/dispatch.hpp>
 #include <boost/asio/ip/v6_only.hpp>
@@ -36,6 +38,8 @@ constexpr std::size_t kReadChunk = 4096;
 constexpr auto kAcceptRetry = std::chrono::milliseconds(50);
 // When a client told to come back may: a replay is over within a second or two, and so is an upload.
 constexpr char kRetryAfter[] = "2";
+// How much less the replay threads count than the rest when the cores are all busy (a nice value, 19 the least).
+constexpr int kReplayNice = 19;
 
 // The system's longest listen queue: a burst of new connections waits there instead of meeting SYN retries.
 int SystemBacklog() {
@@ -88,15 +92,25 @@ HttpResponse HeadRefusal(const beast::error_code& ec, const RequestHead& head, U
   return Refusal(400, "bad_request", "malformed request\n");
 }
 
+// A replay thread runs at a lower priority than the threads that answer requests, once and for good: a replay is
+// CPU alone, and the scheduler then gives the pages and the exchanges the cores whenever they want them.
+void YieldToServing() {
+  thread_local bool lowered = false;
+  if (lowered) return;
+  lowered = true;
+  ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kReplayNice);
+}
+
 // Empties a string and gives back its memory, which clear() keeps.
 void Free(std::string& text) { std::string().swap(text); }
 
 // The limits with the replay pool's size and queue worked out from the machine.
 TransportLimits Settled(TransportLimits limits) {
   if (limits.verifyThreads <= 0) {
-    limits.verifyThreads = static_cast<int>(std::max(1U, std::thread::hardware_concurrency()));
+    // One core is left to the threads that answer requests, so that they never wait for a replay's time slice.
+    limits.verifyThreads = static_cast<int>(std::max(2U, std::thread::hardware_concurrency()) - 1);
   }
-  if (limits.verifyQueue == 0) limits.verifyQueue = 4 * static_cast<std::size_t>(limits.verifyThreads);
+  if (limits.verifyQueue == 0) limits.verifyQueue = 16 * static_cast<std::size_t>(limits.verifyThreads);
   return limits;
 }
 
@@ -230,6 +244,7 @@ class HttpServer::Connection : public std::enable_shared_from_this<Connection> {
         // Queued but not begun when the stop came: it never reached the store or the replay.
         res = Refusal(503, "stopping", "the server is stopping\n");
       } else {
+        if (replay) YieldToServing();
         try {
           res = work();
         } catch (const std::exception& e) {

@@ -49,8 +49,9 @@ struct TransportLimits {
   std::vector<std::string> trustedProxies;
   int networkThreads = 2;
   int storeThreads = 4;
-  int verifyThreads = 0;        // replaying recorded games; 0: one for each of the machine's cores
-  std::size_t verifyQueue = 0;  // replays waiting or running at once, beyond which 503; 0: four per thread
+  // Replaying recorded games, at a low priority; 0: one fewer than the machine's cores, at least one.
+  int verifyThreads = 0;
+  std::size_t verifyQueue = 0;  // replays waiting or running at once, beyond which 503; 0: sixteen per thread
 };
 
 class HttpServer {

@@ -39,8 +39,8 @@ struct Options {
   int storeThreads = 4;
   int connections = 10000;
   int perAddress = 64;
-  int verifyThreads = 0;  // one per core
-  int verifyQueue = 0;    // four per replay thread
+  int verifyThreads = 0;  // one fewer than the cores
+  int verifyQueue = 0;    // sixteen per replay thread
   int bodyMemoryMib = 16;
   int uploadsPerAddress = 4;
   std::string play;  // --play: the game's web build, served at /play/
@@ -62,9 +62,9 @@ constexpr const char* kUsage =
     "  --max-connections  connections open at once (default 10000)\n"
     "  --max-per-address  connections open at once from one address (default 64)\n"
     "  --trusted-proxy    a reverse proxy's address whose X-Forwarded-For names the client (repeatable)\n"
-    "  --verify-threads   threads that replay recorded games (default 0: one for each core)\n"
+    "  --verify-threads   threads that replay recorded games (default 0: one fewer than the cores, at least one)\n"
     "  --verify-queue     recorded games waiting or being replayed at once; more are answered 503\n"
-    "                     (default 0: four for each replay thread)\n"
+    "                     (default 0: sixteen for each replay thread)\n"
     "  --max-body-memory  MiB of request bodies held at once, from everyone (default 16)\n"
     "  --max-uploads-per-address\n"
     "                     requests with a body at once from one address (default 4)\n"
