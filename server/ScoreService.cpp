@@ -275,7 +275,8 @@ HttpResponse ScoreService::Verify(const std::string& token, const std::string& s
   try {
     recording = game::DecodeRecording({reinterpret_cast<const std::uint8_t*>(stored.data()), stored.size()});
   } catch (const game::OldFormRecording&) {
-    return Decide(token, verdict, Refusal(422, "replay_old_form", "a recording of the old form, which chose its own luck\n"));
+    return Decide(token, verdict,
+                  Refusal(422, "replay_old_form", "a recording of the old form, which chose its own luck\n"));
   } catch (const game::RecordingError&) {
     return Decide(token, verdict, Refusal(422, "replay_invalid", "the recording is not a game this server can play\n"));
   }
@@ -285,18 +286,20 @@ HttpResponse ScoreService::Verify(const std::string& token, const std::string& s
     case TicketCheck::Unknown:
       return Decide(token, verdict, Refusal(403, "ticket_unknown", "the game ticket was not dealt here\n"));
     case TicketCheck::OtherSession:
-      return Decide(token, verdict, Refusal(403, "ticket_other_session", "the game ticket was dealt to another session\n"));
+      return Decide(token, verdict,
+                    Refusal(403, "ticket_other_session", "the game ticket was dealt to another session\n"));
     case TicketCheck::Expired:
       return Decide(token, verdict, Refusal(403, "ticket_expired", "the game ticket has expired\n"));
   }
+  // A ticket of ours, for this session: whatever the verdict from here on, it uses the ticket up.
+  verdict.ticket = recording.ticket;
   // No faster than real time: checked before the replay, so its frames are bounded by the ticket's age.
   if (recording.frames / kFramesPerSecond > now - ticket.issued + kPlaySlackSeconds) {
-    verdict.ticket = recording.ticket;
-    return Decide(token, verdict, Refusal(422, "replay_too_fast", "the game is longer than the time since its ticket\n"));
+    return Decide(token, verdict,
+                  Refusal(422, "replay_too_fast", "the game is longer than the time since its ticket\n"));
   }
   // The seed is the one dealt, whatever the recording carries.
   recording.seed = ticket.seed;
-  verdict.ticket = recording.ticket;
   try {
     const game::ReplayOutcome out = game::ReplayGame(recording);
     verdict.level = out.level;

@@ -82,14 +82,16 @@ class Run {
     Check(sqlite3_bind_text(s_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT), nullptr, "bind");
   }
   void Int(int i, std::int64_t v) { Check(sqlite3_bind_int64(s_, i, v), nullptr, "bind"); }
-  // Empty binds NULL: what is not there, as the unique ticket index needs.
+  // Empty binds NULL: what is not there (no ticket, no reason, no recording kept), as the unique ticket index needs.
   void TextOrNull(int i, const std::string& v) {
-    Check(v.empty() ? sqlite3_bind_null(s_, i) : sqlite3_bind_text(s_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT),
-          nullptr, "bind");
+    if (v.empty()) return Null(i);
+    Check(sqlite3_bind_text(s_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT), nullptr, "bind");
   }
-  void Blob(int i, const std::string& v) {
+  void BlobOrNull(int i, const std::string& v) {
+    if (v.empty()) return Null(i);
     Check(sqlite3_bind_blob64(s_, i, v.data(), v.size(), SQLITE_TRANSIENT), nullptr, "bind");
   }
+  void Null(int i) { Check(sqlite3_bind_null(s_, i), nullptr, "bind"); }
   int Step() { return sqlite3_step(s_); }
   std::string Column(int i) {
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s_, i));
@@ -271,17 +273,11 @@ KeepResult SqliteScoreStore::KeepReplay(const std::string& token, const ReplayVe
   run.Text(1, token);
   run.Int(2, verdict.verified ? kReplayVerified : kReplayRefused);
   run.Int(3, verdict.level);
-  if (verdict.recording.empty()) {
-    Check(sqlite3_bind_null(keepReplay_.get(), 4), nullptr, "bind");
-  } else {
-    run.Blob(4, verdict.recording);
-  }
+  run.BlobOrNull(4, verdict.recording);
   run.TextOrNull(5, verdict.ticket);
   run.TextOrNull(6, verdict.reason);
   const int rc = run.Step();
-  if (rc == SQLITE_CONSTRAINT_UNIQUE || sqlite3_extended_errcode(writer_.get()) == SQLITE_CONSTRAINT_UNIQUE) {
-    return KeepResult::TicketUsed;
-  }
+  if (rc == SQLITE_CONSTRAINT_UNIQUE) return KeepResult::TicketUsed;
   Check(rc, writer_.get(), "keep a replay");
   return sqlite3_changes(writer_.get()) == 1 ? KeepResult::Kept : KeepResult::Decided;
 }

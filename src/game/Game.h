@@ -6,9 +6,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <string_view>
-
 #include <optional>
+#include <string_view>
 
 #include "audio/Sound.h"
 #include "game/Creature.h"

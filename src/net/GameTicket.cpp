@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "game/Recording.h"
+#include "net/ScoreProtocol.h"
 
 namespace gw::net {
 
@@ -26,9 +27,7 @@ std::optional<game::Ticket> ParseTicketAnswer(std::string_view answer) {
   const std::size_t space = answer.find(' ');
   if (space == 0 || space == std::string_view::npos || space > game::kMaxTicketBytes) return std::nullopt;
   game::Ticket ticket{std::string(answer.substr(0, space)), 0};
-  for (const char c : ticket.id) {
-    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) return std::nullopt;
-  }
+  if (!LettersAndDigits(ticket.id)) return std::nullopt;
   const std::string_view seed = answer.substr(space + 1);
   if (seed.size() != kSeedDigits) return std::nullopt;
   const auto [end, ec] = std::from_chars(seed.data(), seed.data() + seed.size(), ticket.seed, 16);

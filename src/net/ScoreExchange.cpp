@@ -3,7 +3,6 @@
 
 #include "net/ScoreProtocol.h"
 
-#include <algorithm>
 
 namespace gw::net {
 
@@ -53,10 +52,7 @@ ExchangeResult ExchangeScore(HttpClient& http, const ServerAddress& server, Scor
     return ExchangeResult::SecondFailed;
   }
   // The field goes into the URL as it stands: only a server's own token of letters and digits is sent back.
-  const bool plainToken = !record.p.empty() && std::all_of(record.p.begin(), record.p.end(), [](char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-  });
-  if (!recording.empty() && plainToken) {
+  if (!recording.empty() && LettersAndDigits(record.p)) {
     PendingReplay replay{server.Url(std::string(kReplayQuery) + record.p), recording};
     // Refused: the score stands, unverified. Busy: sent again later, when the caller keeps it.
     if (!SendReplay(http, replay) && busy) *busy = std::move(replay);

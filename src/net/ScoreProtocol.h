@@ -2,6 +2,7 @@
 #pragma once
 // The addresses of the score exchange, shared by the game and the score server.
 
+#include <algorithm>
 #include <string_view>
 
 namespace gw::net {
@@ -19,6 +20,13 @@ inline constexpr std::string_view kSubmitQuery = "/cgi/version.pl?hs&prg=GromWum
 // field after "token=".
 inline constexpr std::string_view kReplayPath = "/replay";
 inline constexpr std::string_view kReplayQuery = "/replay?token=";
+// What the server's one-time fields and ticket ids are made of: letters and digits, so that one goes into a URL or
+// a line of text as it stands.
+inline bool LettersAndDigits(std::string_view field) {
+  return !field.empty() && std::all_of(field.begin(), field.end(), [](char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+  });
+}
 // The records page, opened in the player's browser.
 inline constexpr std::string_view kRecordsPageQuery = "/cgi/version.pl?prg=GromWumbler&show&type=0";
 
