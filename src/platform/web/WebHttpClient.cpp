@@ -13,58 +13,64 @@
 
 namespace {
 
-// Status of a 2xx reply without a redirect, with its body in a buffer of malloc's at *body; or -1 for a redirect,
-// -1000 - status for any other status, -2 for a body over maxBody, -3 when nothing came in time. A request with
-// sent >= 0 is a POST of the `sent` bytes at `data`.
+// The page's one way to fetch, set up once: Module.gwFetch asks the page's own origin (a POST of `sent` when it is
+// given) and settles, never failing, on {status, bytes}: the status of a 2xx reply without a redirect, or -1 for a
+// redirect, -1000 - status for any other status, -2 for a body over maxBody, -3 when nothing came in time.
+// Module.gwDeliver hands such an outcome to the game: the body in a buffer of malloc's at *body, the status returned.
+EM_JS(void, gw_fetch_install, (), {
+  if (Module.gwFetch) return;
+  Module.gwFetch = async (path, sent, timeoutMs, maxBody) => {
+    const abort = new AbortController();
+    const timer = setTimeout(() => abort.abort(), timeoutMs);
+    const request = {
+      signal: abort.signal, redirect: 'manual', credentials: 'same-origin', cache: 'no-store',
+      headers: {'Accept': 'text/html, */*'}
+    };
+    if (sent) {
+      request.method = 'POST';
+      request.headers['Content-Type'] = 'application/octet-stream';
+      request.body = sent;
+    }
+    try {
+      const reply = await fetch(path, request);
+      if (reply.type === 'opaqueredirect' || reply.headers.has('Location')) return {status: -1};
+      if (reply.status < 200 || reply.status > 299) return {status: -1000 - reply.status};
+      const bytes = new Uint8Array(await reply.arrayBuffer());
+      if (bytes.length > maxBody) return {status: -2};
+      return {status: reply.status, bytes};
+    } catch (e) {
+      return {status: -3};
+    } finally {
+      clearTimeout(timer);
+    }
+  };
+  Module.gwDeliver = (outcome, body, length) => {
+    if (outcome.status < 0) return outcome.status;
+    const at = _malloc(outcome.bytes.length + 1);
+    HEAPU8.set(outcome.bytes, at);
+    HEAP32[body >> 2] = at;
+    HEAP32[length >> 2] = outcome.bytes.length;
+    return outcome.status;
+  };
+});
+
+// A request the game waits for (the build lets its code pause while the page runs on); a POST of the `sent` bytes
+// at `data` when sent >= 0.
 EM_ASYNC_JS(int, gw_fetch_same_origin, (const char* path, const char* data, int sent, int timeoutMs, int maxBody,
                                         char** body, int* length), {
-  const abort = new AbortController();
-  const timer = setTimeout(() => abort.abort(), timeoutMs);
-  const request = {
-    signal: abort.signal, redirect: 'manual', credentials: 'same-origin', cache: 'no-store',
-    headers: {'Accept': 'text/html, */*'}
-  };
-  if (sent >= 0) {
-    request.method = 'POST';
-    request.headers['Content-Type'] = 'application/octet-stream';
-    request.body = HEAPU8.slice(data, data + sent);
-  }
-  try {
-    const reply = await fetch(UTF8ToString(path), request);
-    if (reply.type === 'opaqueredirect' || reply.headers.has('Location')) return -1;
-    if (reply.status < 200 || reply.status > 299) return -1000 - reply.status;
-    const bytes = new Uint8Array(await reply.arrayBuffer());
-    if (bytes.length > maxBody) return -2;
-    const at = _malloc(bytes.length + 1);
-    HEAPU8.set(bytes, at);
-    HEAP32[body >> 2] = at;
-    HEAP32[length >> 2] = bytes.length;
-    return reply.status;
-  } catch (e) {
-    return -3;
-  } finally {
-    clearTimeout(timer);
-  }
+  const bytes = sent >= 0 ? HEAPU8.slice(data, data + sent) : null;
+  return Module.gwDeliver(await Module.gwFetch(UTF8ToString(path), bytes, timeoutMs, maxBody), body, length);
 });
 
 // The same GET without waiting for it: its outcome waits in the page until taken. One at a time; a new one
 // replaces what an old one would have left.
 EM_JS(void, gw_fetch_background, (const char* path, int timeoutMs, int maxBody), {
-  const state = {done: false, status: -3, bytes: null};
+  const state = {done: false, outcome: null};
   Module.gwBackgroundFetch = state;
-  const abort = new AbortController();
-  const timer = setTimeout(() => abort.abort(), timeoutMs);
-  fetch(UTF8ToString(path), {
-    signal: abort.signal, redirect: 'manual', credentials: 'same-origin', cache: 'no-store',
-    headers: {'Accept': 'text/html, */*'}
-  }).then(async (reply) => {
-    if (reply.type === 'opaqueredirect' || reply.headers.has('Location')) { state.status = -1; return; }
-    if (reply.status < 200 || reply.status > 299) { state.status = -1000 - reply.status; return; }
-    const bytes = new Uint8Array(await reply.arrayBuffer());
-    if (bytes.length > maxBody) { state.status = -2; return; }
-    state.bytes = bytes;
-    state.status = reply.status;
-  }).catch(() => { state.status = -3; }).finally(() => { clearTimeout(timer); state.done = true; });
+  Module.gwFetch(UTF8ToString(path), null, timeoutMs, maxBody).then((outcome) => {
+    state.outcome = outcome;
+    state.done = true;
+  });
 });
 
 EM_JS(int, gw_fetch_background_done, (), {
@@ -76,12 +82,8 @@ EM_JS(int, gw_fetch_background_take, (char** body, int* length), {
   const state = Module.gwBackgroundFetch;
   if (!state) return -4;
   Module.gwBackgroundFetch = null;
-  if (state.status < 0) return state.status;
-  const at = _malloc(state.bytes.length + 1);
-  HEAPU8.set(state.bytes, at);
-  HEAP32[body >> 2] = at;
-  HEAP32[length >> 2] = state.bytes.length;
-  return state.status;
+  if (!state.done) return -3;
+  return Module.gwDeliver(state.outcome, body, length);
 });
 
 // The path and query of an absolute URL: the page asks its own origin, whatever host the game names.
@@ -99,7 +101,10 @@ struct HttpClient::Impl {
   HttpLimits limits;
 };
 
-HttpClient::HttpClient(HttpLimits limits) : impl_(std::make_unique<Impl>()) { impl_->limits = limits; }
+HttpClient::HttpClient(HttpLimits limits) : impl_(std::make_unique<Impl>()) {
+  impl_->limits = limits;
+  gw_fetch_install();
+}
 
 HttpClient::~HttpClient() = default;
 
